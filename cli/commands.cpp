@@ -1,0 +1,97 @@
+#include "cli/commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "host/module.h"
+#include "platform/sim/machine.h"
+
+namespace presetra::cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: presetra commit [uninstall] [--machine FILE]\n"
+    "       presetra uninstall [--machine FILE]\n";
+
+struct Options {
+  std::vector<std::string> actions;
+  std::string machineFile;
+};
+
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
+                  std::string* problem) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "commit" || argument == "uninstall") {
+      options->actions.push_back(argument);
+    } else if (argument == "--machine") {
+      if (i + 1 >= arguments.size()) {
+        *problem = "--machine needs a file";
+        return false;
+      }
+      options->machineFile = arguments[++i];
+    } else {
+      *problem = "unknown argument \"" + argument + "\"";
+      return false;
+    }
+  }
+  if (options->actions.empty()) {
+    *problem = "no action given";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  Options options;
+  std::string problem;
+  if (!ParseOptions(arguments, &options, &problem)) {
+    err << "presetra: " << problem << "\n" << kUsage;
+    return 2;
+  }
+
+  std::string profileText = DefaultMachineProfile();
+  std::string source = "(default machine)";
+  if (!options.machineFile.empty()) {
+    source = options.machineFile;
+    std::ifstream file(options.machineFile, std::ios::binary);
+    if (!file) {
+      err << "presetra: " << source << ": cannot be read\n";
+      return 2;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    profileText = content.str();
+  }
+
+  std::unique_ptr<sim::Machine> machine;
+  try {
+    machine = std::make_unique<sim::Machine>(sim::ParseProfile(profileText));
+  } catch (const sim::ProfileError& error) {
+    err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  }
+
+  WString logPath;
+  {
+    LoadedModule module(*machine);
+    for (const auto& action : options.actions) {
+      // The installer's handle is kept and never used: any value will do.
+      if (action == "commit") {
+        module.Commit(1);
+      } else {
+        module.Uninstall(1);
+      }
+    }
+    logPath = module.Installer()->Context().logPath;
+  }
+  for (const auto& line : machine->ReadLogLines(logPath)) out << Utf16ToUtf8(line) << "\n";
+  return 0;
+}
+
+}  // namespace presetra::cli

@@ -1,0 +1,16 @@
+// The presetra tool: runs the custom actions on a simulated machine and shows what they did.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace presetra::cli {
+
+// The embedded default machine: a notebook with Modern Standby.
+const char* DefaultMachineProfile();
+
+// Runs the tool with its arguments (without the program name). Returns the exit status.
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace presetra::cli

@@ -1,0 +1,56 @@
+#include "host/app_installer.h"
+#include "host/installer.h"
+
+namespace presetra {
+
+namespace {
+constexpr char16_t kDialogClass[] = u"MsiDialogCloseClass";
+constexpr platform::Rect kStatusLabelClientArea{0, 0, 340, 13};
+}  // namespace
+
+CAdvInstaller::~CAdvInstaller() = default;
+
+int CAdvInstaller::RunCommand(const WString& commandLine, const WString& statusText) {
+  SetStatusText(statusText);
+  return CMSIInstaller::RunCommand(commandLine, statusText);
+}
+
+int CAdvInstaller::Commit() {
+  CAppInstaller* application = CAppInstaller::Registered();
+  if (application != nullptr) application->Attach(this);
+  CMSIInstaller::Commit();
+  (void)FindStatusLabel();
+  return application != nullptr ? application->Install() : 0;
+}
+
+int CAdvInstaller::Uninstall() {
+  CAppInstaller* application = CAppInstaller::Registered();
+  if (application != nullptr) application->Attach(this);
+  CMSIInstaller::Commit();
+  return application != nullptr ? application->Uninstall() : 0;
+}
+
+void CAdvInstaller::SetStatusText(const WString& text) {
+  if (statusLabel_ != 0) System().windows().SendSetText(statusLabel_, text);
+}
+
+bool CAdvInstaller::FindStatusLabel() {
+  statusLabel_ = 0;
+  platform::Windows& windows = System().windows();
+  const WString title = GetProductName() + u" Setup";
+  platform::Hwnd dialog = windows.FindWindow(kDialogClass, &title);
+  if (dialog == 0) dialog = windows.FindWindow(kDialogClass, nullptr);
+  if (dialog != 0) {
+    windows.EnumChildWindows(dialog, [&](platform::Hwnd child) {
+      platform::Rect client;
+      if (windows.GetClientRect(child, &client) && client == kStatusLabelClientArea) {
+        statusLabel_ = child;
+        return false;
+      }
+      return true;
+    });
+  }
+  return statusLabel_ != 0;
+}
+
+}  // namespace presetra

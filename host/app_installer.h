@@ -1,0 +1,34 @@
+// The application installer: what to apply, reached through the installer it is attached to.
+#pragma once
+
+#include <cstdint>
+
+#include "host/installer.h"
+
+namespace presetra {
+
+class CAppInstaller {
+ public:
+  // The first application installer constructed in the process becomes the registered one.
+  CAppInstaller();
+  CAppInstaller(const CAppInstaller&) = delete;
+  CAppInstaller& operator=(const CAppInstaller&) = delete;
+  virtual ~CAppInstaller();
+  virtual void Attach(CMSIInstaller* installer);
+  // Two operations kept in their slots for installers of other products; nothing calls them.
+  virtual int OnBeforeInstall(std::uintptr_t context);
+  virtual int OnBeforeUninstall(std::uintptr_t context);
+  // Writes the banner and the machine ID line. Returns 0.
+  virtual int Install();
+  virtual int Uninstall();
+
+  CMSIInstaller* Installer() const { return installer_; }
+
+  // The registered application installer, or null.
+  static CAppInstaller* Registered();
+
+ private:
+  CMSIInstaller* installer_ = nullptr;
+};
+
+}  // namespace presetra

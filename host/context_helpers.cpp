@@ -1,0 +1,72 @@
+#include <vector>
+
+#include "host/installer.h"
+
+namespace presetra {
+
+namespace {
+constexpr std::size_t kMaxPath = 260;
+}
+
+void SetContextNames(CMSIInstaller& installer) {
+  InstallerContext& context = installer.Context();
+  context.productName = u"Presetra";
+  context.logFileName = u"Presetra.log";
+  // A 32-bit module on 64-bit Windows gets the 32-bit program-files folder here.
+  WString programFiles;
+  if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath,
+                                               &programFiles) != win::kSOk) {
+    programFiles.clear();
+  }
+  context.installDir = programFiles + u"\\" + u"Vorlan" + u"\\" + context.productName + u"\\";
+  context.registryKey = WString(u"Software\\") + u"Vorlan" + u"\\" + context.productName;
+}
+
+WString ReadRegistryString(platform::Registry& registry, WStringView key,
+                           WStringView valueName) {
+  platform::ScopedRegKey handle(registry);
+  if (registry.OpenKey(platform::kHkeyLocalMachine, key, win::kKeyRead, handle.Receive()) !=
+      win::kErrorSuccess) {
+    return WString();
+  }
+  win::Dword type = win::kRegNone;
+  win::Dword size = 0;
+  if (registry.QueryValue(handle.get(), valueName, &type, nullptr, &size) != win::kErrorSuccess) {
+    return WString();
+  }
+  if (type != win::kRegSz && type != win::kRegExpandSz) return WString();
+  if (size == 0) return WString();
+
+  std::size_t characters = size / 2;
+  std::vector<char16_t> buffer(characters + 1, u'\0');
+  win::Dword bufferBytes = static_cast<win::Dword>(buffer.size() * sizeof(char16_t));
+  // A value that grew since the size was read fails here and leaves the buffer zeroed; the
+  // result keeps the length that was read first, as the first read is what counts.
+  (void)registry.QueryValue(handle.get(), valueName, nullptr,
+                            reinterpret_cast<std::uint8_t*>(buffer.data()), &bufferBytes);
+  if (characters > 0 && buffer[characters - 1] == u'\0') --characters;
+  return WString(buffer.data(), characters);
+}
+
+WString QuotePath(const WString& text) {
+  if (text.empty() || text.front() == u'"') return text;
+  return u"\"" + text + u"\"";
+}
+
+bool CreateDirectoryTree(platform::FileSystem& files, const WString& path) {
+  if (path.size() > kMaxPath) return false;
+  WString soFar;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    char16_t c = path[i];
+    bool separator = c == u'\\' || c == u'/';
+    if (separator && (i == 0 || path[i - 1] != u':')) {
+      // Failures, such as a folder that exists already, are fine: only the end result counts.
+      files.CreateDirectory(soFar);
+    }
+    soFar.push_back(c);
+  }
+  files.CreateDirectory(path);
+  return files.PathFileExists(path);
+}
+
+}  // namespace presetra

@@ -1,0 +1,127 @@
+// The installer object family: the installer context and the services every other part uses
+// (log, program launcher, platform predicates).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/system.h"
+#include "platform/text.h"
+
+namespace presetra {
+
+// The installer's handle to the running installation. Kept, never used.
+using MsiHandle = std::uint32_t;
+
+// The context fields, in this order. Every one starts empty.
+struct InstallerContext {
+  WString registryKey;   // "Software\Vorlan\<product>", under HKEY_LOCAL_MACHINE
+  WString installDir;    // "<program files>\Vorlan\<product>\", always with its backslash
+  WString productName;   // "Presetra"
+  WString logFileName;   // "Presetra.log"
+  WString machineId;     // "MachineID" of the product key
+  WString featureBytes;  // two-character feature tokens from the firmware
+  WString buildId;       // the firmware build identifier; logged, read by nothing else
+  WString logPath;       // full path of the log file
+  WString version;       // "Version" of the product key
+};
+
+class CMSIInstaller {
+ public:
+  // Initialises OLE on the calling thread and remembers whether that returned S_OK.
+  explicit CMSIInstaller(platform::System& system);
+  CMSIInstaller(const CMSIInstaller&) = delete;
+  CMSIInstaller& operator=(const CMSIInstaller&) = delete;
+
+  // Starts a program hidden and waits up to 15 minutes for it. 1 when it started (also after a
+  // time-out, which is logged and leaves the program running), 0 when the start failed.
+  virtual int RunCommand(const WString& commandLine, const WString& statusText);
+  // Prepares the context: log path, machine ID, firmware strings, version. Returns 0.
+  virtual int Commit();
+  // Exactly the same as Commit.
+  virtual int Uninstall();
+  // Undoes the OLE initialisation when it returned S_OK.
+  virtual ~CMSIInstaller();
+  // Does nothing in this class.
+  virtual void SetStatusText(const WString& text);
+
+  // Appends one time-stamped line to the log. Writes nothing when the log cannot be opened or
+  // no log path is chosen yet.
+  void Log(WStringView text);
+  // Runs a script of the package: a relative path is taken from the install folder, the path is
+  // quoted, and the arguments (when given) follow after one blank.
+  void RunScript(const WString& scriptPath, const WString& statusText, const WString* arguments);
+
+  WString GetMachineID() const { return context_.machineId; }
+  WString GetProductName() const { return context_.productName; }
+  WString GetVersion() const { return context_.version; }
+  WString GetRegistryKey() const { return context_.registryKey; }
+  WString GetInstallDir() const { return context_.installDir; }
+
+  // Chooses the log folder: the factory log folder, created when needed, or the first of its
+  // parents that exists, or else the install folder.
+  void SelectLogPath();
+  // Reads the feature-byte string and the build ID from the firmware's OEM strings and logs them.
+  void ReadFeatureBytes();
+
+  // Whether the feature-byte string carries the token at an even offset (case-sensitive).
+  bool HasFeature(WStringView token) const;
+  bool IsNotebook() const;
+  bool IsConsumer() const;
+
+  InstallerContext& Context() { return context_; }
+  const InstallerContext& Context() const { return context_; }
+  platform::System& System() const { return system_; }
+  void SetHandle(MsiHandle handle) { handle_ = handle; }
+  bool OleInitialized() const { return oleInitialized_; }
+
+ private:
+  WString ReadFeatureBytesFromBios(const WString& afterMarker);
+
+  platform::System& system_;
+  bool oleInitialized_;
+  MsiHandle handle_ = 0;
+  InstallerContext context_;
+};
+
+// An installer object that also writes into the status line of the installer's progress
+// dialog while a script runs.
+class CAdvInstaller : public CMSIInstaller {
+ public:
+  using CMSIInstaller::CMSIInstaller;
+
+  // Shows the status text, then runs the command.
+  int RunCommand(const WString& commandLine, const WString& statusText) override;
+  // Attaches the registered application installer, prepares the context, looks for the
+  // dialog's status line, and runs the application installer's Install.
+  int Commit() override;
+  // As Commit, without the status-line search, ending in the application's Uninstall.
+  int Uninstall() override;
+  ~CAdvInstaller() override;
+  void SetStatusText(const WString& text) override;
+
+  // Looks for the status control of the progress dialog: a 340 x 13 child of the
+  // "MsiDialogCloseClass" window titled "<product> Setup", or of the first such window.
+  bool FindStatusLabel();
+  platform::Hwnd StatusLabel() const { return statusLabel_; }
+
+ private:
+  platform::Hwnd statusLabel_ = 0;
+};
+
+// Fills the context names: product and log file name, install folder, product registry key.
+void SetContextNames(CMSIInstaller& installer);
+// The REG_SZ or REG_EXPAND_SZ (unexpanded) value under HKLM\key in the module's own registry
+// view; empty on any failure.
+WString ReadRegistryString(platform::Registry& registry, WStringView key, WStringView valueName);
+// The text in double quotes, unless it is empty or already starts with one.
+WString QuotePath(const WString& text);
+// Creates every folder of the path; true when the path exists afterwards. Paths longer than 260
+// characters are refused without creating anything.
+bool CreateDirectoryTree(platform::FileSystem& files, const WString& path);
+// Whether the machine supports Connected Standby, asked once per process when the answer
+// comes; a failed query answers no and is asked again next time.
+bool IsConnectedStandby(platform::Power& power);
+// Forgets the Connected Standby answer. Called when the module is loaded.
+void ResetConnectedStandbyCache();
+
+}  // namespace presetra

@@ -1,0 +1,62 @@
+// The registry as RegOpenKeyExW and its kin see it from a 32-bit process on 64-bit Windows:
+// HKLM\SOFTWARE has a 32-bit view (WOW6432Node) and a 64-bit one, chosen by the access flags.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/text.h"
+#include "platform/win_constants.h"
+
+namespace presetra::platform {
+
+// An open registry key, or a predefined root. 0 is no key.
+using RegKey = std::uintptr_t;
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002;
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // RegOpenKeyExW. On failure *key is left unchanged and the Win32 error is returned.
+  [[nodiscard]] virtual win::Long OpenKey(RegKey root, WStringView subKey, win::Dword access,
+                                          RegKey* key) = 0;
+  // RegCreateKeyExW with no class and default security: opens the key, creating it and its
+  // missing parents. On failure *key is left unchanged.
+  [[nodiscard]] virtual win::Long CreateKey(RegKey root, WStringView subKey, win::Dword options,
+                                            win::Dword access, RegKey* key) = 0;
+  // RegQueryValueExW. With data null, reports type and size only. When *size is too small for
+  // the data, returns ERROR_MORE_DATA and sets *size to what is needed.
+  [[nodiscard]] virtual win::Long QueryValue(RegKey key, WStringView name, win::Dword* type,
+                                             std::uint8_t* data, win::Dword* size) = 0;
+  // RegSetValueExW: stores exactly `size` bytes of data with the given type.
+  [[nodiscard]] virtual win::Long SetValue(RegKey key, WStringView name, win::Dword type,
+                                           const std::uint8_t* data, win::Dword size) = 0;
+  // RegCloseKey.
+  virtual win::Long CloseKey(RegKey key) = 0;
+};
+
+// Owns one open key and closes it once, when it goes.
+class ScopedRegKey {
+ public:
+  explicit ScopedRegKey(Registry& registry) : registry_(registry) {}
+  ScopedRegKey(const ScopedRegKey&) = delete;
+  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+  ~ScopedRegKey() { Close(); }
+
+  RegKey* Receive() { return &key_; }
+  RegKey get() const { return key_; }
+  explicit operator bool() const { return key_ != 0; }
+  // Closes the key now and returns what RegCloseKey returned (ERROR_SUCCESS when none was open).
+  win::Long Close() {
+    win::Long result = win::kErrorSuccess;
+    if (key_ != 0) result = registry_.CloseKey(key_);
+    key_ = 0;
+    return result;
+  }
+
+ private:
+  Registry& registry_;
+  RegKey key_ = 0;
+};
+
+}  // namespace presetra::platform

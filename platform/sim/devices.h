@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/devices.h"
+#include "platform/sim/faults.h"
+#include "platform/text.h"
+
+namespace presetra::sim {
+
+// One device of the network-adapter class. A property that is absent cannot be read.
+struct NetworkAdapter {
+  std::optional<WString> description;
+  std::optional<WString> enumerator;
+  std::optional<WString> driver;
+  std::optional<std::vector<WString>> hardwareIds;
+  enum class Wmi { kOk, kMissing, kWriteFails } wmi = Wmi::kOk;
+};
+
+class Devices : public platform::Devices {
+ public:
+  explicit Devices(Faults& faults) : faults_(faults) {}
+
+  platform::DeviceInfoSet GetNetClassDevices() override;
+  bool EnumDeviceInfo(platform::DeviceInfoSet set, win::Dword index) override;
+  bool GetDeviceRegistryProperty(platform::DeviceInfoSet set, win::Dword index,
+                                 win::Dword property, std::uint8_t* buffer, win::Dword bufferSize,
+                                 win::Dword* requiredSize, win::Long* lastError) override;
+  bool DestroyDeviceInfoList(platform::DeviceInfoSet set) override;
+
+  std::vector<NetworkAdapter> adapters;
+  std::size_t OpenSetCount() const { return openSets_.size(); }
+
+ private:
+  Faults& faults_;
+  std::set<platform::DeviceInfoSet> openSets_;
+  platform::DeviceInfoSet nextSet_ = 0x5000;
+};
+
+}  // namespace presetra::sim

@@ -1,0 +1,162 @@
+#include "platform/sim/machine.h"
+
+#include <sstream>
+
+namespace presetra::sim {
+
+namespace {
+
+constexpr char16_t kCimv2[] = u"root\\cimv2";
+constexpr char16_t kWmi[] = u"root\\wmi";
+constexpr char16_t kBios[] = u"root\\Vorlan\\InstrumentedBIOS";
+
+const char16_t* const kAdapterClasses[][2] = {
+    {u"MSPower_DeviceEnable", u"Enable"},
+    {u"MSPower_DeviceWakeEnable", u"Enable"},
+    {u"MSNdis_DeviceWakeOnMagicPacketOnly", u"EnableWakeOnMagicPacketOnly"},
+};
+
+platform::Variant Bool(bool value) {
+  platform::Variant v;
+  v.vt = win::kVtBool;
+  v.integer = value ? -1 : 0;
+  return v;
+}
+
+}  // namespace
+
+Machine::Machine(const MachineProfile& profile) {
+  LoadBaseImage();
+  Apply(profile);
+}
+
+Machine::~Machine() = default;
+
+WString Machine::InstallDir() const {
+  return shell_.programFilesFolder + u"\\Vorlan\\Presetra\\";
+}
+
+void Machine::LoadBaseImage() {
+  for (const char16_t* key : {
+           u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
+           u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FlyoutMenuSettings",
+           u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\"
+           u"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364",
+       }) {
+    registry_.PutKey(key);
+  }
+  for (const char16_t* key : {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                              u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
+    registry_.PutValue(key, RegistryValue{u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")});
+  }
+  wmi_.DeclareClass(kCimv2, u"Win32_ComputerSystem");
+  for (const auto& row : kAdapterClasses) wmi_.DeclareClass(kWmi, row[0]);
+}
+
+void Machine::Apply(const MachineProfile& profile) {
+  for (const auto& edit : profile.registry) {
+    if (!edit.values) {
+      registry_.RemoveKey(edit.path);
+      continue;
+    }
+    registry_.PutKey(edit.path);
+    for (const auto& value : *edit.values) registry_.PutValue(edit.path, value);
+  }
+
+  shell_.systemFolder = profile.systemFolder;
+  shell_.SetUiLanguage(profile.uiLanguage);
+  files_.AddFile(profile.systemFolder + u"\\powercfg.exe");
+  files_.AddFolder(shell_.programFilesFolder);
+  const WString installDir = InstallDir();
+  files_.AddFile(installDir + u"Presetra.dll");
+  if (profile.packageScripts) {
+    files_.AddFile(installDir + u"Data Files\\MSD.cmd");
+    files_.AddFile(installDir + u"Data Files\\TBIOS.cmd");
+  }
+  switch (profile.factoryFolder) {
+    case FactoryFolder::kAbsent:
+      break;
+    case FactoryFolder::kPresent:
+      files_.AddFolder(u"C:\\System.sav\\LOGS\\OSIT");
+      break;
+    case FactoryFolder::kReadOnly:
+      files_.AddFolder(u"C:\\System.sav");
+      files_.MakeReadOnly(u"C:\\System.sav");
+      break;
+  }
+
+  WmiInstance computer;
+  computer.className = u"Win32_ComputerSystem";
+  computer.properties.emplace_back(u"Name", platform::Variant::Bstr(u"VORLAN-PC"));
+  computer.properties.emplace_back(
+      u"OEMStringArray", profile.oemStrings ? platform::Variant::BstrArray(*profile.oemStrings)
+                                            : platform::Variant::Null());
+  wmi_.AddInstance(kCimv2, computer);
+  if (profile.biosFeatureByte) {
+    WmiInstance featureByte;
+    featureByte.className = u"VorlanBIOS_BIOSString";
+    featureByte.properties.emplace_back(u"Name", platform::Variant::Bstr(u"Feature Byte"));
+    featureByte.properties.emplace_back(u"Value",
+                                        platform::Variant::Bstr(*profile.biosFeatureByte));
+    wmi_.AddInstance(kBios, featureByte);
+  }
+
+  power_.connectedStandby = profile.connectedStandby;
+
+  devices_.adapters = profile.networkAdapters;
+  for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {
+    const NetworkAdapter& adapter = profile.networkAdapters[i];
+    if (adapter.driver) {
+      for (const char16_t* controlSet : {u"CurrentControlSet", u"ControlSet001"}) {
+        registry_.PutKey(WString(u"HKLM\\SYSTEM\\") + controlSet + u"\\Control\\Class\\" +
+                         *adapter.driver);
+      }
+    }
+    if (adapter.wmi == NetworkAdapter::Wmi::kMissing || !adapter.hardwareIds ||
+        adapter.hardwareIds->empty()) {
+      continue;
+    }
+    // WMI names a device's instances after its device instance ID, which starts with the
+    // first hardware ID.
+    WString instanceName = adapter.hardwareIds->front() + u"\\4&2B8260C3&0&00" +
+                           Utf8ToUtf16(std::to_string(i)) + u"E4_0";
+    for (const auto& row : kAdapterClasses) {
+      WmiInstance instance;
+      instance.className = row[0];
+      instance.writesFail = adapter.wmi == NetworkAdapter::Wmi::kWriteFails;
+      instance.properties.emplace_back(u"InstanceName", platform::Variant::Bstr(instanceName));
+      instance.properties.emplace_back(u"Active", Bool(true));
+      instance.properties.emplace_back(row[1], Bool(false));
+      wmi_.AddInstance(kWmi, instance);
+    }
+  }
+
+  for (const auto& fragment : profile.hangingCommands) processes_.HangWhenCommandContains(fragment);
+}
+
+std::vector<WString> Machine::ReadLogLines(WStringView path) const {
+  std::vector<WString> lines;
+  auto bytes = files_.ReadFile(path);
+  if (!bytes) return lines;
+  std::size_t start = bytes->size() >= 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xFE ? 2 : 0;
+  WString text;
+  for (std::size_t i = start; i + 1 < bytes->size(); i += 2) {
+    text.push_back(static_cast<char16_t>((*bytes)[i] | ((*bytes)[i + 1] << 8)));
+  }
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(u"\r\n", from)) != WString::npos; from = at + 2) {
+    lines.push_back(text.substr(from, at - from));
+  }
+  if (from < text.size()) lines.push_back(text.substr(from));
+  return lines;
+}
+
+std::string Machine::Dump() const {
+  std::ostringstream out;
+  out << "== registry ==\n" << registry_.Dump() << "== files ==\n" << files_.Dump()
+      << "== wmi ==\n" << wmi_.Dump() << "== processes ==\n";
+  for (const auto& run : processes_.Runs()) out << Utf16ToUtf8(run.commandLine) << "\n";
+  return out.str();
+}
+
+}  // namespace presetra::sim

@@ -1,0 +1,33 @@
+#include "platform/sim/power.h"
+
+namespace presetra::sim {
+
+bool Power::GetPwrCapabilities(bool* aoac) {
+  ++capabilityQueries;
+  if (faults_.ShouldFail(Call::kGetPwrCapabilities)) return false;
+  if (!connectedStandby) return false;
+  *aoac = *connectedStandby;
+  return true;
+}
+
+win::Dword Power::PowerGetActiveScheme(platform::Guid* active) {
+  if (faults_.ShouldFail(Call::kPowerGetActiveScheme)) return win::kErrorAccessDenied;
+  if (!schemes_.active) return win::kErrorCallNotImplemented;
+  auto guid = schemes_.active();
+  if (!guid) return win::kErrorFileNotFound;
+  *active = *guid;
+  return win::kErrorSuccess;
+}
+
+win::Dword Power::PowerReadDescription(const platform::Guid& scheme, win::Dword bufferBytes,
+                                       WString* description) {
+  if (faults_.ShouldFail(Call::kPowerReadDescription)) return win::kErrorAccessDenied;
+  if (!schemes_.description) return win::kErrorCallNotImplemented;
+  auto text = schemes_.description(scheme);
+  if (!text) return win::kErrorFileNotFound;
+  if ((text->size() + 1) * 2 > bufferBytes) return win::kErrorMoreData;
+  *description = *text;
+  return win::kErrorSuccess;
+}
+
+}  // namespace presetra::sim

@@ -1,0 +1,68 @@
+// The simulated process table. A started command line is carried out at once by the program it
+// names, when that program is installed here; the program says how long it runs, so a wait
+// with a shorter time-out times out and leaves it running. Command scripts (.cmd) run under
+// a command interpreter that carries out the ">>" redirection of their output first.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/processes.h"
+#include "platform/sim/clock.h"
+#include "platform/sim/faults.h"
+#include "platform/sim/file_system.h"
+
+namespace presetra::sim {
+
+// A program's run: what it was started with, and how long it takes.
+struct ProgramRun {
+  WString commandLine;
+  WString program;            // the first token, unquoted
+  WString arguments;          // the rest after the separating blank, as given
+  WString redirectedTo;       // for scripts: the ">>" target, unquoted
+  bool scriptRan = false;     // for scripts: the interpreter got as far as the script
+  win::Dword exitCode = 0;
+  std::uint64_t runsForMs = 30;
+};
+
+class Processes : public platform::Processes {
+ public:
+  static constexpr std::uint64_t kForever = ~0ull;
+  // Carries out a run: may set its exit code and how long it runs. For scripts it receives the
+  // arguments without the redirection and returns the output the interpreter appends.
+  using Program = std::function<std::string(ProgramRun& run)>;
+
+  Processes(Faults& faults, FileSystem& files, Clock& clock);
+
+  bool CreateProcess(WStringView commandLine, win::Dword creationFlags,
+                     platform::ProcessInformation* started) override;
+  win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
+  bool CloseHandle(platform::Handle handle) override;
+
+  // Installs the behaviour of a program file (the file must exist to be started).
+  void InstallProgram(WStringView path, Program program);
+  // Every process whose command line contains `fragment` runs forever.
+  void HangWhenCommandContains(WStringView fragment) { hangFragments_.push_back(WString(fragment)); }
+
+  const std::vector<ProgramRun>& Runs() const { return runs_; }
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+
+ private:
+  static ProgramRun Parse(WStringView commandLine);
+  void RunScript(ProgramRun& run);
+
+  Faults& faults_;
+  FileSystem& files_;
+  Clock& clock_;
+  std::map<WString, Program> programs_;  // by upper-cased path
+  std::vector<WString> hangFragments_;
+  std::vector<ProgramRun> runs_;
+  std::map<platform::Handle, std::size_t> handles_;  // handle -> index into runs_
+  platform::Handle nextHandle_ = 0x100;
+};
+
+}  // namespace presetra::sim

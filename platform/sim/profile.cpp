@@ -1,0 +1,265 @@
+#include "platform/sim/profile.h"
+
+#include <nlohmann/json.hpp>
+
+namespace presetra::sim {
+
+namespace {
+
+using Json = nlohmann::json;
+
+std::string Quoted(const std::string& text) { return "[\"" + text + "\"]"; }
+
+WString Text(const Json& value, const std::string& field) {
+  if (!value.is_string()) throw ProfileError(field, "expected a string");
+  return Utf8ToUtf16(value.get<std::string>());
+}
+
+std::optional<WString> OptionalText(const Json& object, const char* name,
+                                    const std::string& field) {
+  auto it = object.find(name);
+  if (it == object.end() || it->is_null()) return std::nullopt;
+  return Text(*it, field + "." + name);
+}
+
+std::vector<std::uint8_t> Hex(const std::string& text, const std::string& field) {
+  if (text.size() % 2 != 0) throw ProfileError(field, "hex data has an odd number of digits");
+  std::vector<std::uint8_t> bytes;
+  auto digit = [&](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    throw ProfileError(field, "hex data has a character that is not a hex digit");
+  };
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(digit(text[i]) * 16 + digit(text[i + 1])));
+  }
+  return bytes;
+}
+
+std::uint64_t Unsigned(const Json& value, const std::string& field, std::uint64_t max) {
+  if (!value.is_number_integer()) throw ProfileError(field, "expected an integer");
+  if (value.is_number_unsigned()) {
+    auto v = value.get<std::uint64_t>();
+    if (v > max) throw ProfileError(field, "integer out of range");
+    return v;
+  }
+  auto v = value.get<std::int64_t>();
+  if (v < 0 || static_cast<std::uint64_t>(v) > max) {
+    throw ProfileError(field, "integer out of range");
+  }
+  return static_cast<std::uint64_t>(v);
+}
+
+RegistryValue ParseValue(const std::string& name, const Json& value, const std::string& field) {
+  RegistryValue out;
+  out.name = Utf8ToUtf16(name);
+  if (value.is_string()) {
+    out.type = win::kRegSz;
+    out.data = RegSzBytes(Text(value, field));
+    return out;
+  }
+  if (value.is_number_integer()) {
+    out.type = win::kRegDword;
+    out.data = RegDwordBytes(static_cast<win::Dword>(Unsigned(value, field, 0xFFFFFFFFull)));
+    return out;
+  }
+  if (!value.is_object()) {
+    throw ProfileError(field, "expected a string, an integer or an object with type and data");
+  }
+  auto type = value.find("type");
+  auto data = value.find("data");
+  if (type == value.end() || !type->is_string()) {
+    throw ProfileError(field + ".type", "expected a registry type name");
+  }
+  if (data == value.end()) throw ProfileError(field + ".data", "missing");
+  std::string typeName = type->get<std::string>();
+  std::string dataField = field + ".data";
+  bool nul = true;
+  if (auto n = value.find("nul"); n != value.end()) {
+    if (!n->is_boolean()) throw ProfileError(field + ".nul", "expected true or false");
+    nul = n->get<bool>();
+  }
+  if (typeName == "REG_SZ" || typeName == "REG_EXPAND_SZ") {
+    out.type = typeName == "REG_SZ" ? win::kRegSz : win::kRegExpandSz;
+    out.data = RegSzBytes(Text(*data, dataField), nul);
+  } else if (typeName == "REG_DWORD") {
+    out.type = win::kRegDword;
+    out.data = RegDwordBytes(static_cast<win::Dword>(Unsigned(*data, dataField, 0xFFFFFFFFull)));
+  } else if (typeName == "REG_QWORD") {
+    out.type = win::kRegQword;
+    std::uint64_t v = Unsigned(*data, dataField, ~0ull);
+    for (int i = 0; i < 8; ++i) out.data.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  } else if (typeName == "REG_BINARY") {
+    out.type = win::kRegBinary;
+    if (!data->is_string()) throw ProfileError(dataField, "expected hex digits");
+    out.data = Hex(data->get<std::string>(), dataField);
+  } else if (typeName == "REG_MULTI_SZ") {
+    out.type = win::kRegMultiSz;
+    if (!data->is_array()) throw ProfileError(dataField, "expected an array of strings");
+    for (std::size_t i = 0; i < data->size(); ++i) {
+      auto bytes = RegSzBytes(Text((*data)[i], dataField + "[" + std::to_string(i) + "]"));
+      out.data.insert(out.data.end(), bytes.begin(), bytes.end());
+    }
+    out.data.insert(out.data.end(), {0, 0});
+  } else {
+    throw ProfileError(field + ".type", "unknown registry type \"" + typeName + "\"");
+  }
+  return out;
+}
+
+NetworkAdapter ParseAdapter(const Json& value, const std::string& field) {
+  if (!value.is_object()) throw ProfileError(field, "expected an object");
+  NetworkAdapter adapter;
+  adapter.description = OptionalText(value, "description", field);
+  adapter.enumerator = OptionalText(value, "enumerator", field);
+  adapter.driver = OptionalText(value, "driver", field);
+  if (auto ids = value.find("hardware_ids"); ids != value.end() && !ids->is_null()) {
+    if (!ids->is_array()) throw ProfileError(field + ".hardware_ids", "expected an array");
+    std::vector<WString> list;
+    for (std::size_t i = 0; i < ids->size(); ++i) {
+      list.push_back(Text((*ids)[i], field + ".hardware_ids[" + std::to_string(i) + "]"));
+    }
+    adapter.hardwareIds = list;
+  }
+  if (auto wmi = value.find("wmi"); wmi != value.end()) {
+    std::string mode = wmi->is_string() ? wmi->get<std::string>() : "";
+    if (mode == "ok") {
+      adapter.wmi = NetworkAdapter::Wmi::kOk;
+    } else if (mode == "missing") {
+      adapter.wmi = NetworkAdapter::Wmi::kMissing;
+    } else if (mode == "write_fails") {
+      adapter.wmi = NetworkAdapter::Wmi::kWriteFails;
+    } else {
+      throw ProfileError(field + ".wmi", "expected \"ok\", \"missing\" or \"write_fails\"");
+    }
+  }
+  return adapter;
+}
+
+}  // namespace
+
+MachineProfile ParseProfile(const std::string& text) {
+  Json root;
+  try {
+    root = Json::parse(text);
+  } catch (const Json::parse_error& error) {
+    throw ProfileError("", std::string("not valid JSON: ") + error.what());
+  }
+  if (!root.is_object()) throw ProfileError("", "expected a JSON object");
+  MachineProfile profile;
+
+  auto version = root.find("profile");
+  if (version == root.end()) throw ProfileError("profile", "missing (expected 1)");
+  if (!version->is_number_integer() || version->get<std::int64_t>() != 1) {
+    throw ProfileError("profile", "unsupported version (expected 1)");
+  }
+  if (auto d = root.find("description"); d != root.end()) {
+    if (!d->is_string()) throw ProfileError("description", "expected a string");
+    profile.description = d->get<std::string>();
+  }
+
+  if (auto firmware = root.find("firmware"); firmware != root.end()) {
+    if (!firmware->is_object()) throw ProfileError("firmware", "expected an object");
+    if (auto oem = firmware->find("oem_strings"); oem != firmware->end() && !oem->is_null()) {
+      if (!oem->is_array()) throw ProfileError("firmware.oem_strings", "expected an array");
+      std::vector<std::optional<WString>> strings;
+      for (std::size_t i = 0; i < oem->size(); ++i) {
+        const Json& entry = (*oem)[i];
+        if (entry.is_null()) {
+          strings.push_back(std::nullopt);
+        } else {
+          strings.push_back(
+              Text(entry, "firmware.oem_strings[" + std::to_string(i) + "]"));
+        }
+      }
+      profile.oemStrings = strings;
+    }
+    profile.biosFeatureByte =
+        OptionalText(*firmware, "bios_feature_byte", "firmware");
+  }
+
+  if (auto power = root.find("power"); power != root.end()) {
+    if (!power->is_object()) throw ProfileError("power", "expected an object");
+    if (auto cs = power->find("connected_standby"); cs != power->end()) {
+      if (cs->is_boolean()) {
+        profile.connectedStandby = cs->get<bool>();
+      } else if (cs->is_string() && cs->get<std::string>() == "error") {
+        profile.connectedStandby = std::nullopt;
+      } else {
+        throw ProfileError("power.connected_standby", "expected true, false or \"error\"");
+      }
+    }
+  }
+
+  if (auto ui = root.find("ui_language"); ui != root.end()) {
+    profile.uiLanguage = static_cast<std::uint16_t>(Unsigned(*ui, "ui_language", 0xFFFF));
+  }
+
+  if (auto registry = root.find("registry"); registry != root.end()) {
+    if (!registry->is_object()) throw ProfileError("registry", "expected an object of keys");
+    for (const auto& [path, values] : registry->items()) {
+      std::string field = "registry" + Quoted(path);
+      RegistryKeyEdit edit;
+      edit.path = Utf8ToUtf16(path);
+      std::string lower = path;
+      for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (lower.rfind("hklm\\", 0) != 0 && lower.rfind("hkey_local_machine\\", 0) != 0) {
+        throw ProfileError(field, "key paths start with HKLM\\");
+      }
+      if (!values.is_null()) {
+        if (!values.is_object()) throw ProfileError(field, "expected an object of values or null");
+        std::vector<RegistryValue> list;
+        for (const auto& [name, value] : values.items()) {
+          list.push_back(ParseValue(name, value, field + Quoted(name)));
+        }
+        edit.values = list;
+      }
+      profile.registry.push_back(edit);
+    }
+  }
+
+  if (auto adapters = root.find("network_adapters"); adapters != root.end()) {
+    if (!adapters->is_array()) throw ProfileError("network_adapters", "expected an array");
+    for (std::size_t i = 0; i < adapters->size(); ++i) {
+      profile.networkAdapters.push_back(
+          ParseAdapter((*adapters)[i], "network_adapters[" + std::to_string(i) + "]"));
+    }
+  }
+
+  if (auto folder = root.find("factory_folder"); folder != root.end()) {
+    std::string state = folder->is_string() ? folder->get<std::string>() : "";
+    if (state == "absent") {
+      profile.factoryFolder = FactoryFolder::kAbsent;
+    } else if (state == "present") {
+      profile.factoryFolder = FactoryFolder::kPresent;
+    } else if (state == "read_only") {
+      profile.factoryFolder = FactoryFolder::kReadOnly;
+    } else {
+      throw ProfileError("factory_folder", "expected \"absent\", \"present\" or \"read_only\"");
+    }
+  }
+
+  if (auto scripts = root.find("package_scripts"); scripts != root.end()) {
+    std::string state = scripts->is_string() ? scripts->get<std::string>() : "";
+    if (state != "present" && state != "absent") {
+      throw ProfileError("package_scripts", "expected \"present\" or \"absent\"");
+    }
+    profile.packageScripts = state == "present";
+  }
+
+  if (auto system = root.find("system_folder"); system != root.end()) {
+    profile.systemFolder = Text(*system, "system_folder");
+  }
+
+  if (auto hanging = root.find("hanging_commands"); hanging != root.end()) {
+    if (!hanging->is_array()) throw ProfileError("hanging_commands", "expected an array");
+    for (std::size_t i = 0; i < hanging->size(); ++i) {
+      profile.hangingCommands.push_back(
+          Text((*hanging)[i], "hanging_commands[" + std::to_string(i) + "]"));
+    }
+  }
+  return profile;
+}
+
+}  // namespace presetra::sim

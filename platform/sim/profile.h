@@ -1,0 +1,56 @@
+// Machine profiles (version 1): one JSON file describes one PC as the custom actions see it,
+// laid over a clean Windows 10 x64 base image.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/sim/devices.h"
+#include "platform/sim/registry.h"
+
+namespace presetra::sim {
+
+// A profile that cannot be used: which field, and what is wrong with it.
+class ProfileError : public std::runtime_error {
+ public:
+  ProfileError(std::string field, const std::string& message)
+      : std::runtime_error(field.empty() ? message : field + ": " + message),
+        field_(std::move(field)) {}
+  const std::string& field() const { return field_; }
+
+ private:
+  std::string field_;
+};
+
+struct RegistryKeyEdit {
+  WString path;  // physical, as regedit shows it
+  // nullopt removes the key and everything below it.
+  std::optional<std::vector<RegistryValue>> values;
+};
+
+enum class FactoryFolder { kAbsent, kPresent, kReadOnly };
+
+struct MachineProfile {
+  std::string description;
+  // nullopt: the OEMStringArray property is null. An element may be a null string.
+  std::optional<std::vector<std::optional<WString>>> oemStrings;
+  // nullopt: the BIOS namespace does not exist.
+  std::optional<WString> biosFeatureByte;
+  // nullopt: GetPwrCapabilities fails.
+  std::optional<bool> connectedStandby = false;
+  std::uint16_t uiLanguage = 1033;
+  std::vector<RegistryKeyEdit> registry;
+  std::vector<NetworkAdapter> networkAdapters;
+  FactoryFolder factoryFolder = FactoryFolder::kAbsent;
+  bool packageScripts = true;
+  WString systemFolder = u"C:\\Windows\\system32";
+  // Not in the base format: command-line fragments whose processes never end.
+  std::vector<WString> hangingCommands;
+};
+
+// Parses a profile. Throws ProfileError naming the field on malformed input.
+MachineProfile ParseProfile(const std::string& json);
+
+}  // namespace presetra::sim

@@ -1,0 +1,321 @@
+#include "platform/sim/registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+namespace presetra::sim {
+
+struct Registry::Key {
+  WString name;
+  std::vector<RegistryValue> values;
+  std::map<WString, std::unique_ptr<Key>> children;  // by upper-cased name
+  bool denyWrites = false;
+  bool denyAccess = false;
+
+  RegistryValue* FindValue(WStringView valueName) {
+    for (auto& value : values) {
+      if (EqualsIgnoringCase(value.name, valueName)) return &value;
+    }
+    return nullptr;
+  }
+};
+
+std::vector<std::uint8_t> RegSzBytes(WStringView text, bool withNul) {
+  std::vector<std::uint8_t> bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  if (withNul) bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
+
+std::vector<std::uint8_t> RegDwordBytes(win::Dword value) {
+  return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+          static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+Registry::Registry(Faults& faults) : faults_(faults), root_(std::make_unique<Key>()) {
+  root_->name = u"HKLM";
+}
+
+Registry::~Registry() = default;
+
+std::vector<WString> Registry::Split(WStringView path) {
+  std::vector<WString> parts;
+  WString part;
+  for (char16_t c : path) {
+    if (c == u'\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::vector<WString> Registry::LogicalToPhysical(std::vector<WString> path, win::Dword access) {
+  // This is a 32-bit process: HKLM\SOFTWARE is its WOW6432Node unless it asks for the 64-bit
+  // view.
+  bool view64 = (access & win::kKeyWow64_64Key) != 0 && (access & win::kKeyWow64_32Key) == 0;
+  if (!view64 && !path.empty() && EqualsIgnoringCase(path[0], u"SOFTWARE") &&
+      !(path.size() > 1 && EqualsIgnoringCase(path[1], u"WOW6432Node"))) {
+    path.insert(path.begin() + 1, u"WOW6432Node");
+  }
+  return path;
+}
+
+std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey,
+                                      win::Dword access, win::Long* error) const {
+  *error = win::kErrorSuccess;
+  std::vector<WString> base;
+  if (root != platform::kHkeyLocalMachine) {
+    auto it = handles_.find(root);
+    if (it == handles_.end()) {
+      *error = win::kErrorInvalidHandle;
+      return {};
+    }
+    // A key below an open key: rebuild its physical path.
+    std::vector<WString> found;
+    std::vector<std::pair<const Key*, std::vector<WString>>> stack{{root_.get(), {}}};
+    while (!stack.empty()) {
+      auto [key, path] = stack.back();
+      stack.pop_back();
+      if (key == it->second.key) {
+        found = path;
+        break;
+      }
+      for (const auto& [upper, child] : key->children) {
+        auto childPath = path;
+        childPath.push_back(child->name);
+        stack.push_back({child.get(), childPath});
+      }
+    }
+    base = found;
+    for (auto& part : Split(subKey)) base.push_back(part);
+    return base;
+  }
+  return LogicalToPhysical(Split(subKey), access);
+}
+
+Registry::Key* Registry::Find(const std::vector<WString>& path) const {
+  Key* key = root_.get();
+  for (const auto& part : path) {
+    auto it = key->children.find(ToUpper(part));
+    if (it == key->children.end()) return nullptr;
+    key = it->second.get();
+  }
+  return key;
+}
+
+Registry::Key* Registry::Make(const std::vector<WString>& path) {
+  Key* key = root_.get();
+  for (const auto& part : path) {
+    auto& child = key->children[ToUpper(part)];
+    if (!child) {
+      child = std::make_unique<Key>();
+      child->name = part;
+    }
+    key = child.get();
+  }
+  return key;
+}
+
+platform::RegKey Registry::NewHandle(Key* key, win::Dword access) {
+  platform::RegKey handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = Open{key, access};
+  return handle;
+}
+
+namespace {
+bool WantsWrite(win::Dword access) {
+  return (access & (win::kKeySetValue | 0x0004 /* KEY_CREATE_SUB_KEY */)) != 0;
+}
+}  // namespace
+
+win::Long Registry::OpenKey(platform::RegKey root, WStringView subKey, win::Dword access,
+                            platform::RegKey* key) {
+  if (faults_.ShouldFail(Call::kRegOpenKey)) return win::kErrorAccessDenied;
+  win::Long error = win::kErrorSuccess;
+  auto path = PathOf(root, subKey, access, &error);
+  if (error != win::kErrorSuccess) return error;
+  Key* found = Find(path);
+  if (found == nullptr) return win::kErrorFileNotFound;
+  if (found->denyAccess || (found->denyWrites && WantsWrite(access))) {
+    return win::kErrorAccessDenied;
+  }
+  *key = NewHandle(found, access);
+  return win::kErrorSuccess;
+}
+
+win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dword,
+                              win::Dword access, platform::RegKey* key) {
+  if (faults_.ShouldFail(Call::kRegCreateKey)) return win::kErrorAccessDenied;
+  win::Long error = win::kErrorSuccess;
+  auto path = PathOf(root, subKey, access, &error);
+  if (error != win::kErrorSuccess) return error;
+  // Walk down; the first missing key must be creatable in its parent.
+  Key* at = root_.get();
+  for (const auto& part : path) {
+    if (at->denyAccess) return win::kErrorAccessDenied;
+    auto it = at->children.find(ToUpper(part));
+    if (it == at->children.end()) {
+      if (at->denyWrites) return win::kErrorAccessDenied;
+      auto child = std::make_unique<Key>();
+      child->name = part;
+      Key* made = child.get();
+      at->children[ToUpper(part)] = std::move(child);
+      at = made;
+    } else {
+      at = it->second.get();
+    }
+  }
+  if (at->denyAccess || (at->denyWrites && WantsWrite(access))) return win::kErrorAccessDenied;
+  *key = NewHandle(at, access);
+  return win::kErrorSuccess;
+}
+
+win::Long Registry::QueryValue(platform::RegKey key, WStringView name, win::Dword* type,
+                               std::uint8_t* data, win::Dword* size) {
+  if (faults_.ShouldFail(Call::kRegQueryValue)) return win::kErrorAccessDenied;
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return win::kErrorInvalidHandle;
+  if ((it->second.access & win::kKeyQueryValue) == 0) return win::kErrorAccessDenied;
+  RegistryValue* value = it->second.key->FindValue(name);
+  if (value == nullptr) return win::kErrorFileNotFound;
+  if (data != nullptr && size == nullptr) return win::kErrorInvalidParameter;
+  if (type != nullptr) *type = value->type;
+  if (size == nullptr) return win::kErrorSuccess;
+  auto needed = static_cast<win::Dword>(value->data.size());
+  if (data != nullptr) {
+    if (*size < needed) {
+      *size = needed;
+      return win::kErrorMoreData;
+    }
+    std::copy(value->data.begin(), value->data.end(), data);
+  }
+  *size = needed;
+  return win::kErrorSuccess;
+}
+
+win::Long Registry::SetValue(platform::RegKey key, WStringView name, win::Dword type,
+                             const std::uint8_t* data, win::Dword size) {
+  if (faults_.ShouldFail(Call::kRegSetValue)) return win::kErrorAccessDenied;
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return win::kErrorInvalidHandle;
+  if ((it->second.access & win::kKeySetValue) == 0) return win::kErrorAccessDenied;
+  Key* target = it->second.key;
+  RegistryValue* value = target->FindValue(name);
+  if (value == nullptr) {
+    target->values.push_back(RegistryValue{WString(name), type, {}});
+    value = &target->values.back();
+  }
+  value->type = type;
+  value->data.assign(data, data + size);
+  return win::kErrorSuccess;
+}
+
+win::Long Registry::CloseKey(platform::RegKey key) {
+  if (faults_.ShouldFail(Call::kRegCloseKey)) {
+    // The handle is gone even when the call reports a failure: nothing leaks.
+    handles_.erase(key);
+    return win::kErrorInvalidHandle;
+  }
+  if (handles_.erase(key) == 0) return win::kErrorInvalidHandle;
+  return win::kErrorSuccess;
+}
+
+namespace {
+std::vector<WString> PhysicalParts(WStringView physicalPath) {
+  std::vector<WString> parts;
+  WString part;
+  for (char16_t c : physicalPath) {
+    if (c == u'\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  // Profiles name the hive; the tree below it is HKEY_LOCAL_MACHINE.
+  if (!parts.empty() &&
+      (EqualsIgnoringCase(parts[0], u"HKLM") ||
+       EqualsIgnoringCase(parts[0], u"HKEY_LOCAL_MACHINE"))) {
+    parts.erase(parts.begin());
+  }
+  return parts;
+}
+}  // namespace
+
+void Registry::PutKey(WStringView physicalPath) { Make(PhysicalParts(physicalPath)); }
+
+void Registry::RemoveKey(WStringView physicalPath) {
+  auto parts = PhysicalParts(physicalPath);
+  if (parts.empty()) return;
+  WString last = parts.back();
+  parts.pop_back();
+  Key* parent = Find(parts);
+  if (parent != nullptr) parent->children.erase(ToUpper(last));
+}
+
+void Registry::PutValue(WStringView physicalPath, const RegistryValue& value) {
+  Key* key = Make(PhysicalParts(physicalPath));
+  RegistryValue* existing = key->FindValue(value.name);
+  if (existing != nullptr) {
+    existing->type = value.type;
+    existing->data = value.data;
+  } else {
+    key->values.push_back(value);
+  }
+}
+
+std::optional<RegistryValue> Registry::GetValue(WStringView physicalPath,
+                                                WStringView name) const {
+  Key* key = Find(PhysicalParts(physicalPath));
+  if (key == nullptr) return std::nullopt;
+  RegistryValue* value = key->FindValue(name);
+  if (value == nullptr) return std::nullopt;
+  return *value;
+}
+
+bool Registry::KeyExists(WStringView physicalPath) const {
+  return Find(PhysicalParts(physicalPath)) != nullptr;
+}
+
+void Registry::DenyWrites(WStringView physicalPath) {
+  Make(PhysicalParts(physicalPath))->denyWrites = true;
+}
+
+void Registry::DenyAccess(WStringView physicalPath) {
+  Make(PhysicalParts(physicalPath))->denyAccess = true;
+}
+
+std::string Registry::Dump() const {
+  std::ostringstream out;
+  std::vector<std::pair<const Key*, std::string>> stack{{root_.get(), "HKLM"}};
+  while (!stack.empty()) {
+    auto [key, path] = stack.back();
+    stack.pop_back();
+    out << path << "\n";
+    for (const auto& value : key->values) {
+      out << "  " << (value.name.empty() ? "(Default)" : Utf16ToUtf8(value.name)) << " type "
+          << value.type << " [";
+      for (std::size_t i = 0; i < value.data.size(); ++i) {
+        static const char* hex = "0123456789abcdef";
+        out << hex[value.data[i] >> 4] << hex[value.data[i] & 15];
+      }
+      out << "]\n";
+    }
+    for (auto it = key->children.rbegin(); it != key->children.rend(); ++it) {
+      stack.push_back({it->second.get(), path + "\\" + Utf16ToUtf8(it->second->name)});
+    }
+  }
+  return out.str();
+}
+
+}  // namespace presetra::sim

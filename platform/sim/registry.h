@@ -1,0 +1,79 @@
+// The simulated registry: HKEY_LOCAL_MACHINE as a tree of keys with exact value bytes, names
+// compared ignoring case (the case written is kept), and the WOW64 view of HKLM\SOFTWARE that a
+// 32-bit process gets unless it asks for the 64-bit one.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/sim/faults.h"
+
+namespace presetra::sim {
+
+struct RegistryValue {
+  WString name;
+  win::Dword type = win::kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+class Registry : public platform::Registry {
+ public:
+  explicit Registry(Faults& faults);
+  ~Registry() override;
+
+  win::Long OpenKey(platform::RegKey root, WStringView subKey, win::Dword access,
+                    platform::RegKey* key) override;
+  win::Long CreateKey(platform::RegKey root, WStringView subKey, win::Dword options,
+                      win::Dword access, platform::RegKey* key) override;
+  win::Long QueryValue(platform::RegKey key, WStringView name, win::Dword* type,
+                       std::uint8_t* data, win::Dword* size) override;
+  win::Long SetValue(platform::RegKey key, WStringView name, win::Dword type,
+                     const std::uint8_t* data, win::Dword size) override;
+  win::Long CloseKey(platform::RegKey key) override;
+
+  // Direct access by physical path ("HKLM\SOFTWARE\WOW6432Node\..."), for loading a profile and
+  // for tests. These are not platform calls: they neither count nor fail.
+  void PutKey(WStringView physicalPath);
+  void RemoveKey(WStringView physicalPath);
+  void PutValue(WStringView physicalPath, const RegistryValue& value);
+  std::optional<RegistryValue> GetValue(WStringView physicalPath, WStringView name) const;
+  bool KeyExists(WStringView physicalPath) const;
+  // A key whose values cannot be changed and below which nothing can be created: opening it
+  // for writing is refused, as its access list would.
+  void DenyWrites(WStringView physicalPath);
+  // A key that cannot be opened at all.
+  void DenyAccess(WStringView physicalPath);
+  std::size_t OpenKeyCount() const { return handles_.size(); }
+
+  // Every key and value, one per line, for failure messages.
+  std::string Dump() const;
+
+ private:
+  struct Key;
+  Key* Find(const std::vector<WString>& path) const;
+  Key* Make(const std::vector<WString>& path);
+  static std::vector<WString> Split(WStringView path);
+  static std::vector<WString> LogicalToPhysical(std::vector<WString> path, win::Dword access);
+  std::vector<WString> PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
+                              win::Long* error) const;
+  platform::RegKey NewHandle(Key* key, win::Dword access);
+
+  Faults& faults_;
+  std::unique_ptr<Key> root_;
+  struct Open {
+    Key* key;
+    win::Dword access;
+  };
+  std::map<platform::RegKey, Open> handles_;
+  platform::RegKey nextHandle_ = 0x1000;
+};
+
+// The bytes of a REG_SZ with its terminating NUL.
+std::vector<std::uint8_t> RegSzBytes(WStringView text, bool withNul = true);
+std::vector<std::uint8_t> RegDwordBytes(win::Dword value);
+
+}  // namespace presetra::sim

@@ -1,0 +1,34 @@
+// Top-level and child windows of the desktop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/text.h"
+
+namespace presetra::platform {
+
+using Hwnd = std::uintptr_t;
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+class Windows {
+ public:
+  virtual ~Windows() = default;
+  // FindWindowW. A null title matches any title. 0 when there is none.
+  [[nodiscard]] virtual Hwnd FindWindow(WStringView className, const WString* title) = 0;
+  // EnumChildWindows: every descendant, depth first, until `visit` returns false.
+  virtual void EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>& visit) = 0;
+  // GetClientRect. On failure *rect is left unchanged.
+  [[nodiscard]] virtual bool GetClientRect(Hwnd window, Rect* rect) = 0;
+  // SendMessageW(window, WM_SETTEXT, 0, text).
+  virtual std::intptr_t SendSetText(Hwnd window, WStringView text) = 0;
+};
+
+}  // namespace presetra::platform

@@ -1,0 +1,16 @@
+#include "policy/os_def_set.h"
+
+namespace presetra {
+
+COSDefSet::~COSDefSet() = default;
+
+void COSDefSet::Attach(CMSIInstaller* installer) {
+  CAppInstaller::Attach(installer);
+  if (installer != nullptr) SetContextNames(*installer);
+}
+
+int COSDefSet::Install() { return CAppInstaller::Install(); }
+
+int COSDefSet::Uninstall() { return 0; }
+
+}  // namespace presetra

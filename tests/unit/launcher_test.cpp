@@ -1,0 +1,87 @@
+// Starting programs: the status line, launch failures and time-outs.
+#include <gtest/gtest.h>
+
+#include "host/installer.h"
+#include "test_machine.h"
+
+namespace presetra {
+namespace {
+
+using testing::kOsitLog;
+using testing::LogTexts;
+using testing::MachineFrom;
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_ = MachineFrom(R"("factory_folder": "present")");
+    installer_ = std::make_unique<CAdvInstaller>(*machine_);
+    SetContextNames(*installer_);
+    installer_->SelectLogPath();
+  }
+  std::vector<std::string> Log() const { return LogTexts(*machine_, kOsitLog); }
+
+  std::unique_ptr<sim::Machine> machine_;
+  std::unique_ptr<CAdvInstaller> installer_;
+};
+
+TEST_F(LauncherTest, RunsAProgramAndWaitsForIt) {
+  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"Listing"), 1);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Listing"}));
+  ASSERT_EQ(machine_->processes().Runs().size(), 1u);
+  EXPECT_EQ(machine_->processes().Runs()[0].arguments, u"-list");
+  EXPECT_EQ(machine_->processes().OpenHandleCount(), 0u);
+}
+
+TEST_F(LauncherTest, ReportsAProgramThatCannotStart) {
+  EXPECT_EQ(installer_->RunCommand(u"C:\\nowhere.exe", u"Status"), 0);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Unable to launch last command"}));
+}
+
+TEST_F(LauncherTest, LeavesAProgramRunningPastItsTimeOut) {
+  machine_->processes().HangWhenCommandContains(u"-hang");
+  std::uint64_t before = machine_->clock().MillisecondsSinceMidnight();
+  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -hang", u"Status"), 1);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Command timed out"}));
+  // It waited the full 15 minutes.
+  EXPECT_GE(machine_->clock().MillisecondsSinceMidnight() - before, 900000u);
+  EXPECT_EQ(machine_->processes().OpenHandleCount(), 0u);
+}
+
+TEST_F(LauncherTest, AFailedWaitCountsAsATimeOut) {
+  machine_->faults().FailEvery(sim::Call::kProcessWait);
+  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"S"), 1);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"S", "ERROR: Command timed out"}));
+}
+
+TEST_F(LauncherTest, RunScriptQuotesThePathAndAppendsTheArguments) {
+  struct Case {
+    WString path;
+    const WString* arguments;
+    WString commandLine;
+  };
+  const WString arguments = u"19041 true";
+  const WString leadingBlank = u" 19041";
+  const WString dir = installer_->GetInstallDir();
+  const Case cases[] = {
+      {u"Data Files\\TBIOS.cmd", &arguments, u"\"" + dir + u"Data Files\\TBIOS.cmd\" 19041 true"},
+      {u"Data Files\\TBIOS.cmd", &leadingBlank, u"\"" + dir + u"Data Files\\TBIOS.cmd\"  19041"},
+      {dir + u"Data Files\\MSD.cmd", nullptr, u"\"" + dir + u"Data Files\\MSD.cmd\""},
+  };
+  for (const auto& c : cases) {
+    installer_->RunScript(c.path, u"Status", c.arguments);
+    EXPECT_EQ(machine_->processes().Runs().back().commandLine, c.commandLine);
+  }
+}
+
+TEST_F(LauncherTest, StatusTextReachesTheDialogsStatusLine) {
+  auto& windows = machine_->windows();
+  auto dialog = windows.Create(u"MsiDialogCloseClass", u"Presetra Setup", {0, 0, 500, 400});
+  auto label = windows.Create(u"Static", u"", {0, 0, 340, 13}, dialog);
+  ASSERT_TRUE(installer_->FindStatusLabel());
+  installer_->RunScript(u"Data Files\\TBIOS.cmd", u"TARN BIOS Process", nullptr);
+  EXPECT_EQ(windows.TextsOf(label), (std::vector<WString>{u"TARN BIOS Process"}));
+}
+
+}  // namespace
+}  // namespace presetra

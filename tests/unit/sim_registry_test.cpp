@@ -1,0 +1,112 @@
+// The simulated registry keeps the semantics the system relies on: WOW64 views, exact bytes,
+// case-insensitive names, and the difference between missing and refused.
+#include <gtest/gtest.h>
+
+#include "platform/sim/machine.h"
+
+namespace presetra::sim {
+namespace {
+
+class SimRegistryTest : public ::testing::Test {
+ protected:
+  Faults faults_;
+  Registry registry_{faults_};
+
+  win::Long Open(WStringView path, win::Dword access) {
+    platform::RegKey key = 0;
+    win::Long result = registry_.OpenKey(platform::kHkeyLocalMachine, path, access, &key);
+    if (key != 0) registry_.CloseKey(key);
+    return result;
+  }
+};
+
+TEST_F(SimRegistryTest, ThirtyTwoBitViewOfSoftwareIsWow6432Node) {
+  registry_.PutKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra");
+  registry_.PutKey(u"HKLM\\SOFTWARE\\Microsoft\\Only64");
+  registry_.PutKey(u"HKLM\\SYSTEM\\CurrentControlSet\\Control");
+  struct Case {
+    const char16_t* path;
+    win::Dword access;
+    win::Long result;
+  } cases[] = {
+      {u"Software\\Vorlan\\Presetra", win::kKeyRead, win::kErrorSuccess},
+      {u"Software\\Vorlan\\Presetra", win::kKeyRead | win::kKeyWow64_64Key,
+       win::kErrorFileNotFound},
+      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead, win::kErrorFileNotFound},
+      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyAllAccess | win::kKeyWow64_64Key,
+       win::kErrorSuccess},
+      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead | win::kKeyWow64_32Key,
+       win::kErrorFileNotFound},
+      // SYSTEM has one view.
+      {u"system\\currentcontrolset\\control", win::kKeyRead, win::kErrorSuccess},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Open(c.path, c.access), c.result) << Utf16ToUtf8(c.path) << "\n"
+                                                << registry_.Dump();
+  }
+}
+
+TEST_F(SimRegistryTest, KeepsExactBytesAndReportsSizes) {
+  registry_.PutValue(u"HKLM\\SOFTWARE\\T", RegistryValue{u"NoNul", win::kRegSz, RegSzBytes(u"ab", false)});
+  platform::RegKey key = 0;
+  ASSERT_EQ(registry_.OpenKey(platform::kHkeyLocalMachine, u"SOFTWARE\\T",
+                              win::kKeyRead | win::kKeyWow64_64Key, &key),
+            win::kErrorSuccess);
+  win::Dword type = 0;
+  win::Dword size = 0;
+  ASSERT_EQ(registry_.QueryValue(key, u"nonul", &type, nullptr, &size), win::kErrorSuccess);
+  EXPECT_EQ(type, win::kRegSz);
+  EXPECT_EQ(size, 4u);
+  std::uint8_t small[2] = {};
+  size = 2;
+  EXPECT_EQ(registry_.QueryValue(key, u"NoNul", nullptr, small, &size), win::kErrorMoreData);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(registry_.QueryValue(key, u"Other", &type, nullptr, &size), win::kErrorFileNotFound);
+  // Written through a read-only handle: refused.
+  std::uint8_t one[4] = {1, 0, 0, 0};
+  EXPECT_EQ(registry_.SetValue(key, u"X", win::kRegDword, one, 4), win::kErrorAccessDenied);
+  EXPECT_EQ(registry_.CloseKey(key), win::kErrorSuccess);
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+TEST_F(SimRegistryTest, CreateMakesParentsAndKeepsTheCaseWritten) {
+  platform::RegKey key = 0;
+  ASSERT_EQ(registry_.CreateKey(platform::kHkeyLocalMachine, u"SOFTWARE\\A\\Bc",
+                                win::kRegOptionNonVolatile,
+                                win::kKeyAllAccess | win::kKeyWow64_64Key, &key),
+            win::kErrorSuccess);
+  auto dword = RegDwordBytes(7);
+  EXPECT_EQ(registry_.SetValue(key, u"V", win::kRegDword, dword.data(), 4), win::kErrorSuccess);
+  registry_.CloseKey(key);
+  EXPECT_TRUE(registry_.KeyExists(u"HKLM\\software\\a\\BC"));
+  EXPECT_EQ(registry_.GetValue(u"HKLM\\SOFTWARE\\A\\Bc", u"v")->data, dword);
+  EXPECT_NE(registry_.Dump().find("HKLM\\SOFTWARE\\A\\Bc"), std::string::npos);
+}
+
+TEST_F(SimRegistryTest, MissingIsNotRefused) {
+  registry_.DenyWrites(u"HKLM\\SYSTEM\\Locked");
+  registry_.DenyAccess(u"HKLM\\SYSTEM\\Hidden");
+  EXPECT_EQ(Open(u"SYSTEM\\Locked", win::kKeyRead), win::kErrorSuccess);
+  EXPECT_EQ(Open(u"SYSTEM\\Locked", win::kKeyAllAccess), win::kErrorAccessDenied);
+  EXPECT_EQ(Open(u"SYSTEM\\Hidden", win::kKeyRead), win::kErrorAccessDenied);
+  EXPECT_EQ(Open(u"SYSTEM\\Nowhere", win::kKeyRead), win::kErrorFileNotFound);
+  platform::RegKey key = 0;
+  EXPECT_EQ(registry_.CreateKey(platform::kHkeyLocalMachine, u"SYSTEM\\Locked\\Child", 0,
+                                win::kKeyAllAccess, &key),
+            win::kErrorAccessDenied);
+  EXPECT_EQ(key, 0u);
+}
+
+TEST_F(SimRegistryTest, InjectedFaultsReturnWindowsErrors) {
+  registry_.PutKey(u"HKLM\\SYSTEM\\K");
+  faults_.FailEvery(Call::kRegOpenKey);
+  EXPECT_EQ(Open(u"SYSTEM\\K", win::kKeyRead), win::kErrorAccessDenied);
+  faults_.Clear();
+  faults_.FailNthCall(2);
+  EXPECT_EQ(Open(u"SYSTEM\\K", win::kKeyRead), win::kErrorSuccess);  // open 1, close 2 fails
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+  EXPECT_EQ(faults_.Failed(), (std::vector<std::uint64_t>{1, 3}));
+}
+
+}  // namespace
+}  // namespace presetra::sim

@@ -1,0 +1,33 @@
+// Helpers shared by the unit tests: machines from inline profiles, and the log a run wrote.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/module.h"
+#include "platform/sim/machine.h"
+
+namespace presetra::testing {
+
+// A machine from a profile given as JSON text (the "profile": 1 header is added).
+inline std::unique_ptr<sim::Machine> MachineFrom(const std::string& fields = "") {
+  std::string json = "{\"profile\": 1" + (fields.empty() ? "" : ", " + fields) + "}";
+  return std::make_unique<sim::Machine>(sim::ParseProfile(json));
+}
+
+// The log lines without their time stamps.
+inline std::vector<std::string> LogTexts(const sim::Machine& machine, WStringView path) {
+  std::vector<std::string> texts;
+  for (const auto& line : machine.ReadLogLines(path)) {
+    std::size_t tab = line.find(u'\t');
+    texts.push_back(Utf16ToUtf8(tab == WString::npos ? line : line.substr(tab + 1)));
+  }
+  return texts;
+}
+
+inline const WString kOsitLog = u"C:\\System.sav\\LOGS\\OSIT\\Presetra.log";
+
+}  // namespace presetra::testing

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+
+namespace presetra {
+namespace {
+
+TEST(FormatTest, FormsTheSystemUses) {
+  EXPECT_EQ(Format(u"Machine ID = %s", WString(u"62E6")), u"Machine ID = 62E6");
+  EXPECT_EQ(Format(u"%s:%03u", WString(u"09:05:03"), 7u), u"09:05:03:007");
+  EXPECT_EQ(Format(u"%d", -4), u"-4");
+  EXPECT_EQ(Format(u"%d", 259200), u"259200");
+  EXPECT_EQ(Format(u"%u", 6001u), u"6001");
+  EXPECT_EQ(Format(u"LIKE \"%%%s%%\"", WString(u"PCI")), u"LIKE \"%PCI%\"");
+  // A wide %s ends at the first NUL, as the CRT's does.
+  EXPECT_EQ(Format(u"[%s]", WString(u"ab\0cd", 5)), u"[ab]");
+  EXPECT_EQ(Format(u"%s and %s", WString(u"one")), u"one and ");
+}
+
+TEST(WideToLongTest, ReadsAsWcstolDoes) {
+  struct Case {
+    const char16_t* text;
+    std::int32_t value;
+  } cases[] = {
+      {u"19041", 19041}, {u"  19042", 19042}, {u"-5", -5},      {u"+7", 7},
+      {u"1904x", 1904},  {u"", 0},            {u"abc", 0},      {u"99999999999", 2147483647},
+      {u"-99999999999", -2147483647 - 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WideToLong(c.text), c.value) << Utf16ToUtf8(c.text);
+}
+
+TEST(Utf16Test, RoundTripsEveryPlane) {
+  WString text = u"Vorlan \u200E\u00A0\u0E41\u0E19\U0001F600";
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+  EXPECT_EQ(Utf8ToUtf16("\xff"), u"\uFFFD");
+  EXPECT_EQ(Utf16ToUtf8(WString(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(CaseTest, FoldsAsciiAndLatin1Only) {
+  EXPECT_EQ(ToLower(u"Intel(R) Wi-Fi 6 AX201"), u"intel(r) wi-fi 6 ax201");
+  EXPECT_EQ(ToUpper(u"pci\\cc_0280"), u"PCI\\CC_0280");
+  EXPECT_TRUE(EqualsIgnoringCase(u"Software\\Vorlan", u"SOFTWARE\\VORLAN"));
+  EXPECT_FALSE(EqualsIgnoringCase(u"62E6", u"62E"));
+}
+
+}  // namespace
+}  // namespace presetra

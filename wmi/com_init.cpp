@@ -1,0 +1,12 @@
+#include "wmi/com_init.h"
+
+namespace presetra {
+
+CAutoInitializeCOMEx::CAutoInitializeCOMEx(platform::Com& com, win::Dword coinit)
+    : com_(com), result_(com.CoInitializeEx(coinit)) {}
+
+CAutoInitializeCOMEx::~CAutoInitializeCOMEx() {
+  if (result_ >= 0) com_.CoUninitialize();
+}
+
+}  // namespace presetra
