@@ -14,13 +14,21 @@ CAppInstaller::~CAppInstaller() {
   if (g_registered == this) g_registered = nullptr;
 }
 
-CAppInstaller* CAppInstaller::Registered() { return g_registered; }
+CAppInstaller* CAppInstaller::Registered() {
+  return g_registered;
+}
 
-void CAppInstaller::Attach(CMSIInstaller* installer) { installer_ = installer; }
+void CAppInstaller::Attach(CMSIInstaller* installer) {
+  installer_ = installer;
+}
 
-int CAppInstaller::OnBeforeInstall(std::uintptr_t) { return 1; }
+int CAppInstaller::OnBeforeInstall(std::uintptr_t) {
+  return 1;
+}
 
-int CAppInstaller::OnBeforeUninstall(std::uintptr_t) { return 1; }
+int CAppInstaller::OnBeforeUninstall(std::uintptr_t) {
+  return 1;
+}
 
 int CAppInstaller::Install() {
   if (installer_ == nullptr) return 0;
@@ -30,6 +38,8 @@ int CAppInstaller::Install() {
   return 0;
 }
 
-int CAppInstaller::Uninstall() { return 0; }
+int CAppInstaller::Uninstall() {
+  return 0;
+}
 
 }  // namespace presetra

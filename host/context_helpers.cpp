@@ -14,16 +14,15 @@ void SetContextNames(CMSIInstaller& installer) {
   context.logFileName = u"Presetra.log";
   // A 32-bit module on 64-bit Windows gets the 32-bit program-files folder here.
   WString programFiles;
-  if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath,
-                                               &programFiles) != win::kSOk) {
+  if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath, &programFiles) !=
+      win::kSOk) {
     programFiles.clear();
   }
   context.installDir = programFiles + u"\\" + u"Vorlan" + u"\\" + context.productName + u"\\";
   context.registryKey = WString(u"Software\\") + u"Vorlan" + u"\\" + context.productName;
 }
 
-WString ReadRegistryString(platform::Registry& registry, WStringView key,
-                           WStringView valueName) {
+WString ReadRegistryString(platform::Registry& registry, WStringView key, WStringView valueName) {
   platform::ScopedRegKey handle(registry);
   if (registry.OpenKey(platform::kHkeyLocalMachine, key, win::kKeyRead, handle.Receive()) !=
       win::kErrorSuccess) {

@@ -18,7 +18,9 @@ int CMSIInstaller::Commit() {
   return 0;
 }
 
-int CMSIInstaller::Uninstall() { return CMSIInstaller::Commit(); }
+int CMSIInstaller::Uninstall() {
+  return CMSIInstaller::Commit();
+}
 
 void CMSIInstaller::SetStatusText(const WString&) {}
 

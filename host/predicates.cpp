@@ -38,6 +38,8 @@ bool IsConnectedStandby(platform::Power& power) {
   return g_connectedStandby == 1;
 }
 
-void ResetConnectedStandbyCache() { g_connectedStandby = -1; }
+void ResetConnectedStandbyCache() {
+  g_connectedStandby = -1;
+}
 
 }  // namespace presetra

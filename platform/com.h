@@ -76,8 +76,7 @@ class Com {
   [[nodiscard]] virtual win::HResult SetProxyBlanket(const WbemServicesPtr& services,
                                                      std::int32_t authnService,
                                                      std::int32_t authzService,
-                                                     std::int32_t authnLevel,
-                                                     std::int32_t impLevel,
+                                                     std::int32_t authnLevel, std::int32_t impLevel,
                                                      std::int32_t capabilities) = 0;
   // VariantChangeType(value, value, 0, VT_BSTR). On failure the value is left unchanged.
   [[nodiscard]] virtual win::HResult ChangeTypeToBstr(Variant* value) = 0;

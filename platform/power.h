@@ -17,8 +17,7 @@ class Power {
   [[nodiscard]] virtual win::Dword PowerGetActiveScheme(Guid* active) = 0;
   // PowerReadDescription of a scheme (no subgroup, no setting) into a buffer of
   // `bufferBytes` bytes. ERROR_SUCCESS when the scheme exists and its description fits.
-  [[nodiscard]] virtual win::Dword PowerReadDescription(const Guid& scheme,
-                                                        win::Dword bufferBytes,
+  [[nodiscard]] virtual win::Dword PowerReadDescription(const Guid& scheme, win::Dword bufferBytes,
                                                         WString* description) = 0;
 };
 

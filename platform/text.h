@@ -38,15 +38,33 @@ using FormatArg = std::variant<WStringView, std::int64_t, std::uint64_t>;
 // ignored. The system's format texts are all fixed literals.
 WString FormatArgs(WStringView format, std::initializer_list<FormatArg> args);
 
-inline FormatArg ToFormatArg(const WString& s) { return WStringView(s); }
-inline FormatArg ToFormatArg(WStringView s) { return s; }
-inline FormatArg ToFormatArg(const char16_t* s) { return WStringView(s); }
-inline FormatArg ToFormatArg(int v) { return static_cast<std::int64_t>(v); }
-inline FormatArg ToFormatArg(long v) { return static_cast<std::int64_t>(v); }
-inline FormatArg ToFormatArg(long long v) { return static_cast<std::int64_t>(v); }
-inline FormatArg ToFormatArg(unsigned v) { return static_cast<std::uint64_t>(v); }
-inline FormatArg ToFormatArg(unsigned long v) { return static_cast<std::uint64_t>(v); }
-inline FormatArg ToFormatArg(unsigned long long v) { return static_cast<std::uint64_t>(v); }
+inline FormatArg ToFormatArg(const WString& s) {
+  return WStringView(s);
+}
+inline FormatArg ToFormatArg(WStringView s) {
+  return s;
+}
+inline FormatArg ToFormatArg(const char16_t* s) {
+  return WStringView(s);
+}
+inline FormatArg ToFormatArg(int v) {
+  return static_cast<std::int64_t>(v);
+}
+inline FormatArg ToFormatArg(long v) {
+  return static_cast<std::int64_t>(v);
+}
+inline FormatArg ToFormatArg(long long v) {
+  return static_cast<std::int64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned v) {
+  return static_cast<std::uint64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned long v) {
+  return static_cast<std::uint64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned long long v) {
+  return static_cast<std::uint64_t>(v);
+}
 
 template <typename... Args>
 WString Format(WStringView format, const Args&... args) {

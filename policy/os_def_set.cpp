@@ -9,8 +9,12 @@ void COSDefSet::Attach(CMSIInstaller* installer) {
   if (installer != nullptr) SetContextNames(*installer);
 }
 
-int COSDefSet::Install() { return CAppInstaller::Install(); }
+int COSDefSet::Install() {
+  return CAppInstaller::Install();
+}
 
-int COSDefSet::Uninstall() { return 0; }
+int COSDefSet::Uninstall() {
+  return 0;
+}
 
 }  // namespace presetra

@@ -66,7 +66,9 @@ CWMIClient::~CWMIClient() {
   comInitializer_.reset();
 }
 
-void CWMIClient::ResetProcessState() { g_securityPending = 1; }
+void CWMIClient::ResetProcessState() {
+  g_securityPending = 1;
+}
 
 win::HResult CWMIClient::Connect(const char16_t* namespacePath) {
   if (services_) return win::kSOk;
@@ -82,8 +84,8 @@ win::HResult CWMIClient::Connect(const char16_t* namespacePath) {
   lastResult_ = comInitializer_->Result();
 
   if (g_securityPending != 0) {
-    g_securityPending = com.CoInitializeSecurity(
-        win::kRpcCAuthnLevelDefault, win::kRpcCImpLevelImpersonate, win::kEoacNone);
+    g_securityPending = com.CoInitializeSecurity(win::kRpcCAuthnLevelDefault,
+                                                 win::kRpcCImpLevelImpersonate, win::kEoacNone);
     if (g_securityPending == win::kRpcETooLate) {
       // The host process has set COM security already; that is as good as our own.
       g_securityPending = 0;
@@ -98,15 +100,14 @@ win::HResult CWMIClient::Connect(const char16_t* namespacePath) {
   if (lastResult_ == win::kSOk) {
     std::optional<WString> path;
     if (namespacePath != nullptr) path = WString(namespacePath);
-    std::int32_t flags =
-        IsWindowsXPOrLater(system_.shell()) ? win::kWbemFlagConnectUseMaxWait : 0;
+    std::int32_t flags = IsWindowsXPOrLater(system_.shell()) ? win::kWbemFlagConnectUseMaxWait : 0;
     lastResult_ = locator->ConnectServer(path, flags, &services_);
     if (lastResult_ != win::kSOk) {
       services_.reset();
     } else {
       lastResult_ = com.SetProxyBlanket(services_, win::kRpcCAuthnWinnt, win::kRpcCAuthzNone,
-                                        win::kRpcCAuthnLevelDefault,
-                                        win::kRpcCImpLevelImpersonate, win::kEoacNone);
+                                        win::kRpcCAuthnLevelDefault, win::kRpcCImpLevelImpersonate,
+                                        win::kEoacNone);
     }
   }
   if (lastResult_ != win::kSOk) services_.reset();

@@ -19,10 +19,9 @@ class Com : public platform::Com {
   win::HResult CoInitializeSecurity(std::int32_t authnLevel, std::int32_t impLevel,
                                     std::int32_t capabilities) override;
   win::HResult CreateWbemLocator(platform::WbemLocatorPtr* locator) override;
-  win::HResult SetProxyBlanket(const platform::WbemServicesPtr& services,
-                               std::int32_t authnService, std::int32_t authzService,
-                               std::int32_t authnLevel, std::int32_t impLevel,
-                               std::int32_t capabilities) override;
+  win::HResult SetProxyBlanket(const platform::WbemServicesPtr& services, std::int32_t authnService,
+                               std::int32_t authzService, std::int32_t authnLevel,
+                               std::int32_t impLevel, std::int32_t capabilities) override;
   win::HResult ChangeTypeToBstr(platform::Variant* value) override;
 
   // The host process (an installer's custom-action server, say) has set COM security already.

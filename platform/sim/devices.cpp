@@ -42,9 +42,15 @@ bool Devices::GetDeviceRegistryProperty(platform::DeviceInfoSet set, win::Dword 
   std::vector<std::uint8_t> bytes;
   const std::optional<WString>* text = nullptr;
   switch (property) {
-    case win::kSpdrpDeviceDesc: text = &adapter.description; break;
-    case win::kSpdrpDriver: text = &adapter.driver; break;
-    case win::kSpdrpEnumeratorName: text = &adapter.enumerator; break;
+    case win::kSpdrpDeviceDesc:
+      text = &adapter.description;
+      break;
+    case win::kSpdrpDriver:
+      text = &adapter.driver;
+      break;
+    case win::kSpdrpEnumeratorName:
+      text = &adapter.enumerator;
+      break;
     case win::kSpdrpHardwareId:
       if (!adapter.hardwareIds) {
         *lastError = win::kErrorInvalidData;

@@ -26,8 +26,8 @@ class Devices : public platform::Devices {
 
   platform::DeviceInfoSet GetNetClassDevices() override;
   bool EnumDeviceInfo(platform::DeviceInfoSet set, win::Dword index) override;
-  bool GetDeviceRegistryProperty(platform::DeviceInfoSet set, win::Dword index,
-                                 win::Dword property, std::uint8_t* buffer, win::Dword bufferSize,
+  bool GetDeviceRegistryProperty(platform::DeviceInfoSet set, win::Dword index, win::Dword property,
+                                 std::uint8_t* buffer, win::Dword bufferSize,
                                  win::Dword* requiredSize, win::Long* lastError) override;
   bool DestroyDeviceInfoList(platform::DeviceInfoSet set) override;
 

@@ -18,7 +18,9 @@ class AppendFileImpl : public platform::AppendFile {
   std::uint64_t sizeAtOpen_;
 };
 
-FileSystem::FileSystem(Faults& faults) : faults_(faults) { AddFolder(u"C:"); }
+FileSystem::FileSystem(Faults& faults) : faults_(faults) {
+  AddFolder(u"C:");
+}
 
 WString FileSystem::Normalize(WStringView path) {
   WString out;

@@ -45,9 +45,11 @@ void Machine::LoadBaseImage() {
        }) {
     registry_.PutKey(key);
   }
-  for (const char16_t* key : {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                              u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
-    registry_.PutValue(key, RegistryValue{u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")});
+  for (const char16_t* key :
+       {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+        u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
+    registry_.PutValue(key,
+                       RegistryValue{u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")});
   }
   wmi_.DeclareClass(kCimv2, u"Win32_ComputerSystem");
   for (const auto& row : kAdapterClasses) wmi_.DeclareClass(kWmi, row[0]);
@@ -153,8 +155,10 @@ std::vector<WString> Machine::ReadLogLines(WStringView path) const {
 
 std::string Machine::Dump() const {
   std::ostringstream out;
-  out << "== registry ==\n" << registry_.Dump() << "== files ==\n" << files_.Dump()
-      << "== wmi ==\n" << wmi_.Dump() << "== processes ==\n";
+  out << "== registry ==\n"
+      << registry_.Dump() << "== files ==\n"
+      << files_.Dump() << "== wmi ==\n"
+      << wmi_.Dump() << "== processes ==\n";
   for (const auto& run : processes_.Runs()) out << Utf16ToUtf8(run.commandLine) << "\n";
   return out.str();
 }

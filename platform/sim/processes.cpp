@@ -112,7 +112,9 @@ win::Dword Processes::WaitForSingleObject(platform::Handle handle, win::Dword mi
   return win::kWaitObject0;
 }
 
-bool Processes::CloseHandle(platform::Handle handle) { return handles_.erase(handle) != 0; }
+bool Processes::CloseHandle(platform::Handle handle) {
+  return handles_.erase(handle) != 0;
+}
 
 void Processes::InstallProgram(WStringView path, Program program) {
   programs_[ToUpper(WString(path))] = std::move(program);

@@ -21,10 +21,10 @@ namespace presetra::sim {
 // A program's run: what it was started with, and how long it takes.
 struct ProgramRun {
   WString commandLine;
-  WString program;            // the first token, unquoted
-  WString arguments;          // the rest after the separating blank, as given
-  WString redirectedTo;       // for scripts: the ">>" target, unquoted
-  bool scriptRan = false;     // for scripts: the interpreter got as far as the script
+  WString program;         // the first token, unquoted
+  WString arguments;       // the rest after the separating blank, as given
+  WString redirectedTo;    // for scripts: the ">>" target, unquoted
+  bool scriptRan = false;  // for scripts: the interpreter got as far as the script
   win::Dword exitCode = 0;
   std::uint64_t runsForMs = 30;
 };
@@ -46,7 +46,9 @@ class Processes : public platform::Processes {
   // Installs the behaviour of a program file (the file must exist to be started).
   void InstallProgram(WStringView path, Program program);
   // Every process whose command line contains `fragment` runs forever.
-  void HangWhenCommandContains(WStringView fragment) { hangFragments_.push_back(WString(fragment)); }
+  void HangWhenCommandContains(WStringView fragment) {
+    hangFragments_.push_back(WString(fragment));
+  }
 
   const std::vector<ProgramRun>& Runs() const { return runs_; }
   std::size_t OpenHandleCount() const { return handles_.size(); }

@@ -8,7 +8,9 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string Quoted(const std::string& text) { return "[\"" + text + "\"]"; }
+std::string Quoted(const std::string& text) {
+  return "[\"" + text + "\"]";
+}
 
 WString Text(const Json& value, const std::string& field) {
   if (!value.is_string()) throw ProfileError(field, "expected a string");
@@ -169,14 +171,12 @@ MachineProfile ParseProfile(const std::string& text) {
         if (entry.is_null()) {
           strings.push_back(std::nullopt);
         } else {
-          strings.push_back(
-              Text(entry, "firmware.oem_strings[" + std::to_string(i) + "]"));
+          strings.push_back(Text(entry, "firmware.oem_strings[" + std::to_string(i) + "]"));
         }
       }
       profile.oemStrings = strings;
     }
-    profile.biosFeatureByte =
-        OptionalText(*firmware, "bios_feature_byte", "firmware");
+    profile.biosFeatureByte = OptionalText(*firmware, "bios_feature_byte", "firmware");
   }
 
   if (auto power = root.find("power"); power != root.end()) {

@@ -68,8 +68,8 @@ std::vector<WString> Registry::LogicalToPhysical(std::vector<WString> path, win:
   return path;
 }
 
-std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey,
-                                      win::Dword access, win::Long* error) const {
+std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
+                                      win::Long* error) const {
   *error = win::kErrorSuccess;
   std::vector<WString> base;
   if (root != platform::kHkeyLocalMachine) {
@@ -243,16 +243,17 @@ std::vector<WString> PhysicalParts(WStringView physicalPath) {
   }
   if (!part.empty()) parts.push_back(part);
   // Profiles name the hive; the tree below it is HKEY_LOCAL_MACHINE.
-  if (!parts.empty() &&
-      (EqualsIgnoringCase(parts[0], u"HKLM") ||
-       EqualsIgnoringCase(parts[0], u"HKEY_LOCAL_MACHINE"))) {
+  if (!parts.empty() && (EqualsIgnoringCase(parts[0], u"HKLM") ||
+                         EqualsIgnoringCase(parts[0], u"HKEY_LOCAL_MACHINE"))) {
     parts.erase(parts.begin());
   }
   return parts;
 }
 }  // namespace
 
-void Registry::PutKey(WStringView physicalPath) { Make(PhysicalParts(physicalPath)); }
+void Registry::PutKey(WStringView physicalPath) {
+  Make(PhysicalParts(physicalPath));
+}
 
 void Registry::RemoveKey(WStringView physicalPath) {
   auto parts = PhysicalParts(physicalPath);
@@ -274,8 +275,7 @@ void Registry::PutValue(WStringView physicalPath, const RegistryValue& value) {
   }
 }
 
-std::optional<RegistryValue> Registry::GetValue(WStringView physicalPath,
-                                                WStringView name) const {
+std::optional<RegistryValue> Registry::GetValue(WStringView physicalPath, WStringView name) const {
   Key* key = Find(PhysicalParts(physicalPath));
   if (key == nullptr) return std::nullopt;
   RegistryValue* value = key->FindValue(name);

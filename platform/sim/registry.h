@@ -29,8 +29,8 @@ class Registry : public platform::Registry {
                     platform::RegKey* key) override;
   win::Long CreateKey(platform::RegKey root, WStringView subKey, win::Dword options,
                       win::Dword access, platform::RegKey* key) override;
-  win::Long QueryValue(platform::RegKey key, WStringView name, win::Dword* type,
-                       std::uint8_t* data, win::Dword* size) override;
+  win::Long QueryValue(platform::RegKey key, WStringView name, win::Dword* type, std::uint8_t* data,
+                       win::Dword* size) override;
   win::Long SetValue(platform::RegKey key, WStringView name, win::Dword type,
                      const std::uint8_t* data, win::Dword size) override;
   win::Long CloseKey(platform::RegKey key) override;

@@ -102,9 +102,9 @@ void SkipBlanks(WStringView text, std::size_t& i) {
 WString ReadWord(WStringView text, std::size_t& i) {
   SkipBlanks(text, i);
   std::size_t start = i;
-  while (i < text.size() && (text[i] == u'_' || text[i] == u'*' ||
-                             (text[i] >= u'0' && text[i] <= u'9') ||
-                             (ToUpperChar(text[i]) >= u'A' && ToUpperChar(text[i]) <= u'Z'))) {
+  while (i < text.size() &&
+         (text[i] == u'_' || text[i] == u'*' || (text[i] >= u'0' && text[i] <= u'9') ||
+          (ToUpperChar(text[i]) >= u'A' && ToUpperChar(text[i]) <= u'Z'))) {
     ++i;
   }
   return WString(text.substr(start, i - start));
@@ -172,8 +172,7 @@ class Services : public platform::WbemServices, Counted {
     return win::kSOk;
   }
 
-  win::HResult PutInstance(const platform::WbemClassObjectPtr& object,
-                           std::int32_t) override {
+  win::HResult PutInstance(const platform::WbemClassObjectPtr& object, std::int32_t) override {
     if (repository_.faults().ShouldFail(Call::kPutInstance)) return win::kWbemEFailed;
     auto* ours = dynamic_cast<ClassObject*>(object.get());
     if (ours == nullptr) return static_cast<win::HResult>(0x80041008);  // invalid parameter
@@ -229,7 +228,9 @@ bool WqlLike(WStringView text, WStringView pattern) {
   return p == pattern.size();
 }
 
-WString WmiRepository::NormalizeNamespace(WStringView path) { return NormalizeNamespacePath(path); }
+WString WmiRepository::NormalizeNamespace(WStringView path) {
+  return NormalizeNamespacePath(path);
+}
 
 void WmiRepository::AddNamespace(WStringView path) {
   WString key = NormalizeNamespace(path);
@@ -277,15 +278,17 @@ platform::WbemServicesPtr WmiRepository::Connect(WStringView path) {
   return std::make_shared<Services>(*this, NormalizeNamespace(path));
 }
 
-int WmiRepository::LiveObjects() { return g_liveObjects; }
+int WmiRepository::LiveObjects() {
+  return g_liveObjects;
+}
 
 std::string WmiRepository::Dump() const {
   std::ostringstream out;
   for (const auto& [key, ns] : namespaces_) {
     out << Utf16ToUtf8(ns.path) << "\n";
     for (const auto& instance : ns.instances) {
-      out << "  " << Utf16ToUtf8(instance->className) << (instance->writesFail ? " (writes fail)" : "")
-          << "\n";
+      out << "  " << Utf16ToUtf8(instance->className)
+          << (instance->writesFail ? " (writes fail)" : "") << "\n";
       for (const auto& [name, value] : instance->properties) {
         out << "    " << Utf16ToUtf8(name) << " vt " << value.vt;
         if (value.text) out << " \"" << Utf16ToUtf8(*value.text) << "\"";

@@ -41,8 +41,7 @@ TEST(CliTest, CommitOnTheDefaultMachinePrintsItsLog) {
     texts.push_back(match[1]);
   }
   EXPECT_EQ(texts, (std::vector<std::string>{"FeatureBytes:", "3XawbTgu", "BuildID:", "20WW",
-                                             "***** Presetra 1.0.0.7 *****",
-                                             "Machine ID = 62E6"}));
+                                             "***** Presetra 1.0.0.7 *****", "Machine ID = 62E6"}));
 }
 
 TEST(CliTest, EveryExampleMachineRuns) {
@@ -59,8 +58,8 @@ TEST(CliTest, ABadProfileIsReportedWithItsFileAndField) {
   Result result = RunTool({"commit", "--machine", path});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "presetra: " + path +
-                            ": power.connected_standby: expected true, false or \"error\"\n");
+  EXPECT_EQ(result.err,
+            "presetra: " + path + ": power.connected_standby: expected true, false or \"error\"\n");
 
   Result missing = RunTool({"uninstall", "--machine", "/nonexistent/machine.json"});
   EXPECT_EQ(missing.status, 2);

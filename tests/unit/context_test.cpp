@@ -44,14 +44,8 @@ TEST(ReadRegistryStringTest, AcceptsStringsOnly) {
     const char16_t* name;
     WString value;
   } cases[] = {
-      {u"Sz", u"62E6"},
-      {u"NoNul", u"1.0"},
-      {u"Expand", u"%SystemRoot%\\x"},
-      {u"Dword", u""},
-      {u"Empty", u""},
-      {u"Odd", u""},
-      {u"Inner", WString(u"a\0b", 3)},
-      {u"Missing", u""},
+      {u"Sz", u"62E6"}, {u"NoNul", u"1.0"}, {u"Expand", u"%SystemRoot%\\x"}, {u"Dword", u""},
+      {u"Empty", u""},  {u"Odd", u""},      {u"Inner", WString(u"a\0b", 3)}, {u"Missing", u""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReadRegistryString(machine->registry(), u"Software\\T", c.name), c.value)

@@ -11,8 +11,9 @@ using presetra::testing::MachineFrom;
 
 TEST(SimMachineTest, BaseImageIsACleanWindows10) {
   Machine machine;
-  for (const char16_t* key : {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                              u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
+  for (const char16_t* key :
+       {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+        u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
     auto build = machine.registry().GetValue(key, u"CurrentBuildNumber");
     ASSERT_TRUE(build.has_value());
     EXPECT_EQ(build->data, RegSzBytes(u"19041"));

@@ -41,13 +41,13 @@ TEST_F(SimRegistryTest, ThirtyTwoBitViewOfSoftwareIsWow6432Node) {
       {u"system\\currentcontrolset\\control", win::kKeyRead, win::kErrorSuccess},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Open(c.path, c.access), c.result) << Utf16ToUtf8(c.path) << "\n"
-                                                << registry_.Dump();
+    EXPECT_EQ(Open(c.path, c.access), c.result) << Utf16ToUtf8(c.path) << "\n" << registry_.Dump();
   }
 }
 
 TEST_F(SimRegistryTest, KeepsExactBytesAndReportsSizes) {
-  registry_.PutValue(u"HKLM\\SOFTWARE\\T", RegistryValue{u"NoNul", win::kRegSz, RegSzBytes(u"ab", false)});
+  registry_.PutValue(u"HKLM\\SOFTWARE\\T",
+                     RegistryValue{u"NoNul", win::kRegSz, RegSzBytes(u"ab", false)});
   platform::RegKey key = 0;
   ASSERT_EQ(registry_.OpenKey(platform::kHkeyLocalMachine, u"SOFTWARE\\T",
                               win::kKeyRead | win::kKeyWow64_64Key, &key),

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/text.h"
+
+#include <gtest/gtest.h>
 
 namespace presetra {
 namespace {
@@ -22,8 +22,14 @@ TEST(WideToLongTest, ReadsAsWcstolDoes) {
     const char16_t* text;
     std::int32_t value;
   } cases[] = {
-      {u"19041", 19041}, {u"  19042", 19042}, {u"-5", -5},      {u"+7", 7},
-      {u"1904x", 1904},  {u"", 0},            {u"abc", 0},      {u"99999999999", 2147483647},
+      {u"19041", 19041},
+      {u"  19042", 19042},
+      {u"-5", -5},
+      {u"+7", 7},
+      {u"1904x", 1904},
+      {u"", 0},
+      {u"abc", 0},
+      {u"99999999999", 2147483647},
       {u"-99999999999", -2147483647 - 1},
   };
   for (const auto& c : cases) EXPECT_EQ(WideToLong(c.text), c.value) << Utf16ToUtf8(c.text);

@@ -1,8 +1,9 @@
 // The WMI client's states and result codes against the simulated WMI service.
+#include "wmi/wmi_client.h"
+
 #include <gtest/gtest.h>
 
 #include "test_machine.h"
-#include "wmi/wmi_client.h"
 
 namespace presetra {
 namespace {

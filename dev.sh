@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Set-up, build and test for Presetra on Debian 12, as root.
+#   ./dev.sh run    install what is missing, build, run the commit on the default machine
+#   ./dev.sh test   install what is missing, build both builds, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  libgtest-dev nlohmann-json3-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+)
+
+install_missing() {
+  local missing=()
+  for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/native -j2
+  cmake -S . -B build/cross -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+  cmake --build build/cross -j2
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    build
+    ./build/native/presetra commit
+    ;;
+  test)
+    install_missing
+    build
+    ctest --test-dir build/native --output-on-failure -j2
+    ctest --test-dir build/cross --output-on-failure
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

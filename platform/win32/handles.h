@@ -1,0 +1,110 @@
+// One small owning type per kind of Windows resource. Each releases what it holds exactly once.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/text.h"
+#include "platform/win32/windows_sdk.h"
+
+namespace presetra::win32 {
+
+// The UTF-16 text as Windows' wide characters (both are 16 bits here).
+inline const wchar_t* WidePtr(const WString& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline WString FromWide(const wchar_t* text, std::size_t length) {
+  return WString(reinterpret_cast<const char16_t*>(text), length);
+}
+inline WString FromWide(const wchar_t* text) {
+  return text ? FromWide(text, wcslen(text)) : WString();
+}
+
+// A counted COM reference.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(const ComPtr& other) : ptr_(other.ptr_) {
+    if (ptr_) ptr_->AddRef();
+  }
+  ComPtr& operator=(ComPtr other) {
+    std::swap(ptr_, other.ptr_);
+    return *this;
+  }
+  ~ComPtr() { Reset(); }
+  // Takes over a reference the caller owns.
+  static ComPtr Adopt(T* ptr) {
+    ComPtr p;
+    p.ptr_ = ptr;
+    return p;
+  }
+  T* get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+  // For out-parameters: releases what is held and hands out the slot.
+  T** Receive() {
+    Reset();
+    return &ptr_;
+  }
+  void Reset() {
+    if (ptr_) ptr_->Release();
+    ptr_ = nullptr;
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+// A BSTR: SysAllocString on the way in, SysFreeString on the way out. Null stays null.
+class ScopedBstr {
+ public:
+  ScopedBstr() = default;
+  explicit ScopedBstr(const WString* text)
+      : bstr_(text ? SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text->data()),
+                                       static_cast<UINT>(text->size()))
+                   : nullptr) {}
+  ScopedBstr(const ScopedBstr&) = delete;
+  ScopedBstr& operator=(const ScopedBstr&) = delete;
+  ~ScopedBstr() { SysFreeString(bstr_); }
+  BSTR get() const { return bstr_; }
+
+ private:
+  BSTR bstr_ = nullptr;
+};
+
+// A VARIANT: VariantInit at birth, VariantClear at death.
+class ScopedVariant {
+ public:
+  ScopedVariant() { VariantInit(&variant_); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+  ~ScopedVariant() { VariantClear(&variant_); }
+  VARIANT* get() { return &variant_; }
+  const VARIANT* get() const { return &variant_; }
+
+ private:
+  VARIANT variant_;
+};
+
+// SafeArrayAccessData for as long as it lives.
+class SafeArrayAccess {
+ public:
+  explicit SafeArrayAccess(SAFEARRAY* array) : array_(array) {
+    result_ = SafeArrayAccessData(array_, &data_);
+  }
+  SafeArrayAccess(const SafeArrayAccess&) = delete;
+  SafeArrayAccess& operator=(const SafeArrayAccess&) = delete;
+  ~SafeArrayAccess() {
+    if (SUCCEEDED(result_)) SafeArrayUnaccessData(array_);
+  }
+  HRESULT Result() const { return result_; }
+  void* Data() const { return data_; }
+
+ private:
+  SAFEARRAY* array_;
+  void* data_ = nullptr;
+  HRESULT result_;
+};
+
+}  // namespace presetra::win32

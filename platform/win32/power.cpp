@@ -1,0 +1,74 @@
+#include "platform/win32/handles.h"
+#include "platform/win32/system.h"
+
+namespace presetra::win32 {
+
+namespace {
+
+// Power functions that older Windows and Wine lack are found at run time, so the module loads
+// everywhere; a missing function behaves as a failed call.
+template <typename Function>
+Function PowrprofFunction(const char* name) {
+  HMODULE powrprof = GetModuleHandleW(L"powrprof.dll");
+  if (powrprof == nullptr) powrprof = LoadLibraryW(L"powrprof.dll");
+  if (powrprof == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(powrprof, name)));
+}
+
+using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
+using PowerReadDescriptionFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*,
+                                              DWORD*);
+
+platform::Guid FromGuid(const GUID& guid) {
+  platform::Guid out;
+  out.data1 = guid.Data1;
+  out.data2 = guid.Data2;
+  out.data3 = guid.Data3;
+  for (int i = 0; i < 8; ++i) out.data4[i] = guid.Data4[i];
+  return out;
+}
+
+GUID ToGuid(const platform::Guid& guid) {
+  GUID out{};
+  out.Data1 = guid.data1;
+  out.Data2 = guid.data2;
+  out.Data3 = guid.data3;
+  for (int i = 0; i < 8; ++i) out.Data4[i] = guid.data4[i];
+  return out;
+}
+
+}  // namespace
+
+bool Power::GetPwrCapabilities(bool* aoac) {
+  SYSTEM_POWER_CAPABILITIES capabilities;
+  ZeroMemory(&capabilities, sizeof(capabilities));
+  if (!::GetPwrCapabilities(&capabilities)) return false;
+  // The SDK's AoAc member; MinGW's header names that byte spare2[2].
+  *aoac = capabilities.spare2[2] != 0;
+  return true;
+}
+
+win::Dword Power::PowerGetActiveScheme(platform::Guid* active) {
+  static const auto function = PowrprofFunction<PowerGetActiveSchemeFn>("PowerGetActiveScheme");
+  if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  GUID* scheme = nullptr;
+  DWORD result = function(nullptr, &scheme);
+  if (result == ERROR_SUCCESS && scheme != nullptr) *active = FromGuid(*scheme);
+  if (scheme != nullptr) LocalFree(scheme);
+  return result;
+}
+
+win::Dword Power::PowerReadDescription(const platform::Guid& scheme, win::Dword bufferBytes,
+                                       WString* description) {
+  static const auto function = PowrprofFunction<PowerReadDescriptionFn>("PowerReadDescription");
+  if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  GUID guid = ToGuid(scheme);
+  std::vector<wchar_t> buffer(bufferBytes / sizeof(wchar_t) + 1, L'\0');
+  DWORD size = bufferBytes;
+  DWORD result =
+      function(nullptr, &guid, nullptr, nullptr, reinterpret_cast<UCHAR*>(buffer.data()), &size);
+  if (result == ERROR_SUCCESS) *description = FromWide(buffer.data());
+  return result;
+}
+
+}  // namespace presetra::win32

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Checks the built module's exports and imports: both custom actions with their ordinals and
+# undecorated names, and nothing imported but Windows' own DLLs.
+set -euo pipefail
+dll="$1"
+dump=$(i686-w64-mingw32-objdump -p "$dll")
+
+fail() { echo "check-dll: $*" >&2; exit 1; }
+
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{print} on && !/^\t\[/{on=0}' <<<"$dump")
+grep -q 'Ordinal Base[[:space:]]*1$' <<<"$dump" || fail "ordinal base is not 1"
+[[ "$(sed -n 1p <<<"$exports")" == *"[   0] vorqMSICommit" ]] || fail "ordinal 1 is not vorqMSICommit: $exports"
+[[ "$(sed -n 2p <<<"$exports")" == *"[   1] vorqMSIUninstall" ]] || fail "ordinal 2 is not vorqMSIUninstall: $exports"
+[[ $(wc -l <<<"$exports") -eq 2 ]] || fail "unexpected exports: $exports"
+
+allowed='^(kernel32|advapi32|user32|shell32|shlwapi|ole32|oleaut32|powrprof|setupapi|msvcrt)\.dll$'
+while read -r name; do
+  lower=$(tr 'A-Z' 'a-z' <<<"$name")
+  [[ "$lower" =~ $allowed ]] || fail "imports a DLL that is not part of Windows: $name"
+done < <(awk '/DLL Name:/{print $3}' <<<"$dump")
+
+# Functions that older Windows (and Wine) lack are found at run time, never imported.
+for late in PowerReadDescription PowerGetActiveScheme; do
+  ! grep -q "[[:space:]]$late$" <<<"$dump" || fail "imports $late statically"
+done
+echo "check-dll: $dll exports both custom actions and imports only system DLLs"
