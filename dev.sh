@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config python3
   libgtest-dev nlohmann-json3-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
 )

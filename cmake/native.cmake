@@ -9,6 +9,9 @@ add_library(presetra_sim STATIC
   platform/sim/file_system.cpp
   platform/sim/machine.cpp
   platform/sim/power.cpp
+  platform/sim/powercfg/interpreter.cpp
+  platform/sim/powercfg/scheme_store.cpp
+  platform/sim/powercfg/settings_catalog.cpp
   platform/sim/processes.cpp
   platform/sim/profile.cpp
   platform/sim/registry.cpp
@@ -16,6 +19,9 @@ add_library(presetra_sim STATIC
   platform/sim/windows.cpp
   platform/sim/wmi.cpp
 )
+presetra_generate_strings(cpp ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
+target_sources(presetra_sim PRIVATE resources/string_table.cpp
+               ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
 target_link_libraries(presetra_sim PUBLIC presetra_core nlohmann_json::nlohmann_json)
 
 # The embedded default machine is one of the example profiles, compiled in as text.

@@ -14,7 +14,10 @@ target_link_libraries(presetra_win32 PUBLIC presetra_core)
 target_compile_definitions(presetra_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0A00)
 
-add_library(Presetra SHARED platform/win32/dll_main.cpp platform/win32/Presetra.def)
+enable_language(RC)
+presetra_generate_strings(rc ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
+add_library(Presetra SHARED platform/win32/dll_main.cpp platform/win32/Presetra.def
+  ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
 set_target_properties(Presetra PROPERTIES PREFIX "" OUTPUT_NAME "Presetra")
 target_link_libraries(Presetra PRIVATE presetra_win32
   ole32 oleaut32 wbemuuid uuid shlwapi shell32 powrprof setupapi advapi32 user32)
@@ -23,5 +26,8 @@ target_link_options(Presetra PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_options(Presetra PRIVATE -s)
 
 enable_testing()
+add_test(NAME dll_string_table
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/check-dll-strings.sh $<TARGET_FILE:Presetra>
+                 ${PRESETRA_STRINGS})
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/check-dll.sh $<TARGET_FILE:Presetra>)

@@ -13,8 +13,4 @@ int COSDefSet::Install() {
   return CAppInstaller::Install();
 }
 
-int COSDefSet::Uninstall() {
-  return 0;
-}
-
 }  // namespace presetra

@@ -2,6 +2,9 @@
 
 #include <sstream>
 
+#include "platform/sim/powercfg/interpreter.h"
+#include "resources/string_table.h"
+
 namespace presetra::sim {
 
 namespace {
@@ -66,6 +69,23 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   shell_.systemFolder = profile.systemFolder;
+  shell_.SetStringTable(resources::FindString);
+  processes_.InstallProgram(profile.systemFolder + u"\\powercfg.exe", [this](ProgramRun& run) {
+    powercfg::Outcome outcome = powercfg::Run(
+        schemes_, run.arguments,
+        [this](WStringView file, std::uint32_t id) { return ResolveModuleString(file, id); });
+    run.exitCode = static_cast<win::Dword>(outcome.exitCode);
+    run.output = outcome.output;
+    return outcome.output;
+  });
+  power_.SetSchemeSource(Power::SchemeSource{
+      [this]() { return GuidFromText(schemes_.Active()); },
+      [this](const platform::Guid& guid) -> std::optional<WString> {
+        for (const auto& scheme : schemes_.Schemes()) {
+          if (GuidFromText(scheme.guid) == guid) return scheme.description;
+        }
+        return std::nullopt;
+      }});
   shell_.SetUiLanguage(profile.uiLanguage);
   files_.AddFile(profile.systemFolder + u"\\powercfg.exe");
   files_.AddFolder(shell_.programFilesFolder);
@@ -134,6 +154,40 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   for (const auto& fragment : profile.hangingCommands) processes_.HangWhenCommandContains(fragment);
+}
+
+std::optional<WString> Machine::ResolveModuleString(WStringView file, std::uint32_t id) const {
+  if (!files_.IsFile(file)) return std::nullopt;
+  std::size_t slash = file.rfind(u'\\');
+  WStringView name = slash == WStringView::npos ? file : file.substr(slash + 1);
+  if (!EqualsIgnoringCase(name, u"Presetra.dll")) return std::nullopt;
+  return resources::FindString(id, shell_.UiLanguage());
+}
+
+std::optional<platform::Guid> GuidFromText(WStringView text) {
+  if (text.size() != 36) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < text.size();) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (text[i] != u'-') return std::nullopt;
+      ++i;
+      continue;
+    }
+    int value = 0;
+    for (int k = 0; k < 2; ++k, ++i) {
+      char16_t c = ToLowerChar(text[i]);
+      int digit = c >= u'0' && c <= u'9' ? c - u'0' : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1);
+      if (digit < 0) return std::nullopt;
+      value = value * 16 + digit;
+    }
+    bytes.push_back(static_cast<std::uint8_t>(value));
+  }
+  platform::Guid guid;
+  guid.data1 = (bytes[0] << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
+  guid.data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
+  guid.data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
+  for (int i = 0; i < 8; ++i) guid.data4[i] = bytes[8 + i];
+  return guid;
 }
 
 std::vector<WString> Machine::ReadLogLines(WStringView path) const {

@@ -9,6 +9,7 @@
 #include "platform/sim/faults.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/power.h"
+#include "platform/sim/powercfg/scheme_store.h"
 #include "platform/sim/processes.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/registry.h"
@@ -38,6 +39,10 @@ class Machine : public platform::System {
 
   Faults& faults() { return faults_; }
   WmiRepository& wmi() { return wmi_; }
+  powercfg::SchemeStore& schemes() { return schemes_; }
+  // Resolves "@...Presetra.dll,-ID,..." names from the module's string table in the UI
+  // language, as Windows does while the module is installed.
+  std::optional<WString> ResolveModuleString(WStringView file, std::uint32_t id) const;
 
   // Where the package puts its files: "C:\Program Files (x86)\Vorlan\Presetra\".
   WString InstallDir() const;
@@ -61,6 +66,10 @@ class Machine : public platform::System {
   Power power_{faults_};
   Windows windows_{faults_};
   Devices devices_{faults_};
+  powercfg::MemorySchemeStore schemes_;
 };
+
+// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" as a GUID; nullopt when it is not one.
+std::optional<platform::Guid> GuidFromText(WStringView text);
 
 }  // namespace presetra::sim

@@ -79,6 +79,9 @@ bool Processes::CreateProcess(WStringView commandLine, win::Dword,
   if (faults_.ShouldFail(Call::kProcessCreate)) return false;
   ProgramRun run = Parse(commandLine);
   if (run.program.empty() || !files_.IsFile(run.program)) return false;
+  for (const auto& fragment : refusedFragments_) {
+    if (run.commandLine.find(fragment) != WString::npos) return false;
+  }
   if (EndsWithIgnoringCase(run.program, u".cmd") || EndsWithIgnoringCase(run.program, u".bat")) {
     RunScript(run);
   } else {

@@ -26,6 +26,7 @@ struct ProgramRun {
   WString redirectedTo;    // for scripts: the ">>" target, unquoted
   bool scriptRan = false;  // for scripts: the interpreter got as far as the script
   win::Dword exitCode = 0;
+  std::string output;         // what the program printed
   std::uint64_t runsForMs = 30;
 };
 
@@ -62,6 +63,7 @@ class Processes : public platform::Processes {
   Clock& clock_;
   std::map<WString, Program> programs_;  // by upper-cased path
   std::vector<WString> hangFragments_;
+  std::vector<WString> refusedFragments_;
   std::vector<ProgramRun> runs_;
   std::map<platform::Handle, std::size_t> handles_;  // handle -> index into runs_
   platform::Handle nextHandle_ = 0x100;

@@ -14,6 +14,7 @@ class Shell : public platform::Shell {
   win::HResult GetFolderPath(int csidl, std::size_t bufferChars, WString* path) override;
   bool GetVersion(win::Dword* major, win::Dword* minor) override;
   std::uint16_t GetSystemDefaultUILanguage() override { return uiLanguage_; }
+  std::uint16_t UiLanguage() const { return uiLanguage_; }
   std::optional<WString> LoadModuleString(std::uint32_t id) override;
 
   WString systemFolder = u"C:\\Windows\\system32";

@@ -1,0 +1,71 @@
+// Where powercfg keeps power schemes. The simulated machine keeps them in memory; the Windows
+// stand-in keeps them in the registry as Windows does. GUIDs are lower-case text.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/text.h"
+
+namespace presetra::sim::powercfg {
+
+struct AcDc {
+  std::optional<std::uint32_t> ac;
+  std::optional<std::uint32_t> dc;
+};
+
+struct Scheme {
+  WString guid;
+  WString name;         // as given, an indirect display string or plain text
+  WString description;
+  std::map<SettingKey, AcDc> values;
+};
+
+class SchemeStore {
+ public:
+  virtual ~SchemeStore() = default;
+  virtual std::vector<Scheme> Schemes() const = 0;
+  virtual std::optional<Scheme> Find(WStringView guid) const = 0;
+  // Adds or replaces a scheme.
+  virtual void Put(const Scheme& scheme) = 0;
+  virtual void Remove(WStringView guid) = 0;
+  virtual WString Active() const = 0;
+  virtual void SetActive(WStringView guid) = 0;
+  // The schemes Windows restores when a user asks for the default schemes.
+  virtual std::vector<WString> DefaultSchemes() const = 0;
+  virtual void SetDefaultSchemes(const std::vector<WString>& guids) = 0;
+  virtual std::optional<std::uint32_t> HibernateFileSize() const = 0;
+  virtual void SetHibernateFileSize(std::uint32_t percent) = 0;
+};
+
+class MemorySchemeStore : public SchemeStore {
+ public:
+  // Windows 10's Balanced (active), Power saver and High performance with their defaults.
+  MemorySchemeStore();
+
+  std::vector<Scheme> Schemes() const override { return schemes_; }
+  std::optional<Scheme> Find(WStringView guid) const override;
+  void Put(const Scheme& scheme) override;
+  void Remove(WStringView guid) override;
+  WString Active() const override { return active_; }
+  void SetActive(WStringView guid) override { active_ = WString(guid); }
+  std::vector<WString> DefaultSchemes() const override { return defaults_; }
+  void SetDefaultSchemes(const std::vector<WString>& guids) override { defaults_ = guids; }
+  std::optional<std::uint32_t> HibernateFileSize() const override { return hibernateSize_; }
+  void SetHibernateFileSize(std::uint32_t percent) override { hibernateSize_ = percent; }
+
+ private:
+  std::vector<Scheme> schemes_;
+  WString active_;
+  std::vector<WString> defaults_;
+  std::optional<std::uint32_t> hibernateSize_;
+};
+
+// Windows' own three schemes with their default values.
+std::vector<Scheme> WindowsSchemes();
+
+}  // namespace presetra::sim::powercfg

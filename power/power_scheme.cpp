@@ -1,0 +1,175 @@
+#include "power/power_scheme.h"
+
+namespace presetra {
+
+namespace {
+
+constexpr win::Dword kPowercfgTimeoutMs = 60000;
+constexpr std::size_t kSystemFolderChars = 261;
+constexpr char16_t kPreferredPlanKey[] =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
+    u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}";
+constexpr char16_t kSleepSubgroup[] = u"238c9fa8-0aad-41ed-83f4-97be242c8f20";
+constexpr char16_t kHibernateAfter[] = u"9d7815a6-7ee4-497e-8888-515a05f02364";
+constexpr char16_t kDiskSubgroup[] = u"0012ee47-9041-4b5d-9b77-535fba8b1442";
+constexpr char16_t kDiskLinkPower[] = u"0b2d69d7-a2a1-449c-9680-f91c70521c60";
+
+bool ParseHex(WStringView text, std::size_t& at, std::size_t maxDigits, std::uint32_t& value) {
+  std::size_t digits = 0;
+  std::uint32_t result = 0;
+  while (at < text.size() && digits < maxDigits) {
+    char16_t c = text[at];
+    std::uint32_t digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'a' && c <= u'f') {
+      digit = c - u'a' + 10;
+    } else if (c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else {
+      break;
+    }
+    result = result * 16 + digit;
+    ++digits;
+    ++at;
+  }
+  if (digits == 0) return false;
+  value = result;
+  return true;
+}
+
+bool Expect(WStringView text, std::size_t& at, char16_t c) {
+  if (at >= text.size() || text[at] != c) return false;
+  ++at;
+  return true;
+}
+
+}  // namespace
+
+CPowerScheme::CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer)
+    : installer_(installer), schemeGuid_(schemeGuid) {
+  WString systemFolder;
+  // Without the system folder the path is the bare file name, which CreateProcess then looks
+  // for along the search path.
+  if (installer_->System().shell().GetFolderPath(win::kCsidlSystem, kSystemFolderChars,
+                                                 &systemFolder) != win::kSOk) {
+    systemFolder.clear();
+  }
+  powercfgPath_ = systemFolder.empty() ? WString(u"powercfg.exe") : systemFolder + u"\\powercfg.exe";
+}
+
+bool CPowerScheme::Run(const WString& arguments) {
+  const WString commandLine = powercfgPath_ + u" " + arguments;
+  installer_->Log(commandLine);
+  platform::Processes& processes = installer_->System().processes();
+  platform::ScopedProcess process(processes);
+  if (!processes.CreateProcess(commandLine, 0, process.Receive())) return false;
+  if (processes.WaitForSingleObject(process.process(), kPowercfgTimeoutMs) != win::kWaitObject0) {
+    // powercfg is left running; the next command starts at once.
+    installer_->Log(u"ERROR: Command timed out");
+    return false;
+  }
+  return true;
+}
+
+bool CPowerScheme::Duplicate() {
+  return Run(WString(u"-duplicatescheme ") + kBalancedScheme + u" " + schemeGuid_);
+}
+
+bool CPowerScheme::ChangeName(const WString& name, const WString* description) {
+  WString arguments = u"-changename " + schemeGuid_ + u" \"" + name + u"\"";
+  if (description != nullptr) arguments += u" \"" + *description + u"\"";
+  return Run(arguments);
+}
+
+bool CPowerScheme::SetValueIndexText(PowerSource source, const WString& subgroup,
+                                     const WString& setting, const WString& value) {
+  // The option ends in a blank and another precedes the GUID: two blanks, as powercfg has
+  // always been called here.
+  WString arguments = source == PowerSource::kAc ? u"-setacvalueindex " : u"-setdcvalueindex ";
+  arguments += u" " + schemeGuid_ + u" " + subgroup + u" " + setting + u" " + value;
+  return Run(arguments);
+}
+
+bool CPowerScheme::SetValueIndex(PowerSource source, const WString& subgroup,
+                                 const WString& setting, std::int32_t value) {
+  return SetValueIndexText(source, subgroup, setting, Format(u"%d", value));
+}
+
+bool CPowerScheme::SetValueIndex(PowerSource source, const WString& subgroup,
+                                 const WString& setting, bool value) {
+  return SetValueIndexText(source, subgroup, setting, value ? u"1" : u"0");
+}
+
+bool CPowerScheme::SetHibernateAfter(PowerSource source, std::int32_t seconds) {
+  return SetValueIndex(source, kSleepSubgroup, kHibernateAfter, seconds);
+}
+
+bool CPowerScheme::SetDiskLinkPower(PowerSource source, std::int32_t value) {
+  return SetValueIndex(source, kDiskSubgroup, kDiskLinkPower, value);
+}
+
+bool CPowerScheme::SetActive() { return Run(u"-setactive " + schemeGuid_); }
+
+bool CPowerScheme::Delete() {
+  platform::Guid active;
+  if (installer_->System().power().PowerGetActiveScheme(&active) != win::kErrorSuccess) {
+    return false;
+  }
+  platform::Guid ours;
+  if (!ParseGuid(u"{" + schemeGuid_ + u"}", ours)) return false;
+  if (ours == active) {
+    // Windows refuses to delete the active scheme.
+    CPowerScheme balanced(kBalancedScheme, installer_);
+    (void)balanced.SetActive();
+  }
+  return Run(u"-delete " + schemeGuid_);
+}
+
+bool CPowerScheme::SetAsPreferredPlan() {
+  platform::Registry& registry = installer_->System().registry();
+  platform::ScopedRegKey key(registry);
+  bool ok = registry.CreateKey(platform::kHkeyLocalMachine, kPreferredPlanKey,
+                               win::kRegOptionNonVolatile,
+                               win::kKeyAllAccess | win::kKeyWow64_64Key,
+                               key.Receive()) == win::kErrorSuccess;
+  if (ok) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(schemeGuid_.c_str());
+    auto size = static_cast<win::Dword>((schemeGuid_.size() + 1) * sizeof(char16_t));
+    ok = registry.SetValue(key.get(), u"PreferredPlan", win::kRegSz, data, size) ==
+         win::kErrorSuccess;
+  }
+  key.Close();
+  installer_->Log(ok ? u"Successfully set as preferred plan"
+                     : u"ERROR: Unable to set as preferred plan");
+  return ok;
+}
+
+bool CPowerScheme::SetHibernateSize() { return Run(Format(u"/HIBERNATE /SIZE %d", 0)); }
+
+bool ParseGuid(WStringView text, platform::Guid& guid) {
+  if (text.size() != 38) return false;
+  std::size_t at = 0;
+  platform::Guid parsed;
+  std::uint32_t value = 0;
+  if (!Expect(text, at, u'{') || !ParseHex(text, at, 8, parsed.data1)) return false;
+  if (!Expect(text, at, u'-') || !ParseHex(text, at, 4, value)) return false;
+  parsed.data2 = static_cast<std::uint16_t>(value);
+  if (!Expect(text, at, u'-') || !ParseHex(text, at, 4, value)) return false;
+  parsed.data3 = static_cast<std::uint16_t>(value);
+  for (int i = 0; i < 8; ++i) {
+    if ((i == 0 || i == 2) && !Expect(text, at, u'-')) return false;
+    if (!ParseHex(text, at, 2, value)) return false;
+    parsed.data4[i] = static_cast<std::uint8_t>(value);
+  }
+  if (!Expect(text, at, u'}') || at != text.size()) return false;
+  guid = parsed;
+  return true;
+}
+
+WString IndirectDisplayString(const WString& installDir, std::uint32_t stringId,
+                              const WString& fallback) {
+  return Format(u"@%s%s,-%u,%s", installDir, WString(kModuleFileName), stringId, fallback);
+}
+
+}  // namespace presetra

@@ -1,0 +1,72 @@
+// One Windows power scheme, addressed by its GUID text and changed only by running the
+// system's powercfg.exe. Every command line goes to the log before it runs.
+#pragma once
+
+#include <cstdint>
+
+#include "host/installer.h"
+#include "platform/guid.h"
+
+namespace presetra {
+
+// Windows' Balanced scheme, the source of every copy.
+inline constexpr char16_t kBalancedScheme[] = u"381b4222-f694-41f0-9685-ff5bb260df2e";
+// A scheme object for commands that concern the whole machine and no scheme.
+inline constexpr char16_t kNoScheme[] = u"00000000-0000-0000-0000-000000000000";
+inline constexpr char16_t kModuleFileName[] = u"Presetra.dll";
+
+// Which power source a value is for.
+enum class PowerSource { kDc = 0, kAc = 1 };
+
+class CPowerScheme {
+ public:
+  // Computes the powercfg path from the system folder. The GUID text is kept exactly as given.
+  CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer);
+  virtual ~CPowerScheme() = default;
+
+  // Runs powercfg with exactly this argument text and waits up to 60 s. False when it could
+  // not start or did not end in time ("ERROR: Command timed out"); its exit code is not read.
+  bool Run(const WString& arguments);
+  // Copies Balanced into this scheme's GUID.
+  bool Duplicate();
+  // Names the scheme; the description follows only when one is given.
+  bool ChangeName(const WString& name, const WString* description);
+  bool SetValueIndex(PowerSource source, const WString& subgroup, const WString& setting,
+                     std::int32_t value);
+  bool SetValueIndex(PowerSource source, const WString& subgroup, const WString& setting,
+                     bool value);
+  // Sleep: hibernate after (seconds).
+  bool SetHibernateAfter(PowerSource source, std::int32_t seconds);
+  // Hard disk: AHCI link power management, HIPM/DIPM.
+  bool SetDiskLinkPower(PowerSource source, std::int32_t value);
+  bool SetActive();
+  // Deletes the scheme, activating Balanced first when this scheme is the active one. False,
+  // with nothing run, when the active scheme cannot be read or this GUID does not parse.
+  bool Delete();
+  // Writes the scheme as the shell's preferred plan (64-bit view) and logs the outcome.
+  bool SetAsPreferredPlan();
+  // Hibernation file size 0. Concerns the machine, not this scheme.
+  bool SetHibernateSize();
+
+  const WString& Guid() const { return schemeGuid_; }
+  const WString& PowercfgPath() const { return powercfgPath_; }
+
+ private:
+  bool SetValueIndexText(PowerSource source, const WString& subgroup, const WString& setting,
+                         const WString& value);
+
+  CMSIInstaller* installer_;
+  WString powercfgPath_;
+  WString schemeGuid_;
+};
+
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", exactly 38 characters, hex digits of either case.
+// `guid` is written only on success.
+bool ParseGuid(WStringView text, platform::Guid& guid);
+
+// "@<install folder>Presetra.dll,-<id>,<fallback>": a name or description that Windows resolves
+// from this module's string table, in the display language.
+WString IndirectDisplayString(const WString& installDir, std::uint32_t stringId,
+                              const WString& fallback);
+
+}  // namespace presetra
