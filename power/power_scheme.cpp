@@ -55,7 +55,8 @@ CPowerScheme::CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer)
                                                  &systemFolder) != win::kSOk) {
     systemFolder.clear();
   }
-  powercfgPath_ = systemFolder.empty() ? WString(u"powercfg.exe") : systemFolder + u"\\powercfg.exe";
+  powercfgPath_ =
+      systemFolder.empty() ? WString(u"powercfg.exe") : systemFolder + u"\\powercfg.exe";
 }
 
 bool CPowerScheme::Run(const WString& arguments) {
@@ -109,7 +110,9 @@ bool CPowerScheme::SetDiskLinkPower(PowerSource source, std::int32_t value) {
   return SetValueIndex(source, kDiskSubgroup, kDiskLinkPower, value);
 }
 
-bool CPowerScheme::SetActive() { return Run(u"-setactive " + schemeGuid_); }
+bool CPowerScheme::SetActive() {
+  return Run(u"-setactive " + schemeGuid_);
+}
 
 bool CPowerScheme::Delete() {
   platform::Guid active;
@@ -129,10 +132,9 @@ bool CPowerScheme::Delete() {
 bool CPowerScheme::SetAsPreferredPlan() {
   platform::Registry& registry = installer_->System().registry();
   platform::ScopedRegKey key(registry);
-  bool ok = registry.CreateKey(platform::kHkeyLocalMachine, kPreferredPlanKey,
-                               win::kRegOptionNonVolatile,
-                               win::kKeyAllAccess | win::kKeyWow64_64Key,
-                               key.Receive()) == win::kErrorSuccess;
+  bool ok = registry.CreateKey(
+                platform::kHkeyLocalMachine, kPreferredPlanKey, win::kRegOptionNonVolatile,
+                win::kKeyAllAccess | win::kKeyWow64_64Key, key.Receive()) == win::kErrorSuccess;
   if (ok) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(schemeGuid_.c_str());
     auto size = static_cast<win::Dword>((schemeGuid_.size() + 1) * sizeof(char16_t));
@@ -145,7 +147,9 @@ bool CPowerScheme::SetAsPreferredPlan() {
   return ok;
 }
 
-bool CPowerScheme::SetHibernateSize() { return Run(Format(u"/HIBERNATE /SIZE %d", 0)); }
+bool CPowerScheme::SetHibernateSize() {
+  return Run(Format(u"/HIBERNATE /SIZE %d", 0));
+}
 
 bool ParseGuid(WStringView text, platform::Guid& guid) {
   if (text.size() != 38) return false;

@@ -71,21 +71,21 @@ void Machine::Apply(const MachineProfile& profile) {
   shell_.systemFolder = profile.systemFolder;
   shell_.SetStringTable(resources::FindString);
   processes_.InstallProgram(profile.systemFolder + u"\\powercfg.exe", [this](ProgramRun& run) {
-    powercfg::Outcome outcome = powercfg::Run(
+    powercfg::Outcome outcome = powercfg::Execute(
         schemes_, run.arguments,
         [this](WStringView file, std::uint32_t id) { return ResolveModuleString(file, id); });
     run.exitCode = static_cast<win::Dword>(outcome.exitCode);
     run.output = outcome.output;
     return outcome.output;
   });
-  power_.SetSchemeSource(Power::SchemeSource{
-      [this]() { return GuidFromText(schemes_.Active()); },
-      [this](const platform::Guid& guid) -> std::optional<WString> {
-        for (const auto& scheme : schemes_.Schemes()) {
-          if (GuidFromText(scheme.guid) == guid) return scheme.description;
-        }
-        return std::nullopt;
-      }});
+  power_.SetSchemeSource(
+      Power::SchemeSource{[this]() { return GuidFromText(schemes_.Active()); },
+                          [this](const platform::Guid& guid) -> std::optional<WString> {
+                            for (const auto& scheme : schemes_.Schemes()) {
+                              if (GuidFromText(scheme.guid) == guid) return scheme.description;
+                            }
+                            return std::nullopt;
+                          }});
   shell_.SetUiLanguage(profile.uiLanguage);
   files_.AddFile(profile.systemFolder + u"\\powercfg.exe");
   files_.AddFolder(shell_.programFilesFolder);

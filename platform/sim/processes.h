@@ -26,7 +26,7 @@ struct ProgramRun {
   WString redirectedTo;    // for scripts: the ">>" target, unquoted
   bool scriptRan = false;  // for scripts: the interpreter got as far as the script
   win::Dword exitCode = 0;
-  std::string output;         // what the program printed
+  std::string output;  // what the program printed
   std::uint64_t runsForMs = 30;
 };
 
@@ -49,6 +49,10 @@ class Processes : public platform::Processes {
   // Every process whose command line contains `fragment` runs forever.
   void HangWhenCommandContains(WStringView fragment) {
     hangFragments_.push_back(WString(fragment));
+  }
+  // Every command line that contains `fragment` fails to start.
+  void RefuseCommandsContaining(WStringView fragment) {
+    refusedFragments_.push_back(WString(fragment));
   }
 
   const std::vector<ProgramRun>& Runs() const { return runs_; }

@@ -48,7 +48,7 @@ TEST(EntryPointTest, OneInstallerObjectServesEveryCall) {
     EXPECT_EQ(module.Installer(), first);
     EXPECT_EQ(first->StatusLabel(), label) << "uninstall keeps what commit found";
     // The context was prepared again: the feature bytes were logged a second time.
-    EXPECT_EQ(LogTexts(*machine, kOsitLog).size(), 10u);
+    EXPECT_EQ(LogTexts(*machine, kOsitLog).size(), 11u);
   }
   EXPECT_EQ(machine->com().OleInitCount(), 0) << "unload gives OLE back";
   EXPECT_EQ(machine->com().InitCount(), 0);
@@ -72,8 +72,11 @@ TEST(EntryPointTest, UninstallDoesNotSearchForTheDialog) {
   LoadedModule module(*machine);
   module.Uninstall(1);
   EXPECT_EQ(module.Installer()->StatusLabel(), 0u);
-  EXPECT_EQ(LogTexts(*machine, kOsitLog),
-            (std::vector<std::string>{"FeatureBytes:", "3Xaw", "BuildID:", "20WW"}));
+  EXPECT_EQ(
+      LogTexts(*machine, kOsitLog),
+      (std::vector<std::string>{
+          "FeatureBytes:", "3Xaw", "BuildID:", "20WW",
+          "C:\\Windows\\system32\\powercfg.exe -delete 8759706d-706b-4c22-b2ec-f91e1ef6ed38"}));
 }
 
 TEST(FindStatusLabelTest, LooksForAThreeHundredFortyByThirteenChild) {

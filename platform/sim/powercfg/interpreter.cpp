@@ -104,7 +104,9 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-Outcome Fail(const char* message) { return Outcome{1, message}; }
+Outcome Fail(const char* message) {
+  return Outcome{1, message};
+}
 
 std::string SchemeLine(const Scheme& scheme, const StringResolver& resolve) {
   return "Power Scheme GUID: " + Utf16ToUtf8(scheme.guid) + "  (" +
@@ -141,12 +143,13 @@ Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
       if (value == scheme.values.end()) continue;
       if (key.subgroup != subgroup) {
         subgroup = key.subgroup;
-        outcome.output += "  Subgroup GUID: " + Utf16ToUtf8(subgroup) + "  (" +
-                          info.subgroupName + ")\n";
+        outcome.output +=
+            "  Subgroup GUID: " + Utf16ToUtf8(subgroup) + "  (" + info.subgroupName + ")\n";
       }
-      outcome.output += "    Power Setting GUID: " + Utf16ToUtf8(info.setting) + "  (" +
-                        info.settingName + ")\n";
-      if (info.alias != nullptr) outcome.output += "      GUID Alias: " + Utf16ToUtf8(info.alias) + "\n";
+      outcome.output +=
+          "    Power Setting GUID: " + Utf16ToUtf8(info.setting) + "  (" + info.settingName + ")\n";
+      if (info.alias != nullptr)
+        outcome.output += "      GUID Alias: " + Utf16ToUtf8(info.alias) + "\n";
       for (std::size_t i = 0; i < info.choices.size(); ++i) {
         char index[24];
         std::snprintf(index, sizeof(index), "%03zu", i);
@@ -185,14 +188,15 @@ WString DisplayText(const WString& text, const StringResolver& resolve) {
   return fallbackAt == WString::npos ? WString() : text.substr(fallbackAt + 1);
 }
 
-Outcome Run(SchemeStore& store, WStringView arguments, const StringResolver& resolve) {
+Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver& resolve) {
   std::vector<WString> args = Tokens(arguments);
   if (args.empty()) return Fail(kInvalidParameters);
   const WString& option = args[0];
 
   if (IsOption(option, {u"list", u"l"})) {
-    Outcome outcome{0, "\nExisting Power Schemes (* Active)\n"
-                       "-----------------------------------\n"};
+    Outcome outcome{0,
+                    "\nExisting Power Schemes (* Active)\n"
+                    "-----------------------------------\n"};
     for (const auto& scheme : store.Schemes()) {
       outcome.output += SchemeLine(scheme, resolve);
       if (EqualsIgnoringCase(scheme.guid, store.Active())) outcome.output += " *";
@@ -215,8 +219,9 @@ Outcome Run(SchemeStore& store, WStringView arguments, const StringResolver& res
     WString target = args.size() == 3 ? SchemeGuid(store, args[2]) : NewSchemeGuid(store);
     if (target.empty()) return Fail(kInvalidParameters);
     if (store.Find(target)) {
-      return Fail("Unable to create a new power scheme. Cannot create a file when that file "
-                  "already exists.\n");
+      return Fail(
+          "Unable to create a new power scheme. Cannot create a file when that file "
+          "already exists.\n");
     }
     scheme->guid = target;
     store.Put(*scheme);

@@ -20,7 +20,7 @@ struct Outcome {
 using StringResolver = std::function<std::optional<WString>(WStringView file, std::uint32_t id)>;
 
 // `arguments` is the command line after the program name.
-Outcome Run(SchemeStore& store, WStringView arguments, const StringResolver& resolve = {});
+Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver& resolve = {});
 
 // The text of a scheme name or description: an indirect string "@file,-id,fallback" resolved
 // through `resolve`, else its fallback; any other text as it stands.

@@ -20,7 +20,7 @@ struct AcDc {
 
 struct Scheme {
   WString guid;
-  WString name;         // as given, an indirect display string or plain text
+  WString name;  // as given, an indirect display string or plain text
   WString description;
   std::map<SettingKey, AcDc> values;
 };

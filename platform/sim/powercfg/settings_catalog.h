@@ -22,12 +22,12 @@ struct DefaultValues {
 };
 
 struct SettingInfo {
-  const char16_t* subgroup;      // GUID text, lower case
+  const char16_t* subgroup;  // GUID text, lower case
   const char* subgroupName;
-  const char16_t* setting;       // GUID text, lower case, or the alias of an OEM setting
+  const char16_t* setting;  // GUID text, lower case, or the alias of an OEM setting
   const char* settingName;
-  const char16_t* alias;         // powercfg's alias, or nullptr
-  const char* unit;              // "Seconds", "%", "Milliseconds", or "" for a choice
+  const char16_t* alias;             // powercfg's alias, or nullptr
+  const char* unit;                  // "Seconds", "%", "Milliseconds", or "" for a choice
   std::vector<const char*> choices;  // names of the indexes, for a choice
   DefaultValues balanced;
   DefaultValues powerSaver;

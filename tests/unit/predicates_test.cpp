@@ -1,0 +1,57 @@
+// The platform questions: feature tokens on even offsets, notebook, consumer, Connected Standby.
+#include <gtest/gtest.h>
+
+#include "host/installer.h"
+#include "test_machine.h"
+
+namespace presetra {
+namespace {
+
+using testing::MachineFrom;
+
+TEST(PredicatesTest, FeatureTokensCountOnlyOnTokenBoundaries) {
+  struct Case {
+    const char16_t* bytes;
+    const char16_t* token;
+    bool has;
+    bool notebook;
+    bool consumer;
+  } cases[] = {
+      {u"3XawbT", u"aw", true, true, false},
+      {u"3awX", u"aw", false, false, false},
+      {u"XawXXaw", u"aw", false, false, false},
+      {u"XawXaw", u"aw", true, true, false},
+      {u"a7K7P7W", u"7K", false, false, false},
+      {u"7K7P7W", u"7P", true, false, true},
+      {u"XbTX", u"bT", false, false, false},
+      {u"XXbt", u"bT", false, false, false},
+      {u"3XbT", u"bT", true, true, false},
+      {u"", u"aw", false, true, false},
+      {u"", u"", true, true, false},
+      {u"3X", u"", true, false, false},
+  };
+  auto machine = MachineFrom();
+  CMSIInstaller installer(*machine);
+  for (const auto& c : cases) {
+    installer.Context().featureBytes = c.bytes;
+    EXPECT_EQ(installer.HasFeature(c.token), c.has) << Utf16ToUtf8(c.bytes);
+    EXPECT_EQ(installer.IsNotebook(), c.notebook) << Utf16ToUtf8(c.bytes);
+    EXPECT_EQ(installer.IsConsumer(), c.consumer) << Utf16ToUtf8(c.bytes);
+  }
+}
+
+TEST(ConnectedStandbyTest, AFailedQueryIsAskedAgainASuccessfulOneNever) {
+  ResetConnectedStandbyCache();
+  auto machine = MachineFrom(R"("power": {"connected_standby": true})");
+  machine->faults().FailEvery(sim::Call::kGetPwrCapabilities);
+  EXPECT_FALSE(IsConnectedStandby(machine->power()));
+  machine->faults().Clear();
+  EXPECT_TRUE(IsConnectedStandby(machine->power()));
+  machine->power().connectedStandby = false;
+  EXPECT_TRUE(IsConnectedStandby(machine->power())) << "kept for the life of the process";
+  EXPECT_EQ(machine->power().capabilityQueries, 2);
+  ResetConnectedStandbyCache();
+}
+
+}  // namespace
+}  // namespace presetra
