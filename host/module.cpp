@@ -9,6 +9,7 @@ namespace {
 int ResetProcessCaches() {
   CWMIClient::ResetProcessState();
   ResetConnectedStandbyCache();
+  COSDefSet::ResetNotebookCaches();
   return 0;
 }
 }  // namespace

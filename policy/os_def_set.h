@@ -16,6 +16,18 @@ class COSDefSet : public CAppInstaller {
   int Install() override;
   int Uninstall() override;
 
+  // The power-scheme recipes of the four platform classes.
+  void ApplyConsumerScheme();
+  void ApplyDesktopScheme();
+  void ApplyNotebookScheme();
+
+  // Whether the board is outside the notebook recipe's exclusion list. Asked once per process.
+  bool IsBoardNotExcluded();
+  // Whether the product key says the machine has an accelerometer. Asked once per process.
+  bool HasAccelerometer();
+  // Forgets both answers. Called when the module is loaded.
+  static void ResetNotebookCaches();
+
   const WString& BuildNumberText() const { return buildNumberText_; }
   std::int32_t BuildNumber() const { return buildNumber_; }
 

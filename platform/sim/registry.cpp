@@ -181,6 +181,7 @@ win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dw
 
 win::Long Registry::QueryValue(platform::RegKey key, WStringView name, win::Dword* type,
                                std::uint8_t* data, win::Dword* size) {
+  queried_.emplace_back(name);
   if (faults_.ShouldFail(Call::kRegQueryValue)) return win::kErrorAccessDenied;
   auto it = handles_.find(key);
   if (it == handles_.end()) return win::kErrorInvalidHandle;

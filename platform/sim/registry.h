@@ -48,6 +48,8 @@ class Registry : public platform::Registry {
   // A key that cannot be opened at all.
   void DenyAccess(WStringView physicalPath);
   std::size_t OpenKeyCount() const { return handles_.size(); }
+  // The value names every QueryValue asked for, in order.
+  const std::vector<WString>& QueriedValues() const { return queried_; }
 
   // Every key and value, one per line, for failure messages.
   std::string Dump() const;
@@ -70,6 +72,7 @@ class Registry : public platform::Registry {
   };
   std::map<platform::RegKey, Open> handles_;
   platform::RegKey nextHandle_ = 0x1000;
+  std::vector<WString> queried_;
 };
 
 // The bytes of a REG_SZ with its terminating NUL.

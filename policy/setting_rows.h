@@ -1,0 +1,42 @@
+// A power-scheme recipe's settings table as data: one row per powercfg value command, in the
+// order the recipe runs them.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "power/power_scheme.h"
+
+namespace presetra {
+
+inline constexpr PowerSource AC = PowerSource::kAc;
+inline constexpr PowerSource DC = PowerSource::kDc;
+
+// How a row's value is found when it is not fixed in the table. The recipe that uses a rule
+// says what it means, next to its table.
+enum class ValueRule { kFixed, kLinkPowerOfBoard, kLidOfAccelerometer };
+
+struct SettingRow {
+  PowerSource mode;
+  const char16_t* subgroup;
+  const char16_t* setting;
+  std::int32_t value;
+  ValueRule rule = ValueRule::kFixed;
+};
+
+// One SetValueIndex per row, in order, each with its table value. Results are not examined:
+// a failed row is followed by the next.
+inline void ApplyRows(CPowerScheme& scheme, std::span<const SettingRow> rows) {
+  for (const SettingRow& row : rows) {
+    (void)scheme.SetValueIndex(row.mode, row.subgroup, row.setting, row.value);
+  }
+}
+
+// The description every Vorlan scheme but the consumer one carries.
+inline constexpr std::uint32_t kDescriptionId = 6000;
+inline constexpr char16_t kDescriptionFallback[] =
+    u"Provides optimized balance of performance with energy consumption on Vorlan Notebook PC.";
+// The scheme of the notebook, desktop and consumer recipes.
+inline constexpr char16_t kVorlanScheme[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
+
+}  // namespace presetra
