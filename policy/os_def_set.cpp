@@ -9,6 +9,11 @@ void COSDefSet::Attach(CMSIInstaller* installer) {
   if (installer != nullptr) SetContextNames(*installer);
 }
 
+void COSDefSet::SetBuildNumber(const WString& text) {
+  buildNumberText_ = text;
+  buildNumber_ = WideToLong(text);
+}
+
 int COSDefSet::Install() {
   return CAppInstaller::Install();
 }

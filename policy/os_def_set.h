@@ -20,6 +20,14 @@ class COSDefSet : public CAppInstaller {
   void ApplyConsumerScheme();
   void ApplyDesktopScheme();
   void ApplyNotebookScheme();
+  // The notebook recipe of Connected Standby platforms. The flag is true on platforms of 2018
+  // and before.
+  void ApplyModernStandbyScheme(bool before2019);
+
+  // The package's factory scripts, with the build number (and, for the BIOS script, whether
+  // the machine has Connected Standby).
+  void RunModernStandbyPackage();
+  void RunBiosScript();
 
   // Whether the board is outside the notebook recipe's exclusion list. Asked once per process.
   bool IsBoardNotExcluded();
@@ -30,6 +38,8 @@ class COSDefSet : public CAppInstaller {
 
   const WString& BuildNumberText() const { return buildNumberText_; }
   std::int32_t BuildNumber() const { return buildNumber_; }
+  // Sets the build number as Install reads it; for running single steps.
+  void SetBuildNumber(const WString& text);
 
  private:
   WString buildNumberText_;

@@ -14,7 +14,8 @@ inline constexpr PowerSource DC = PowerSource::kDc;
 
 // How a row's value is found when it is not fixed in the table. The recipe that uses a rule
 // says what it means, next to its table.
-enum class ValueRule { kFixed, kLinkPowerOfBoard, kLidOfAccelerometer };
+// kFlag: the value is passed in the flag form of SetValueIndex, "1" or "0".
+enum class ValueRule { kFixed, kFlag, kLinkPowerOfBoard, kLidOfAccelerometer };
 
 struct SettingRow {
   PowerSource mode;
@@ -28,7 +29,11 @@ struct SettingRow {
 // a failed row is followed by the next.
 inline void ApplyRows(CPowerScheme& scheme, std::span<const SettingRow> rows) {
   for (const SettingRow& row : rows) {
-    (void)scheme.SetValueIndex(row.mode, row.subgroup, row.setting, row.value);
+    if (row.rule == ValueRule::kFlag) {
+      (void)scheme.SetValueIndex(row.mode, row.subgroup, row.setting, row.value != 0);
+    } else {
+      (void)scheme.SetValueIndex(row.mode, row.subgroup, row.setting, row.value);
+    }
   }
 }
 

@@ -1,0 +1,39 @@
+#include "policy/os_def_set.h"
+
+namespace presetra {
+
+namespace {
+// The scripts' output logs stay in the factory log folder whatever folder the main log uses.
+constexpr char16_t kMsdLog[] = u"\"c:\\system.sav\\logs\\osit\\Presetra_MSD.log\"";
+constexpr char16_t kBiosLog[] = u"\"c:\\system.sav\\logs\\osit\\Presetra_BIOS.log\"";
+}  // namespace
+
+void COSDefSet::RunModernStandbyPackage() {
+  CMSIInstaller* installer = Installer();
+  installer->Log(u"Start Setting Modern Standby Disconnected");
+  const WString script = u"Data Files\\MSD.cmd";
+  const WString arguments = Format(u" %s >> ", buildNumberText_) + kMsdLog;
+  installer->Log(u"All commands:");
+  installer->Log(script);
+  installer->Log(arguments);
+  installer->RunScript(script, u"Connected Standby ppkg update", &arguments);
+}
+
+void COSDefSet::RunBiosScript() {
+  CMSIInstaller* installer = Installer();
+  if (buildNumberText_.empty()) {
+    installer->Log(u"Error! Fail to get Windows version number!");
+    return;
+  }
+  const WString connectedStandby =
+      IsConnectedStandby(installer->System().power()) ? u"true" : u"false";
+  const WString script = u"Data Files\\TBIOS.cmd";
+  const WString arguments = Format(u" %s %s >> ", buildNumberText_, connectedStandby) + kBiosLog;
+  installer->Log(u"Start calling Tarn BIOS");
+  installer->Log(u"All commands:");
+  installer->Log(script);
+  installer->Log(arguments);
+  installer->RunScript(script, u"TARN BIOS Process", &arguments);
+}
+
+}  // namespace presetra
