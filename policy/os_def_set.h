@@ -29,6 +29,10 @@ class COSDefSet : public CAppInstaller {
   void RunModernStandbyPackage();
   void RunBiosScript();
 
+  // Turns on power management of every wired PCI network adapter: through WMI, or through
+  // the adapter's PnPCapabilities when WMI does not take all three settings.
+  void ConfigureNetworkAdapters();
+
   // Whether the board is outside the notebook recipe's exclusion list. Asked once per process.
   bool IsBoardNotExcluded();
   // Whether the product key says the machine has an accelerometer. Asked once per process.

@@ -1,0 +1,181 @@
+#include <optional>
+#include <vector>
+
+#include "policy/os_def_set.h"
+#include "wmi/wmi_client.h"
+
+namespace presetra {
+
+namespace {
+
+constexpr std::size_t kHardwareIdBufferBytes = 8192;
+constexpr std::uint32_t kPnPCapabilitiesManaged = 0x120;
+constexpr const char16_t* kWirelessWords[] = {u"wireless", u"wlan", u"w/lan", u"wi-fi"};
+constexpr const char16_t* kControlSets[] = {u"System\\CurrentControlSet\\Control\\Class\\",
+                                            u"System\\ControlSet001\\Control\\Class\\"};
+
+struct WmiSetting {
+  const char16_t* className;
+  const char16_t* property;
+};
+// Allow the computer to turn the device off; allow it to wake the computer; only a magic
+// packet may wake it.
+constexpr WmiSetting kWmiSettings[] = {
+    {u"MSPower_DeviceEnable", u"Enable"},
+    {u"MSPower_DeviceWakeEnable", u"Enable"},
+    {u"MSNdis_DeviceWakeOnMagicPacketOnly", u"EnableWakeOnMagicPacketOnly"},
+};
+
+WString TextOf(const std::vector<std::uint8_t>& buffer) {
+  WString text;
+  for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
+    char16_t unit = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
+    if (unit == u'\0') break;
+    text.push_back(unit);
+  }
+  return text;
+}
+
+// A string property, read into a buffer of the size the system reports.
+std::optional<WString> ReadProperty(platform::Devices& devices, platform::DeviceInfoSet set,
+                                    win::Dword index, win::Dword property) {
+  std::vector<std::uint8_t> buffer;
+  win::Dword required = 0;
+  win::Long error = win::kErrorSuccess;
+  bool ok = devices.GetDeviceRegistryProperty(set, index, property, nullptr, 0, &required, &error);
+  while (!ok && error == win::kErrorInsufficientBuffer) {
+    // A size that does not grow would ask again for ever: such a property is unreadable.
+    if (required <= buffer.size()) return std::nullopt;
+    buffer.assign(required, 0);
+    ok = devices.GetDeviceRegistryProperty(set, index, property, buffer.data(),
+                                           static_cast<win::Dword>(buffer.size()), &required,
+                                           &error);
+  }
+  if (!ok) return std::nullopt;
+  return TextOf(buffer);
+}
+
+struct HardwareIds {
+  std::optional<WString> first;
+  bool classCodeWireless = false;
+};
+
+// The hardware ID list, read once into a fixed buffer: the first entry identifies the
+// adapter, a later one with the class code of "other network controllers" marks it wireless.
+HardwareIds ReadHardwareIds(CMSIInstaller& installer, platform::DeviceInfoSet set,
+                            win::Dword index) {
+  HardwareIds ids;
+  std::vector<std::uint8_t> buffer(kHardwareIdBufferBytes, 0);
+  win::Dword listBytes = 0;
+  win::Long error = win::kErrorSuccess;
+  if (!installer.System().devices().GetDeviceRegistryProperty(
+          set, index, win::kSpdrpHardwareId, buffer.data(), static_cast<win::Dword>(buffer.size()),
+          &listBytes, &error)) {
+    return ids;
+  }
+  auto unitAt = [&buffer](std::size_t offset) {
+    return static_cast<char16_t>(buffer[offset] | (buffer[offset + 1] << 8));
+  };
+  std::size_t offset = 0;
+  bool first = true;
+  while (offset + listBytes <= kHardwareIdBufferBytes && offset + 1 < buffer.size() &&
+         unitAt(offset) != u'\0') {
+    WString entry;
+    for (; offset + 1 < buffer.size() && unitAt(offset) != u'\0'; offset += 2) {
+      entry.push_back(unitAt(offset));
+    }
+    offset += 2;
+    if (first) {
+      ids.first = entry;
+      first = false;
+      continue;
+    }
+    WString upper = ToUpper(entry);
+    if (upper.find(u"CC_0280") != WString::npos) {
+      installer.Log(Format(u"CC_0280 Found: %s ", upper));
+      ids.classCodeWireless = true;
+      break;
+    }
+  }
+  return ids;
+}
+
+bool IsWirelessDescription(const WString& description) {
+  const WString lower = ToLower(description);
+  for (const char16_t* word : kWirelessWords) {
+    if (lower.find(word) != WString::npos) return true;
+  }
+  return false;
+}
+
+// WQL string literals need every backslash doubled.
+WString WqlPattern(const WString& hardwareId) {
+  WString pattern;
+  for (char16_t c : hardwareId) {
+    pattern.push_back(c);
+    if (c == u'\\') pattern.push_back(u'\\');
+  }
+  return pattern;
+}
+
+bool WriteWmiSettings(platform::System& system, const WString& hardwareId) {
+  CWMIClient client(system);
+  if (client.Connect(u"\\\\.\\root\\wmi") != win::kSOk) return false;
+  const WString pattern = WqlPattern(hardwareId);
+  // VARIANT_TRUE's 16 bits in a VT_I4; WMI converts it to the properties' boolean type.
+  const platform::Variant enable = platform::Variant::I4(0xFFFF);
+  for (const WmiSetting& setting : kWmiSettings) {
+    const WString query = Format(u"SELECT * FROM %s WHERE InstanceName LIKE \"%%%s%%\"",
+                                 WString(setting.className), pattern);
+    if (client.ExecQuery(query.c_str()) != win::kSOk) return false;
+    if (client.PutProperty(setting.property, enable) != win::kSOk) return false;
+  }
+  return true;
+}
+
+void WritePnPCapabilities(platform::Registry& registry, const WString& driverKey) {
+  const std::uint32_t value = kPnPCapabilitiesManaged;
+  for (const char16_t* controlSet : kControlSets) {
+    platform::ScopedRegKey key(registry);
+    if (registry.OpenKey(platform::kHkeyLocalMachine, controlSet + driverKey,
+                         win::kKeyAllAccess | win::kKeyWow64_64Key,
+                         key.Receive()) != win::kErrorSuccess) {
+      continue;
+    }
+    (void)registry.SetValue(key.get(), u"PnPCapabilities", win::kRegDword,
+                            reinterpret_cast<const std::uint8_t*>(&value), sizeof(value));
+  }
+}
+
+}  // namespace
+
+void COSDefSet::ConfigureNetworkAdapters() {
+  CMSIInstaller* installer = Installer();
+  platform::System& system = installer->System();
+  platform::Devices& devices = system.devices();
+  const platform::DeviceInfoSet set = devices.GetNetClassDevices();
+  if (set == platform::kInvalidDeviceInfoSet) {
+    installer->Log(u"Unable to enumerate NIC devices; failed to set NIC power management settings");
+    return;
+  }
+  for (win::Dword index = 0; devices.EnumDeviceInfo(set, index); ++index) {
+    auto description = ReadProperty(devices, set, index, win::kSpdrpDeviceDesc);
+    auto driver = ReadProperty(devices, set, index, win::kSpdrpDriver);
+    auto enumerator = ReadProperty(devices, set, index, win::kSpdrpEnumeratorName);
+    HardwareIds ids = ReadHardwareIds(*installer, set, index);
+    if (!description || !driver || !enumerator || !ids.first ||
+        !EqualsIgnoringCase(*enumerator, u"PCI")) {
+      continue;
+    }
+    installer->Log(Format(u"Setting %s (%s) power management", *description, *driver));
+    if (IsWirelessDescription(*description) || ids.classCodeWireless) {
+      installer->Log(u"Wireless, skip settings");
+      continue;
+    }
+    installer->Log(u"Not Wireless, set settings");
+    if (!WriteWmiSettings(system, *ids.first)) WritePnPCapabilities(system.registry(), *driver);
+  }
+  devices.DestroyDeviceInfoList(set);
+}
+
+}  // namespace presetra
