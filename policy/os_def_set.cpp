@@ -14,8 +14,4 @@ void COSDefSet::SetBuildNumber(const WString& text) {
   buildNumber_ = WideToLong(text);
 }
 
-int COSDefSet::Install() {
-  return CAppInstaller::Install();
-}
-
 }  // namespace presetra

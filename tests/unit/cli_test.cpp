@@ -40,12 +40,14 @@ TEST(CliTest, CommitOnTheDefaultMachinePrintsItsLog) {
     ASSERT_TRUE(std::regex_match(line, match, stamped)) << line;
     texts.push_back(match[1]);
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"FeatureBytes:", "3XawbTgu", "BuildID:", "20WW",
-                                             "***** Presetra 1.0.0.7 *****", "Machine ID = 62E6"}));
+  ASSERT_GE(texts.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 6),
+            (std::vector<std::string>{"FeatureBytes:", "3XawbTgu", "BuildID:", "20WW",
+                                      "***** Presetra 1.0.0.7 *****", "Machine ID = 62E6"}));
 }
 
 TEST(CliTest, EveryExampleMachineRuns) {
-  for (const char* name : {"notebook-modern-standby", "notebook", "desktop", "consumer"}) {
+  for (const char* name : {"notebook-modern-standby", "notebook", "desktop-3a", "consumer"}) {
     Result result = RunTool({"commit", "uninstall", "--machine",
                              std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json"});
     EXPECT_EQ(result.status, 0) << name << ": " << result.err;

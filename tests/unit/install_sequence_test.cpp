@@ -1,0 +1,126 @@
+// The commit action from end to end: each example machine and each edge case of the install
+// sequence against its whole expected log, and the end state it leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/commands.h"
+#include "golden.h"
+#include "policy_fixture.h"
+
+namespace presetra {
+namespace {
+
+using testing::ExpectGolden;
+using testing::MachineFrom;
+using testing::WithoutStamps;
+
+std::string RunTool(const std::vector<std::string>& arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(cli::Run(arguments, out, err), 0) << err.str();
+  return out.str();
+}
+
+TEST(InstallSequenceTest, EveryExampleMachineCommitsAndUninstallsAsItsGoldenLogSays) {
+  int examples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(PRESETRA_EXAMPLES_DIR)) {
+    if (entry.path().extension() != ".json") continue;
+    ++examples;
+    std::string output =
+        RunTool({"commit", "uninstall", "--machine", entry.path().string(), "--schemes"});
+    ExpectGolden("examples/" + entry.path().stem().string() + ".log", WithoutStamps(output));
+  }
+  EXPECT_GE(examples, 8);
+}
+
+struct EdgeCase {
+  const char* name;
+  std::string profile;
+};
+
+std::string Machine(const std::string& bytes, const std::string& board, const std::string& build,
+                    const std::string& connectedStandby) {
+  return R"("factory_folder": "present", "firmware": {"oem_strings": ["FBYTE#)" + bytes +
+         R"(."]}, "power": {"connected_standby": )" + connectedStandby +
+         R"(}, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
+         board +
+         R"(", "Version": "1.0.0.7"}, "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion": {"CurrentBuildNumber": ")" +
+         build + R"("}})";
+}
+
+TEST(InstallSequenceTest, EdgeCasesFollowTheirGoldenLogs) {
+  const EdgeCase cases[] = {
+      {"consumer-notebook", Machine("aw7K7P7W", "7C3D", "19041", "true")},
+      {"odd-offset-bT", Machine("3XXbTX", "8B2A", "19041", "false")},
+      {"build-19041", Machine("3Xaw", "8A4F", "19041", "false")},
+      {"build-19042", Machine("3Xaw", "8A4F", "19042", "false")},
+      {"gu-build-16298", Machine("3Xawgu", "8A12", "16298", "true")},
+      {"gu-build-16299-board-228B", Machine("3Xawgu", "228B", "16299", "true")},
+      {"gu-build-16299-board-62E6", Machine("3Xawgu", "62E6", "16299", "true")},
+      {"power-capabilities-fail", Machine("3Xaw", "8A4F", "19041", "\"error\"")},
+      {"board-62e6-lower-case", Machine("3Xaw", "62e6", "19041", "true")},
+      {"no-build-number", Machine("3Xaw", "8A4F", "", "false")},
+      {"no-firmware-strings",
+       R"("factory_folder": "present", "power": {"connected_standby": false})"},
+  };
+  for (const auto& c : cases) {
+    auto machine = MachineFrom(c.profile);
+    LoadedModule module(*machine);
+    EXPECT_EQ(module.Commit(1), 0u);
+    std::string log;
+    for (const auto& line : testing::LogTexts(*machine, testing::kOsitLog)) log += line + "\n";
+    ExpectGolden(std::string("install/") + c.name + ".log", log);
+  }
+}
+
+TEST(InstallSequenceTest, WritesTheTabletBiometricsAndBrightnessValues) {
+  auto machine = MachineFrom(Machine("3XawbT", "62E6", "19041", "true"));
+  LoadedModule module(*machine);
+  module.Commit(1);
+  auto& registry = machine->registry();
+  EXPECT_EQ(
+      registry
+          .GetValue(u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AutoRotation", u"Enable")
+          ->data,
+      sim::RegDwordBytes(1));
+  EXPECT_EQ(registry
+                .GetValue(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\DeviceGuard\\Scenarios\\"
+                          u"SecureBiometrics",
+                          u"Enabled")
+                ->data,
+            sim::RegDwordBytes(0));
+  auto curve = registry.GetValue(
+      u"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AdaptiveDisplayBrightness\\"
+      u"{23B44AF2-78CE-4943-81DF-89817E8D23FD}",
+      u"AutobrightnessLuxToNitsCurve");
+  ASSERT_TRUE(curve.has_value());
+  EXPECT_EQ(curve->type, win::kRegSz);
+  EXPECT_EQ(curve->data.size(), 206u);
+  EXPECT_EQ(curve->data,
+            sim::RegSzBytes(u"0.001:60, 25:60, 40:90, 100:130, 250:160, 500:180, 1000:225, "
+                            u"3000:300, 12000:400, 20000:500, 50000:750"));
+  auto hiberboot = registry.GetValue(
+      u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", u"HiberbootEnabled");
+  EXPECT_EQ(hiberboot->data, sim::RegDwordBytes(1));
+}
+
+TEST(InstallSequenceTest, CommitThenUninstallLeavesNoVorlanSchemeWithoutConnectedStandby) {
+  for (const char* name : {"notebook", "desktop", "desktop-3a"}) {
+    auto machine = std::make_unique<sim::Machine>(sim::ParseProfile([&] {
+      std::ifstream file(std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json");
+      std::ostringstream text;
+      text << file.rdbuf();
+      return text.str();
+    }()));
+    LoadedModule module(*machine);
+    module.Commit(1);
+    EXPECT_TRUE(machine->schemes().Find(u"8759706d-706b-4c22-b2ec-f91e1ef6ed38")) << name;
+    module.Uninstall(1);
+    EXPECT_FALSE(machine->schemes().Find(u"8759706d-706b-4c22-b2ec-f91e1ef6ed38")) << name;
+    EXPECT_EQ(machine->schemes().Active(), u"381b4222-f694-41f0-9685-ff5bb260df2e") << name;
+  }
+}
+
+}  // namespace
+}  // namespace presetra
