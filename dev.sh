@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(
   cmake ninja-build g++ make pkg-config python3
-  libgtest-dev nlohmann-json3-dev
+  libgtest-dev libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
 )
 

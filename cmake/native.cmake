@@ -42,3 +42,4 @@ target_link_libraries(presetra PRIVATE presetra_cli)
 
 enable_testing()
 add_subdirectory(tests/unit)
+add_subdirectory(tests/bench)

@@ -1,0 +1,89 @@
+// How long a simulated commit takes: one machine of each platform class, and a fleet preview
+// of many generated machine profiles (parse, build the machine, commit, read the log).
+// Run on demand: build/native/tests/bench/presetra_bench
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/module.h"
+#include "platform/sim/machine.h"
+
+namespace presetra {
+namespace {
+
+std::string ReadExample(const std::string& name) {
+  std::ifstream file(std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json");
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::size_t CommitOnce(const std::string& profileText) {
+  sim::Machine machine(sim::ParseProfile(profileText));
+  WString logPath;
+  {
+    LoadedModule module(machine);
+    module.Commit(1);
+    logPath = module.Installer()->Context().logPath;
+  }
+  return machine.ReadLogLines(logPath).size();
+}
+
+void BM_Commit(benchmark::State& state, const std::string& example) {
+  const std::string profile = ReadExample(example);
+  std::size_t lines = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(lines = CommitOnce(profile));
+  state.counters["log_lines"] = static_cast<double>(lines);
+}
+BENCHMARK_CAPTURE(BM_Commit, consumer, std::string("consumer"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Commit, modern_standby, std::string("notebook-modern-standby"))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Commit, notebook, std::string("notebook"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Commit, desktop, std::string("desktop-3a"))->Unit(benchmark::kMicrosecond);
+
+// A fleet of machines of every class: feature tokens, boards, builds and Connected Standby
+// drawn from what the factory sees.
+std::vector<std::string> GenerateFleet(std::size_t count) {
+  std::mt19937 random(20261210);
+  const char* tokens[] = {"aw", "bT", "gu", "3a", "aN", "a6", "a2", "dp",
+                          "as", "7K", "7P", "7W", "3X", "6b", "9Z"};
+  const char* boards[] = {"62E6", "228B", "21E2", "E23F", "3F8C", "8A4F", "8B2A", "369E"};
+  const char* builds[] = {"15063", "16299", "19041", "19042", "19045"};
+  std::vector<std::string> fleet;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string bytes = "3X";
+    for (int k = 0; k < 4; ++k) bytes += tokens[random() % std::size(tokens)];
+    const bool connectedStandby = random() % 2 == 0;
+    fleet.push_back(
+        R"({"profile": 1, "firmware": {"oem_strings": ["FBYTE#)" + bytes +
+        R"(.", "BUILDID#20WW;"]}, "power": {"connected_standby": )" +
+        (connectedStandby ? "true" : "false") +
+        R"(}, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
+        boards[random() % std::size(boards)] +
+        R"("}, "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion": {"CurrentBuildNumber": ")" +
+        builds[random() % std::size(builds)] +
+        R"("}}, "network_adapters": [{"description": "Ethernet", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0001", "hardware_ids": ["PCI\\VEN_8086&DEV_15BB"]}], "factory_folder": "present"})");
+  }
+  return fleet;
+}
+
+void BM_FleetPreview(benchmark::State& state) {
+  const auto fleet = GenerateFleet(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    std::size_t lines = 0;
+    for (const auto& profile : fleet) lines += CommitOnce(profile);
+    benchmark::DoNotOptimize(lines);
+  }
+  state.counters["machines_per_s"] = benchmark::Counter(
+      static_cast<double>(fleet.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_FleetPreview)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace presetra
+
+BENCHMARK_MAIN();
