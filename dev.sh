@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ make pkg-config python3
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  msitools wixl wine wine32:i386 wine64
 )
 
 install_missing() {
@@ -21,6 +22,8 @@ install_missing() {
   if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    # Wine runs the 32-bit DLL: it needs the i386 architecture.
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi

@@ -31,3 +31,18 @@ add_test(NAME dll_string_table
                  ${PRESETRA_STRINGS})
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/check-dll.sh $<TARGET_FILE:Presetra>)
+
+# The installer package, from the DLL and the factory scripts; the version is the project's.
+find_program(PRESETRA_WIXL wixl)
+if(PRESETRA_WIXL)
+  add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/Presetra.msi
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/build-msi.sh ${PROJECT_VERSION}
+            $<TARGET_FILE:Presetra> ${CMAKE_CURRENT_SOURCE_DIR}/package
+            ${CMAKE_CURRENT_BINARY_DIR}/Presetra.msi
+    DEPENDS Presetra ${CMAKE_CURRENT_SOURCE_DIR}/tools/build-msi.sh
+            ${CMAKE_CURRENT_SOURCE_DIR}/package/Presetra.wxs
+            "${CMAKE_CURRENT_SOURCE_DIR}/package/Data Files/MSD.cmd"
+            "${CMAKE_CURRENT_SOURCE_DIR}/package/Data Files/TBIOS.cmd"
+    COMMENT "Building Presetra.msi")
+  add_custom_target(presetra_msi ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/Presetra.msi)
+endif()
