@@ -7,8 +7,7 @@
 
 #include "host/module.h"
 #include "platform/sim/machine.h"
-#include "platform/sim/powercfg/interpreter.h"
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/sim/powercfg/describe.h"
 
 namespace presetra::cli {
 
@@ -50,50 +49,13 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   return true;
 }
 
-std::string ValueText(const std::optional<std::uint32_t>& value) {
-  return value ? std::to_string(*value) : "-";
-}
-
-// Every scheme the machine ends with: Windows' own with what changed in them, any other with
-// all its values.
+// Every scheme the machine ends with, and the preferred plan.
 void PrintSchemes(sim::Machine& machine, std::ostream& out) {
-  auto& store = machine.schemes();
-  auto resolve = [&machine](WStringView file, std::uint32_t id) {
-    return machine.ResolveModuleString(file, id);
-  };
-  const std::vector<sim::powercfg::Scheme> windows = sim::powercfg::WindowsSchemes();
-  out << "\nPower schemes (* active):\n";
-  for (const auto& scheme : store.Schemes()) {
-    const sim::powercfg::Scheme* original = nullptr;
-    for (const auto& w : windows) {
-      if (EqualsIgnoringCase(w.guid, scheme.guid)) original = &w;
-    }
-    out << "  " << Utf16ToUtf8(scheme.guid) << "  "
-        << Utf16ToUtf8(sim::powercfg::DisplayText(scheme.name, resolve))
-        << (EqualsIgnoringCase(scheme.guid, store.Active()) ? " *" : "") << "\n";
-    if (original == nullptr) {
-      out << "    Description: "
-          << Utf16ToUtf8(sim::powercfg::DisplayText(scheme.description, resolve)) << "\n";
-    }
-    for (const auto& info : sim::powercfg::SettingsCatalog()) {
-      auto key = sim::powercfg::KeyOf(info);
-      auto value = scheme.values.find(key);
-      if (value == scheme.values.end()) continue;
-      if (original != nullptr) {
-        auto before = original->values.find(key);
-        if (before != original->values.end() && before->second.ac == value->second.ac &&
-            before->second.dc == value->second.dc) {
-          continue;
-        }
-      }
-      out << "    " << info.subgroupName << " / " << info.settingName << ": AC "
-          << ValueText(value->second.ac) << ", DC " << ValueText(value->second.dc) << "\n";
-    }
-  }
   auto preferred = machine.registry().GetValue(
       u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
       u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}",
       u"PreferredPlan");
+  std::optional<WString> plan;
   if (preferred && preferred->type == win::kRegSz) {
     WString text;
     for (std::size_t i = 0; i + 1 < preferred->data.size(); i += 2) {
@@ -101,8 +63,14 @@ void PrintSchemes(sim::Machine& machine, std::ostream& out) {
       if (unit == 0) break;
       text.push_back(unit);
     }
-    out << "Preferred plan: " << Utf16ToUtf8(text) << "\n";
+    plan = text;
   }
+  out << sim::powercfg::DescribeSchemes(
+      machine.schemes(),
+      [&machine](WStringView file, std::uint32_t id) {
+        return machine.ResolveModuleString(file, id);
+      },
+      plan);
 }
 
 }  // namespace

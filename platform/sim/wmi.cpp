@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "platform/sim/wql.h"
+
 namespace presetra::sim {
 
 namespace {
@@ -77,72 +79,6 @@ class Enumerator : public platform::WbemEnumerator, Counted {
   std::size_t next_ = 0;
 };
 
-// A WQL literal in double or single quotes, with backslash escapes.
-bool ReadLiteral(WStringView text, std::size_t& i, WString* value) {
-  if (i >= text.size() || (text[i] != u'"' && text[i] != u'\'')) return false;
-  char16_t quote = text[i++];
-  value->clear();
-  for (; i < text.size(); ++i) {
-    if (text[i] == u'\\' && i + 1 < text.size()) {
-      value->push_back(text[++i]);
-    } else if (text[i] == quote) {
-      ++i;
-      return true;
-    } else {
-      value->push_back(text[i]);
-    }
-  }
-  return false;
-}
-
-void SkipBlanks(WStringView text, std::size_t& i) {
-  while (i < text.size() && IsWideSpace(text[i])) ++i;
-}
-
-WString ReadWord(WStringView text, std::size_t& i) {
-  SkipBlanks(text, i);
-  std::size_t start = i;
-  while (i < text.size() &&
-         (text[i] == u'_' || text[i] == u'*' || (text[i] >= u'0' && text[i] <= u'9') ||
-          (ToUpperChar(text[i]) >= u'A' && ToUpperChar(text[i]) <= u'Z'))) {
-    ++i;
-  }
-  return WString(text.substr(start, i - start));
-}
-
-struct Query {
-  WString className;
-  WString property;  // empty: no WHERE
-  bool like = false;
-  WString value;
-};
-
-bool ParseQuery(WStringView text, Query* query) {
-  std::size_t i = 0;
-  if (!EqualsIgnoringCase(ReadWord(text, i), u"SELECT")) return false;
-  if (ReadWord(text, i) != u"*") return false;
-  if (!EqualsIgnoringCase(ReadWord(text, i), u"FROM")) return false;
-  query->className = ReadWord(text, i);
-  if (query->className.empty()) return false;
-  SkipBlanks(text, i);
-  if (i == text.size()) return true;
-  if (!EqualsIgnoringCase(ReadWord(text, i), u"WHERE")) return false;
-  query->property = ReadWord(text, i);
-  if (query->property.empty()) return false;
-  SkipBlanks(text, i);
-  if (i < text.size() && text[i] == u'=') {
-    ++i;
-  } else if (EqualsIgnoringCase(ReadWord(text, i), u"LIKE")) {
-    query->like = true;
-  } else {
-    return false;
-  }
-  SkipBlanks(text, i);
-  if (!ReadLiteral(text, i, &query->value)) return false;
-  SkipBlanks(text, i);
-  return i == text.size();
-}
-
 class Services : public platform::WbemServices, Counted {
  public:
   Services(WmiRepository& repository, WString path) : repository_(repository), path_(path) {}
@@ -151,8 +87,8 @@ class Services : public platform::WbemServices, Counted {
                          platform::WbemEnumeratorPtr* enumerator) override {
     if (repository_.faults().ShouldFail(Call::kExecQuery)) return win::kWbemEFailed;
     if (!EqualsIgnoringCase(language, u"WQL")) return static_cast<win::HResult>(0x80041018);
-    Query query;
-    if (!ParseQuery(text, &query)) return win::kWbemEInvalidQuery;
+    WqlQuery query;
+    if (!ParseWqlQuery(text, &query)) return win::kWbemEInvalidQuery;
     if (!repository_.HasClass(path_, query.className)) return win::kWbemEInvalidClass;
     auto instances = repository_.Instances(path_, query.className);
     std::vector<std::shared_ptr<WmiInstance>> found;
@@ -204,28 +140,6 @@ WString NormalizeNamespacePath(WStringView path) {
   }
   while (!out.empty() && out.back() == u'\\') out.pop_back();
   return out;
-}
-
-bool WqlLike(WStringView text, WStringView pattern) {
-  // Iterative wildcard match with backtracking to the last '%'.
-  std::size_t t = 0, p = 0, star = WStringView::npos, mark = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() &&
-        (pattern[p] == u'_' || ToUpperChar(pattern[p]) == ToUpperChar(text[t]))) {
-      ++t;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == u'%') {
-      star = p++;
-      mark = t;
-    } else if (star != WStringView::npos) {
-      p = star + 1;
-      t = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == u'%') ++p;
-  return p == pattern.size();
 }
 
 WString WmiRepository::NormalizeNamespace(WStringView path) {

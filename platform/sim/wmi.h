@@ -11,6 +11,7 @@
 
 #include "platform/com.h"
 #include "platform/sim/faults.h"
+#include "platform/sim/wql.h"
 
 namespace presetra::sim {
 
@@ -60,7 +61,5 @@ class WmiRepository {
 
 // "\\.\root\cimv2" and the like as "ROOT\CIMV2".
 WString NormalizeNamespacePath(WStringView path);
-// WQL LIKE: '%' any run, '_' any one character; letters compared ignoring case.
-bool WqlLike(WStringView text, WStringView pattern);
 
 }  // namespace presetra::sim

@@ -1,0 +1,105 @@
+#include "tools/wine/machine_facts.h"
+
+#include <sstream>
+
+namespace presetra::wine {
+
+namespace {
+
+std::string Escape(WStringView text) {
+  std::string out;
+  for (char c : Utf16ToUtf8(text)) {
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+WString Unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      char next = text[++i];
+      out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
+    } else {
+      out += text[i];
+    }
+  }
+  return Utf8ToUtf16(out);
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+    fields.push_back(line.substr(start, tab - start));
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+}  // namespace
+
+std::string FormatFacts(const MachineFacts& facts) {
+  std::ostringstream out;
+  if (facts.oemStrings) {
+    out << "oem_strings\tarray\n";
+    for (const auto& entry : *facts.oemStrings) {
+      if (entry) {
+        out << "oem_string\t" << Escape(*entry) << "\n";
+      } else {
+        out << "oem_string_null\n";
+      }
+    }
+  }
+  if (facts.biosFeatureByte) out << "bios_feature_byte\t" << Escape(*facts.biosFeatureByte) << "\n";
+  out << "connected_standby\t"
+      << (!facts.connectedStandby   ? "error"
+          : *facts.connectedStandby ? "true"
+                                    : "false")
+      << "\n";
+  for (const auto& adapter : facts.adapters) {
+    out << "adapter\t" << Escape(adapter.instanceName) << "\t"
+        << (adapter.writesFail ? "write_fails" : "ok") << "\n";
+  }
+  return out.str();
+}
+
+MachineFacts ParseFacts(const std::string& text) {
+  MachineFacts facts;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto fields = Fields(line);
+    const std::string& kind = fields[0];
+    if (kind == "oem_strings") {
+      facts.oemStrings.emplace();
+    } else if (kind == "oem_string" && fields.size() > 1) {
+      if (!facts.oemStrings) facts.oemStrings.emplace();
+      facts.oemStrings->push_back(Unescape(fields[1]));
+    } else if (kind == "oem_string_null") {
+      if (!facts.oemStrings) facts.oemStrings.emplace();
+      facts.oemStrings->push_back(std::nullopt);
+    } else if (kind == "bios_feature_byte" && fields.size() > 1) {
+      facts.biosFeatureByte = Unescape(fields[1]);
+    } else if (kind == "connected_standby" && fields.size() > 1) {
+      if (fields[1] == "error") {
+        facts.connectedStandby = std::nullopt;
+      } else {
+        facts.connectedStandby = fields[1] == "true";
+      }
+    } else if (kind == "adapter" && fields.size() > 2) {
+      facts.adapters.push_back({Unescape(fields[1]), fields[2] == "write_fails"});
+    }
+  }
+  return facts;
+}
+
+}  // namespace presetra::wine

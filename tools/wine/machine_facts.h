@@ -1,0 +1,33 @@
+// The machine facts that Wine's stand-ins serve (firmware strings, Connected Standby, the
+// adapters' WMI instances), laid into a prefix by the seeding tool from a machine profile.
+// A text file of tab-separated lines; backslash escapes for tab, line feed and backslash.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace presetra::wine {
+
+inline constexpr char kFactsPath[] = "C:\\presetra\\machine.txt";
+inline constexpr char kWmiWritesPath[] = "C:\\presetra\\wmi-writes.txt";
+
+struct AdapterInstance {
+  WString instanceName;
+  bool writesFail = false;
+};
+
+struct MachineFacts {
+  // nullopt: the OEMStringArray property is null. An element may be a null string.
+  std::optional<std::vector<std::optional<WString>>> oemStrings;
+  std::optional<WString> biosFeatureByte;
+  std::optional<bool> connectedStandby = false;  // nullopt: GetPwrCapabilities fails
+  std::vector<AdapterInstance> adapters;
+};
+
+std::string FormatFacts(const MachineFacts& facts);
+MachineFacts ParseFacts(const std::string& text);
+
+}  // namespace presetra::wine
