@@ -30,11 +30,11 @@ install_missing() {
 }
 
 build() {
-  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build/native -j2
   cmake -S . -B build/cross -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
   cmake --build build/cross -j2
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/native -j2
 }
 
 case "${1:-}" in
@@ -46,8 +46,8 @@ case "${1:-}" in
   test)
     install_missing
     build
-    ctest --test-dir build/native --output-on-failure -j2
     ctest --test-dir build/cross --output-on-failure
+    ctest --test-dir build/native --output-on-failure -j2
     ;;
   *)
     echo "usage: $0 run|test" >&2

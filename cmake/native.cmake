@@ -45,3 +45,14 @@ target_link_libraries(presetra PRIVATE presetra_cli)
 enable_testing()
 add_subdirectory(tests/unit)
 add_subdirectory(tests/bench)
+
+# Lays a machine profile into a Wine prefix for the end-to-end tests.
+add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp)
+target_link_libraries(presetra-seed PRIVATE presetra_sim)
+
+# The real package under Wine's Windows Installer, compared with the simulated machine. Needs
+# the cross build (Presetra.msi and the stand-ins) in PRESETRA_CROSS_BUILD_DIR.
+set(PRESETRA_CROSS_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/cross CACHE PATH "The cross build folder")
+add_test(NAME e2e_wine
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR} ${PRESETRA_CROSS_BUILD_DIR})
+set_tests_properties(e2e_wine PROPERTIES LABELS e2e TIMEOUT 1800)

@@ -46,3 +46,31 @@ if(PRESETRA_WIXL)
     COMMENT "Building Presetra.msi")
   add_custom_target(presetra_msi ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/Presetra.msi)
 endif()
+
+# Stand-ins for what Wine lacks, for the end-to-end tests: powercfg.exe, powrprof.dll and a
+# WMI service. They share the powercfg interpreter and the WQL parser with the simulated machine.
+add_library(presetra_standin_common STATIC
+  platform/sim/powercfg/describe.cpp
+  platform/sim/powercfg/interpreter.cpp
+  platform/sim/powercfg/scheme_store.cpp
+  platform/sim/powercfg/settings_catalog.cpp
+  platform/sim/wql.cpp
+  tools/wine/machine_facts.cpp
+  tools/wine/registry_scheme_store.cpp
+)
+target_link_libraries(presetra_standin_common PUBLIC presetra_core advapi32)
+target_compile_definitions(presetra_standin_common PUBLIC UNICODE _UNICODE NOMINMAX)
+
+add_executable(powercfg tools/wine/powercfg_main.cpp)
+target_link_libraries(powercfg PRIVATE presetra_standin_common)
+target_link_options(powercfg PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+add_library(powrprof_standin SHARED tools/wine/powrprof.cpp tools/wine/powrprof.def)
+set_target_properties(powrprof_standin PROPERTIES PREFIX "" OUTPUT_NAME "powrprof")
+target_link_libraries(powrprof_standin PRIVATE presetra_standin_common ole32)
+target_link_options(powrprof_standin PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+add_library(presetra_wmi SHARED tools/wine/wmi_provider.cpp tools/wine/wmi_provider.def)
+set_target_properties(presetra_wmi PROPERTIES PREFIX "")
+target_link_libraries(presetra_wmi PRIVATE presetra_standin_common ole32 oleaut32 uuid wbemuuid)
+target_link_options(presetra_wmi PRIVATE -static -static-libgcc -static-libstdc++ -s)

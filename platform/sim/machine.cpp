@@ -39,20 +39,35 @@ WString Machine::InstallDir() const {
   return shell_.programFilesFolder + u"\\Vorlan\\Presetra\\";
 }
 
-void Machine::LoadBaseImage() {
+std::vector<RegistryKeyEdit> BaseImageRegistry() {
+  std::vector<RegistryKeyEdit> keys;
   for (const char16_t* key : {
            u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
            u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FlyoutMenuSettings",
            u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\"
            u"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364",
        }) {
-    registry_.PutKey(key);
+    keys.push_back({key, std::vector<RegistryValue>{}});
   }
   for (const char16_t* key :
        {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
         u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
-    registry_.PutValue(key,
-                       RegistryValue{u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")});
+    keys.push_back({key, std::vector<RegistryValue>{
+                             {u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")}}});
+  }
+  return keys;
+}
+
+WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index) {
+  if (!adapter.hardwareIds || adapter.hardwareIds->empty()) return WString();
+  return adapter.hardwareIds->front() + u"\\4&2B8260C3&0&00" + Utf8ToUtf16(std::to_string(index)) +
+         u"E4_0";
+}
+
+void Machine::LoadBaseImage() {
+  for (const auto& edit : BaseImageRegistry()) {
+    registry_.PutKey(edit.path);
+    for (const auto& value : *edit.values) registry_.PutValue(edit.path, value);
   }
   wmi_.DeclareClass(kCimv2, u"Win32_ComputerSystem");
   for (const auto& row : kAdapterClasses) wmi_.DeclareClass(kWmi, row[0]);
@@ -138,10 +153,7 @@ void Machine::Apply(const MachineProfile& profile) {
         adapter.hardwareIds->empty()) {
       continue;
     }
-    // WMI names a device's instances after its device instance ID, which starts with the
-    // first hardware ID.
-    WString instanceName = adapter.hardwareIds->front() + u"\\4&2B8260C3&0&00" +
-                           Utf8ToUtf16(std::to_string(i)) + u"E4_0";
+    const WString instanceName = AdapterInstanceName(adapter, i);
     for (const auto& row : kAdapterClasses) {
       WmiInstance instance;
       instance.className = row[0];

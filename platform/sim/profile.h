@@ -53,4 +53,10 @@ struct MachineProfile {
 // Parses a profile. Throws ProfileError naming the field on malformed input.
 MachineProfile ParseProfile(const std::string& json);
 
+// The registry of the base image that profiles lay their keys over.
+std::vector<RegistryKeyEdit> BaseImageRegistry();
+// The name WMI gives the instances of an adapter's power classes: its device instance ID,
+// which starts with its first hardware ID, and "_0".
+WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index);
+
 }  // namespace presetra::sim

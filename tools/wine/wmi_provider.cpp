@@ -2,14 +2,15 @@
 // adapter power classes: a locator registered in place of Wine's, serving root\cimv2,
 // root\wmi and root\Vorlan\InstrumentedBIOS from the machine facts of the prefix. What
 // PutInstance writes is kept in memory and appended to a file, so a test can read it back.
+// clang-format off
+#include <windows.h>
 #include <oleauto.h>
 #include <wbemcli.h>
-#include <windows.h>
+// clang-format on
 
 #include <atomic>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,7 +74,6 @@ class Repository {
     static Repository repository;
     return repository;
   }
-  std::mutex lock;
   std::vector<std::shared_ptr<Instance>> instances;
   std::vector<std::pair<WString, WString>> classes;  // namespace, class
 
@@ -158,7 +158,7 @@ WString NormalizeNamespace(const wchar_t* path) {
   for (auto& c : text) {
     if (c == u'/') c = u'\\';
   }
-  for (const WString prefix : {WString(u"\\\\.\\"), WString(u"\\\\LOCALHOST\\")}) {
+  for (const WString& prefix : {WString(u"\\\\.\\"), WString(u"\\\\LOCALHOST\\")}) {
     if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
   }
   while (!text.empty() && text.back() == u'\\') text.pop_back();
@@ -197,7 +197,7 @@ class ClassObject : public ComObject<IWbemClassObject> {
     for (const auto& p : stored_->properties) {
       Property copy{p.name, {}};
       VariantInit(&copy.value);
-      VariantCopy(&copy.value, &p.value);
+      VariantCopy(&copy.value, const_cast<VARIANT*>(&p.value));
       properties_.push_back(copy);
     }
   }
@@ -239,7 +239,6 @@ class ClassObject : public ComObject<IWbemClassObject> {
   // Writes the object back to the repository and to the record of writes.
   HRESULT Store() {
     if (stored_->writesFail) return WBEM_E_FAILED;
-    std::lock_guard<std::mutex> guard(Repository::Get().lock);
     std::ofstream record(presetra::wine::kWmiWritesPath, std::ios::app | std::ios::binary);
     const Property* instanceName = Find(u"InstanceName");
     for (auto& p : properties_) {
@@ -346,7 +345,6 @@ class Enumerator : public ComObject<IEnumWbemClassObject> {
     next_ = 0;
     return WBEM_S_NO_ERROR;
   }
-  HRESULT STDMETHODCALLTYPE Reset() override { return WBEM_E_NOT_SUPPORTED; }
   HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override {
     return WBEM_E_NOT_SUPPORTED;
   }
@@ -391,7 +389,6 @@ class Services : public ComObject<IWbemServices>, public IClientSecurity {
     presetra::sim::WqlQuery parsed;
     if (!presetra::sim::ParseWqlQuery(FromWide(query), &parsed)) return WBEM_E_INVALID_QUERY;
     Repository& repository = Repository::Get();
-    std::lock_guard<std::mutex> guard(repository.lock);
     if (!repository.HasClass(nameSpace_, parsed.className)) return WBEM_E_INVALID_CLASS;
     std::vector<std::shared_ptr<Instance>> found;
     for (const auto& instance : repository.instances) {

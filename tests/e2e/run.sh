@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# End-to-end: the real package under Wine's real Windows Installer, against the simulated
+# machine. For each machine profile: a fresh prefix seeded from the profile, "msiexec /i" and
+# "msiexec /x" of Presetra.msi, then the log the DLL wrote and the power schemes it left are
+# compared with what "presetra commit uninstall" writes for the same profile.
+#   run.sh NATIVE_BUILD CROSS_BUILD [PROFILE...]   (default: every examples/*.json)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+native=$(realpath "$1")
+cross=$(realpath "$2")
+shift 2
+profiles=("$@")
+((${#profiles[@]})) || profiles=("$root"/examples/*.json)
+
+work="$native/e2e"
+template="$work/template"
+export WINEDEBUG=-all TZ=UTC
+unset DISPLAY
+
+fail() { echo "e2e: $*" >&2; exit 1; }
+for tool in wine wineboot wineserver; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
+[[ -f "$cross/Presetra.msi" ]] || fail "no $cross/Presetra.msi: build the cross build first"
+
+winecmd() {  # PREFIX COMMAND...
+  local prefix="$1"
+  shift
+  WINEPREFIX="$prefix" wine "$@"
+}
+
+make_template() {
+  rm -rf "$template"
+  mkdir -p "$work"
+  WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+  local reg=(reg add)
+  # A crash must not wait behind an invisible dialog; windows need no display.
+  winecmd "$template" "${reg[@]}" 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  winecmd "$template" "${reg[@]}" 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+  # The stand-ins: powercfg where a 32-bit process finds system32\powercfg.exe, powrprof for
+  # msiexec only, and the WMI locator in the 32-bit view.
+  local syswow="$template/drive_c/windows/syswow64"
+  cp "$cross/powercfg.exe" "$syswow/powercfg.exe"
+  cp "$cross/powrprof.dll" "$syswow/powrprof.dll"
+  winecmd "$template" "${reg[@]}" 'HKCU\Software\Wine\AppDefaults\msiexec.exe\DllOverrides' /v powrprof /d native /f >/dev/null
+  mkdir -p "$template/drive_c/presetra"
+  cp "$cross/presetra_wmi.dll" "$template/drive_c/presetra/presetra_wmi.dll"
+  winecmd "$template" "${reg[@]}" 'HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32' \
+    /ve /d 'C:\presetra\presetra_wmi.dll' /reg:32 /f >/dev/null
+  WINEPREFIX="$template" wineserver -w
+}
+
+# The log's texts without their time stamps, as UTF-8.
+log_texts() {
+  iconv -f UTF-16LE -t UTF-8 "$1" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//' -e 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]:[0-9][0-9][0-9]\t//'
+}
+
+[[ -d "$template" ]] || make_template
+failures=0
+for profile in "${profiles[@]}"; do
+  name=$(basename "$profile" .json)
+  prefix="$work/$name"
+  rm -rf "$prefix"
+  cp -a "$template" "$prefix"
+  # Wine's 32-bit system folder is spelled in lower case; everything else is the profile's.
+  machine="$work/$name.machine.json"
+  python3 - "$profile" "$machine" <<'PY'
+import json, sys
+profile = json.load(open(sys.argv[1], encoding="utf-8"))
+profile["system_folder"] = "C:\\windows\\system32"
+profile.pop("network_adapters", None)
+json.dump(profile, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
+PY
+  "$native/presetra-seed" "$machine" "$prefix"
+  winecmd "$prefix" reg import 'C:\presetra\seed.reg' /reg:64 >/dev/null 2>&1
+  start=$(date +%s%N)
+  WINEPREFIX="$prefix" WINEDEBUG=err+msi wine msiexec /i "$cross/Presetra.msi" /qn >/dev/null 2>"$work/$name.install.err" || true
+  WINEPREFIX="$prefix" WINEDEBUG=err+msi wine msiexec /x "$cross/Presetra.msi" /qn >/dev/null 2>"$work/$name.remove.err" || true
+  end=$(date +%s%N)
+  if grep -E "failed to load dll|GetProcAddress|page fault" "$work/$name.install.err" "$work/$name.remove.err"; then
+    echo "e2e: $name: the custom action did not run as built" >&2
+    failures=$((failures + 1))
+    continue
+  fi
+  log="$prefix/drive_c/System.sav/LOGS/OSIT/Presetra.log"
+  [[ -f "$log" ]] || log="$prefix/drive_c/Program Files (x86)/Vorlan/Presetra/Presetra.log"
+  if [[ ! -f "$log" ]]; then
+    echo "e2e: $name: the DLL wrote no log" >&2
+    failures=$((failures + 1))
+    continue
+  fi
+  { log_texts "$log"; WINEPREFIX="$prefix" wine 'C:\windows\syswow64\powercfg.exe' /presetra-describe | tr -d '\r'; } >"$work/$name.wine.txt"
+  "$native/presetra" commit uninstall --machine "$machine" --schemes | sed 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]:[0-9][0-9][0-9]\t//' >"$work/$name.sim.txt"
+  if diff -u "$work/$name.sim.txt" "$work/$name.wine.txt" >"$work/$name.diff"; then
+    echo "e2e: $name: identical ($(( (end - start) / 1000000 )) ms under Wine)"
+  else
+    echo "e2e: $name: Wine and the simulated machine differ:" >&2
+    head -40 "$work/$name.diff" >&2
+    failures=$((failures + 1))
+  fi
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+done
+((failures == 0)) || fail "$failures of ${#profiles[@]} machines differ"
+echo "e2e: ${#profiles[@]} machines identical under Wine and on the simulated machine"

@@ -1,0 +1,82 @@
+// powrprof.dll for Wine, loaded into msiexec in place of Wine's: Connected Standby from the
+// machine facts, and the active scheme and scheme descriptions from the powercfg stand-in's
+// registry store. Wine's own lacks PowerReadDescription and does not implement
+// PowerGetActiveScheme.
+#include <powrprof.h>
+#include <windows.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "tools/wine/machine_facts.h"
+#include "tools/wine/registry_scheme_store.h"
+
+namespace {
+
+presetra::wine::MachineFacts Facts() {
+  std::ifstream file(presetra::wine::kFactsPath, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return presetra::wine::ParseFacts(text.str());
+}
+
+bool GuidFromText(const presetra::WString& text, GUID* guid) {
+  presetra::WString braced = u"{" + text + u"}";
+  return CLSIDFromString(reinterpret_cast<LPCOLESTR>(braced.c_str()), guid) == NOERROR;
+}
+
+presetra::WString TextFromGuid(const GUID& guid) {
+  wchar_t buffer[40] = {};
+  StringFromGUID2(guid, buffer, 40);
+  presetra::WString text(reinterpret_cast<const char16_t*>(buffer) + 1, 36);
+  return presetra::ToLower(text);
+}
+
+}  // namespace
+
+extern "C" BOOLEAN WINAPI GetPwrCapabilities(PSYSTEM_POWER_CAPABILITIES capabilities) {
+  if (capabilities == nullptr) return FALSE;
+  auto facts = Facts();
+  if (!facts.connectedStandby) {
+    SetLastError(ERROR_GEN_FAILURE);
+    return FALSE;
+  }
+  std::memset(capabilities, 0, sizeof(*capabilities));
+  capabilities->PowerButtonPresent = TRUE;
+  capabilities->SleepButtonPresent = TRUE;
+  capabilities->LidPresent = TRUE;
+  capabilities->SystemS4 = TRUE;
+  // The SDK's AoAc member.
+  capabilities->spare2[2] = *facts.connectedStandby ? 1 : 0;
+  return TRUE;
+}
+
+extern "C" DWORD WINAPI PowerGetActiveScheme(HKEY, GUID** active) {
+  if (active == nullptr) return ERROR_INVALID_PARAMETER;
+  presetra::wine::RegistrySchemeStore store;
+  GUID guid;
+  if (!GuidFromText(store.Active(), &guid)) return ERROR_FILE_NOT_FOUND;
+  *active = static_cast<GUID*>(LocalAlloc(LMEM_FIXED, sizeof(GUID)));
+  if (*active == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  **active = guid;
+  return ERROR_SUCCESS;
+}
+
+extern "C" DWORD WINAPI PowerReadDescription(HKEY, const GUID* scheme, const GUID* subgroup,
+                                             const GUID* setting, UCHAR* buffer, DWORD* size) {
+  if (scheme == nullptr || size == nullptr || subgroup != nullptr || setting != nullptr) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  presetra::wine::RegistrySchemeStore store;
+  auto found = store.Find(TextFromGuid(*scheme));
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  DWORD needed = static_cast<DWORD>((found->description.size() + 1) * sizeof(char16_t));
+  if (buffer == nullptr || *size < needed) {
+    *size = needed;
+    return buffer == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
+  }
+  std::memcpy(buffer, found->description.c_str(), needed);
+  *size = needed;
+  return ERROR_SUCCESS;
+}

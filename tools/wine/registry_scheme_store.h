@@ -1,0 +1,29 @@
+// Power schemes kept in the registry where Windows keeps them:
+// HKLM\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes\{scheme} with FriendlyName,
+// Description and {subgroup}\{setting} ACSettingIndex/DCSettingIndex; ActivePowerScheme beside
+// them; the default schemes under ...\User\Default\PowerSchemes. Shared by the powercfg and
+// powrprof stand-ins.
+#pragma once
+
+#include "platform/sim/powercfg/scheme_store.h"
+
+namespace presetra::wine {
+
+class RegistrySchemeStore : public sim::powercfg::SchemeStore {
+ public:
+  // Lays Windows' three schemes into a registry that has none yet.
+  RegistrySchemeStore();
+
+  std::vector<sim::powercfg::Scheme> Schemes() const override;
+  std::optional<sim::powercfg::Scheme> Find(WStringView guid) const override;
+  void Put(const sim::powercfg::Scheme& scheme) override;
+  void Remove(WStringView guid) override;
+  WString Active() const override;
+  void SetActive(WStringView guid) override;
+  std::vector<WString> DefaultSchemes() const override;
+  void SetDefaultSchemes(const std::vector<WString>& guids) override;
+  std::optional<std::uint32_t> HibernateFileSize() const override;
+  void SetHibernateFileSize(std::uint32_t percent) override;
+};
+
+}  // namespace presetra::wine

@@ -1,0 +1,111 @@
+// Lays a machine profile into a Wine prefix, so that the real installer meets the machine the
+// simulated one is: the registry of the base image and the profile (both views), the machine
+// facts the stand-ins serve, and the factory folder.
+//   presetra-seed PROFILE PREFIX
+// Writes PREFIX/drive_c/presetra/machine.txt and PREFIX/drive_c/presetra/seed.reg (UTF-16LE,
+// for "wine reg import ... /reg:64"), and creates the factory folder when the profile has one.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "platform/sim/profile.h"
+#include "tools/wine/machine_facts.h"
+
+namespace {
+
+using namespace presetra;
+
+std::string Hex(const std::vector<std::uint8_t>& data) {
+  static const char* digits = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    if (i) out += ',';
+    out += digits[data[i] >> 4];
+    out += digits[data[i] & 15];
+  }
+  return out;
+}
+
+std::string RegPath(const WString& path) {
+  std::string text = Utf16ToUtf8(path);
+  if (text.rfind("HKLM\\", 0) == 0) text = "HKEY_LOCAL_MACHINE\\" + text.substr(5);
+  return text;
+}
+
+std::string ValueLine(const sim::RegistryValue& value) {
+  std::string name = value.name.empty() ? "@" : "\"" + Utf16ToUtf8(value.name) + "\"";
+  // Every type as hex(type): exact bytes, with or without a terminating NUL.
+  char type[16];
+  std::snprintf(type, sizeof(type), "hex(%x):", value.type);
+  return name + "=" + type + Hex(value.data) + "\r\n";
+}
+
+void AddKeys(std::string& reg, const std::vector<sim::RegistryKeyEdit>& edits) {
+  for (const auto& edit : edits) {
+    if (!edit.values) {
+      reg += "[-" + RegPath(edit.path) + "]\r\n\r\n";
+      continue;
+    }
+    reg += "[" + RegPath(edit.path) + "]\r\n";
+    for (const auto& value : *edit.values) reg += ValueLine(value);
+    reg += "\r\n";
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: presetra-seed PROFILE PREFIX\n";
+    return 2;
+  }
+  std::ifstream file(argv[1], std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  sim::MachineProfile profile;
+  try {
+    profile = sim::ParseProfile(text.str());
+  } catch (const sim::ProfileError& error) {
+    std::cerr << "presetra-seed: " << argv[1] << ": " << error.what() << "\n";
+    return 2;
+  }
+  const std::filesystem::path driveC = std::filesystem::path(argv[2]) / "drive_c";
+  std::filesystem::create_directories(driveC / "presetra");
+
+  wine::MachineFacts facts;
+  facts.oemStrings = profile.oemStrings;
+  facts.biosFeatureByte = profile.biosFeatureByte;
+  facts.connectedStandby = profile.connectedStandby;
+  std::vector<sim::RegistryKeyEdit> adapterKeys;
+  for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {
+    const auto& adapter = profile.networkAdapters[i];
+    if (adapter.wmi != sim::NetworkAdapter::Wmi::kMissing && adapter.hardwareIds &&
+        !adapter.hardwareIds->empty()) {
+      facts.adapters.push_back({sim::AdapterInstanceName(adapter, i),
+                                adapter.wmi == sim::NetworkAdapter::Wmi::kWriteFails});
+    }
+    if (adapter.driver) {
+      adapterKeys.push_back({u"HKLM\\SYSTEM\\ControlSet001\\Control\\Class\\" + *adapter.driver,
+                             std::vector<sim::RegistryValue>{}});
+    }
+  }
+  std::ofstream(driveC / "presetra" / "machine.txt", std::ios::binary) << wine::FormatFacts(facts);
+
+  std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n";
+  AddKeys(reg, sim::BaseImageRegistry());
+  AddKeys(reg, profile.registry);
+  AddKeys(reg, adapterKeys);
+  std::u16string wide = u"\uFEFF" + Utf8ToUtf16(reg);
+  std::ofstream out(driveC / "presetra" / "seed.reg", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(wide.data()),
+            static_cast<std::streamsize>(wide.size() * sizeof(char16_t)));
+
+  if (profile.factoryFolder == sim::FactoryFolder::kPresent) {
+    std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
+  } else if (profile.factoryFolder == sim::FactoryFolder::kReadOnly) {
+    std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
+    return 2;
+  }
+  return 0;
+}
