@@ -2,8 +2,10 @@
 // machine facts, and the active scheme and scheme descriptions from the powercfg stand-in's
 // registry store. Wine's own lacks PowerReadDescription and does not implement
 // PowerGetActiveScheme.
-#include <powrprof.h>
+// clang-format off
 #include <windows.h>
+#include <powrprof.h>
+// clang-format on
 
 #include <cstring>
 #include <fstream>
