@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "host/module.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/powercfg/describe.h"
+#include "tools/wine/end_state.h"
 
 namespace presetra::cli {
 
@@ -21,6 +23,7 @@ struct Options {
   std::vector<std::string> actions;
   std::string machineFile;
   bool schemes = false;
+  std::string valuesList;
 };
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
@@ -31,6 +34,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       options->actions.push_back(argument);
     } else if (argument == "--schemes") {
       options->schemes = true;
+    } else if (argument == "--values") {
+      if (i + 1 >= arguments.size()) {
+        *problem = "--values needs a file";
+        return false;
+      }
+      options->valuesList = arguments[++i];
     } else if (argument == "--machine") {
       if (i + 1 >= arguments.size()) {
         *problem = "--machine needs a file";
@@ -47,6 +56,34 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
     return false;
   }
   return true;
+}
+
+// The registry values a list names ("key<TAB>value" lines), then the WMI settings the
+// adapters were given: what the end-to-end test compares with a real run.
+void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostream& out) {
+  std::ifstream list(listFile, std::ios::binary);
+  for (std::string line; std::getline(list, line);) {
+    std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    WString key = Utf8ToUtf16(line.substr(0, tab));
+    WString name = Utf8ToUtf16(line.substr(tab + 1));
+    auto value = machine.registry().GetValue(key, name);
+    out << wine::ValueLine(key, name,
+                           value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
+                           value ? value->data : std::vector<std::uint8_t>{});
+  }
+  std::vector<std::string> writes;
+  for (const auto& instance : machine.wmi().Instances(u"root\\wmi", u"")) {
+    for (const auto& [property, value] : instance->properties) {
+      if (value.vt == win::kVtBool && value.integer != 0 && property != u"Active") {
+        writes.push_back(Utf16ToUtf8(instance->className) + "\t" +
+                         Utf16ToUtf8(*instance->Find(u"InstanceName")->text) + "\t" +
+                         Utf16ToUtf8(property) + "\tTrue");
+      }
+    }
+  }
+  std::sort(writes.begin(), writes.end());
+  for (const auto& write : writes) out << write << "\n";
 }
 
 // Every scheme the machine ends with, and the preferred plan.
@@ -120,6 +157,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   }
   for (const auto& line : machine->ReadLogLines(logPath)) out << Utf16ToUtf8(line) << "\n";
   if (options.schemes) PrintSchemes(*machine, out);
+  if (!options.valuesList.empty()) PrintValues(*machine, options.valuesList, out);
   return 0;
 }
 

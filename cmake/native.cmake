@@ -34,6 +34,7 @@ configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_ma
 
 add_library(presetra_cli STATIC
   cli/commands.cpp
+  tools/wine/end_state.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
 target_include_directories(presetra_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -47,7 +48,8 @@ add_subdirectory(tests/unit)
 add_subdirectory(tests/bench)
 
 # Lays a machine profile into a Wine prefix for the end-to-end tests.
-add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp)
+add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp
+  tools/wine/end_state.cpp)
 target_link_libraries(presetra-seed PRIVATE presetra_sim)
 
 # The real package under Wine's Windows Installer, compared with the simulated machine. Needs

@@ -55,6 +55,7 @@ add_library(presetra_standin_common STATIC
   platform/sim/powercfg/scheme_store.cpp
   platform/sim/powercfg/settings_catalog.cpp
   platform/sim/wql.cpp
+  tools/wine/end_state.cpp
   tools/wine/machine_facts.cpp
   tools/wine/registry_scheme_store.cpp
 )
@@ -74,3 +75,11 @@ add_library(presetra_wmi SHARED tools/wine/wmi_provider.cpp tools/wine/wmi_provi
 set_target_properties(presetra_wmi PROPERTIES PREFIX "")
 target_link_libraries(presetra_wmi PRIVATE presetra_standin_common ole32 oleaut32 uuid wbemuuid)
 target_link_options(presetra_wmi PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+add_library(setupapi_proxy SHARED tools/wine/setupapi_proxy.cpp tools/wine/setupapi_proxy.def)
+set_target_properties(setupapi_proxy PROPERTIES PREFIX "" OUTPUT_NAME "setupapi")
+target_link_options(setupapi_proxy PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+add_executable(presetra-regread tools/wine/regread_main.cpp)
+target_link_libraries(presetra-regread PRIVATE presetra_standin_common)
+target_link_options(presetra-regread PRIVATE -static -static-libgcc -static-libstdc++ -s)

@@ -42,6 +42,10 @@ make_template() {
   cp "$cross/powercfg.exe" "$syswow/powercfg.exe"
   cp "$cross/powrprof.dll" "$syswow/powrprof.dll"
   winecmd "$template" "${reg[@]}" 'HKCU\Software\Wine\AppDefaults\msiexec.exe\DllOverrides' /v powrprof /d native /f >/dev/null
+  # SetupAPI: Wine's own, renamed, behind a proxy that answers the enumerator name.
+  cp "$syswow/setupapi.dll" "$syswow/setupapi_wine.dll"
+  cp "$cross/setupapi.dll" "$syswow/setupapi.dll"
+  winecmd "$template" "${reg[@]}" 'HKCU\Software\Wine\AppDefaults\msiexec.exe\DllOverrides' /v setupapi /d native,builtin /f >/dev/null
   mkdir -p "$template/drive_c/presetra"
   cp "$cross/presetra_wmi.dll" "$template/drive_c/presetra/presetra_wmi.dll"
   winecmd "$template" "${reg[@]}" 'HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32' \
@@ -67,7 +71,6 @@ for profile in "${profiles[@]}"; do
 import json, sys
 profile = json.load(open(sys.argv[1], encoding="utf-8"))
 profile["system_folder"] = "C:\\windows\\system32"
-profile.pop("network_adapters", None)
 json.dump(profile, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
 PY
   "$native/presetra-seed" "$machine" "$prefix"
@@ -88,8 +91,15 @@ PY
     failures=$((failures + 1))
     continue
   fi
-  { log_texts "$log"; WINEPREFIX="$prefix" wine 'C:\windows\syswow64\powercfg.exe' /presetra-describe | tr -d '\r'; } >"$work/$name.wine.txt"
-  "$native/presetra" commit uninstall --machine "$machine" --schemes | sed 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]:[0-9][0-9][0-9]\t//' >"$work/$name.sim.txt"
+  {
+    log_texts "$log"
+    WINEPREFIX="$prefix" wine 'C:\windows\syswow64\powercfg.exe' /presetra-describe | tr -d '\r'
+    WINEPREFIX="$prefix" wine "$cross/presetra-regread.exe" 'C:\presetra\values.txt' | tr -d '\r'
+    [[ ! -f "$prefix/drive_c/presetra/wmi-writes.txt" ]] || sort "$prefix/drive_c/presetra/wmi-writes.txt"
+  } >"$work/$name.wine.txt"
+  "$native/presetra" commit uninstall --machine "$machine" --schemes \
+    --values "$prefix/drive_c/presetra/values.txt" |
+    sed 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]:[0-9][0-9][0-9]\t//' >"$work/$name.sim.txt"
   if diff -u "$work/$name.sim.txt" "$work/$name.wine.txt" >"$work/$name.diff"; then
     echo "e2e: $name: identical ($(( (end - start) / 1000000 )) ms under Wine)"
   else

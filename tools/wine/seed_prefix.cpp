@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/sim/profile.h"
+#include "tools/wine/end_state.h"
 #include "tools/wine/machine_facts.h"
 
 namespace {
@@ -86,8 +87,34 @@ int main(int argc, char** argv) {
                                 adapter.wmi == sim::NetworkAdapter::Wmi::kWriteFails});
     }
     if (adapter.driver) {
-      adapterKeys.push_back({u"HKLM\\SYSTEM\\ControlSet001\\Control\\Class\\" + *adapter.driver,
-                             std::vector<sim::RegistryValue>{}});
+      for (const char16_t* controlSet : {u"CurrentControlSet", u"ControlSet001"}) {
+        adapterKeys.push_back(
+            {WString(u"HKLM\\SYSTEM\\") + controlSet + u"\\Control\\Class\\" + *adapter.driver,
+             std::vector<sim::RegistryValue>{}});
+      }
+    }
+    // The device itself, where SetupAPI finds the network class's members: its instance ID
+    // is the name its WMI instances carry, without the "_0".
+    WString instanceId = sim::AdapterInstanceName(adapter, i);
+    if (instanceId.size() > 2) {
+      instanceId.resize(instanceId.size() - 2);
+      std::vector<sim::RegistryValue> values = {
+          {u"ClassGUID", win::kRegSz, sim::RegSzBytes(u"{4d36e972-e325-11ce-bfc1-08002be10318}")},
+          {u"Class", win::kRegSz, sim::RegSzBytes(u"Net")}};
+      if (adapter.description) {
+        values.push_back({u"DeviceDesc", win::kRegSz, sim::RegSzBytes(*adapter.description)});
+      }
+      if (adapter.driver) {
+        values.push_back({u"Driver", win::kRegSz, sim::RegSzBytes(*adapter.driver)});
+      }
+      std::vector<std::uint8_t> ids;
+      for (const auto& id : *adapter.hardwareIds) {
+        auto bytes = sim::RegSzBytes(id);
+        ids.insert(ids.end(), bytes.begin(), bytes.end());
+      }
+      ids.insert(ids.end(), {0, 0});
+      values.push_back({u"HardwareID", win::kRegMultiSz, ids});
+      adapterKeys.push_back({u"HKLM\\SYSTEM\\CurrentControlSet\\Enum\\" + instanceId, values});
     }
   }
   std::ofstream(driveC / "presetra" / "machine.txt", std::ios::binary) << wine::FormatFacts(facts);
@@ -100,6 +127,11 @@ int main(int argc, char** argv) {
   std::ofstream out(driveC / "presetra" / "seed.reg", std::ios::binary);
   out.write(reinterpret_cast<const char*>(wide.data()),
             static_cast<std::streamsize>(wide.size() * sizeof(char16_t)));
+
+  std::ofstream values(driveC / "presetra" / "values.txt", std::ios::binary);
+  for (const auto& [key, name] : wine::WrittenValues(profile)) {
+    values << Utf16ToUtf8(key) << "\t" << Utf16ToUtf8(name) << "\n";
+  }
 
   if (profile.factoryFolder == sim::FactoryFolder::kPresent) {
     std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
