@@ -83,3 +83,10 @@ target_link_options(setupapi_proxy PRIVATE -static -static-libgcc -static-libstd
 add_executable(presetra-regread tools/wine/regread_main.cpp)
 target_link_libraries(presetra-regread PRIVATE presetra_standin_common)
 target_link_options(presetra-regread PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+add_executable(presetra-dialog WIN32 tools/wine/dialog_main.cpp)
+target_link_options(presetra-dialog PRIVATE -static -static-libgcc -static-libstdc++ -municode -s)
+target_link_libraries(presetra-dialog PRIVATE user32 shell32)
+
+add_executable(presetra-launchbench tools/wine/launch_bench_main.cpp)
+target_link_options(presetra-launchbench PRIVATE -static -static-libgcc -static-libstdc++ -municode -s)

@@ -75,17 +75,34 @@ json.dump(profile, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
 PY
   "$native/presetra-seed" "$machine" "$prefix"
   winecmd "$prefix" reg import 'C:\presetra\seed.reg' /reg:64 >/dev/null 2>&1
-  start=$(date +%s%N)
+  # The installer's progress dialog, for the status line the scripts' texts go to.
+  WINEPREFIX="$prefix" wine "$cross/presetra-dialog.exe" 'C:\presetra\status.txt' 'C:\presetra\dialog.ready' \
+    </dev/null >/dev/null 2>&1 &
+  dialog=$!
+  for _ in $(seq 100); do [[ -f "$prefix/drive_c/presetra/dialog.ready" ]] && break; sleep 0.2; done
+  [[ -f "$prefix/drive_c/presetra/dialog.ready" ]] || fail "$name: the dialog stand-in did not start"
   WINEPREFIX="$prefix" WINEDEBUG=err+msi wine msiexec /i "$cross/Presetra.msi" /qn >/dev/null 2>"$work/$name.install.err" || true
+  log="$prefix/drive_c/System.sav/LOGS/OSIT/Presetra.log"
+  [[ -f "$log" ]] || log="$prefix/drive_c/Program Files (x86)/Vorlan/Presetra/Presetra.log"
+  if [[ -f "$log" ]]; then
+    # What the library adds to its process launches: the commit's span in its own log against
+    # as many bare launches of the same powercfg.
+    read -r commit_ms launches < <(iconv -f UTF-16LE -t UTF-8 "$log" | python3 -c '
+import sys
+lines = [l for l in sys.stdin.read().lstrip("\ufeff").splitlines() if l[:2].isdigit()]
+ms = lambda l: ((int(l[0:2]) * 60 + int(l[3:5])) * 60 + int(l[6:8])) * 1000 + int(l[9:12])
+print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
+    bare_ms=$(WINEPREFIX="$prefix" wine "$cross/presetra-launchbench.exe" "$launches" \
+      'C:\windows\system32\powercfg.exe -getactivescheme' 2>/dev/null | tr -d '\r' | tail -n 1)
+    echo "e2e: $name: commit ${commit_ms} ms; ${launches} bare powercfg launches ${bare_ms} ms"
+  fi
+  kill "$dialog" 2>/dev/null || true
   WINEPREFIX="$prefix" WINEDEBUG=err+msi wine msiexec /x "$cross/Presetra.msi" /qn >/dev/null 2>"$work/$name.remove.err" || true
-  end=$(date +%s%N)
   if grep -E "failed to load dll|GetProcAddress|page fault" "$work/$name.install.err" "$work/$name.remove.err"; then
     echo "e2e: $name: the custom action did not run as built" >&2
     failures=$((failures + 1))
     continue
   fi
-  log="$prefix/drive_c/System.sav/LOGS/OSIT/Presetra.log"
-  [[ -f "$log" ]] || log="$prefix/drive_c/Program Files (x86)/Vorlan/Presetra/Presetra.log"
   if [[ ! -f "$log" ]]; then
     echo "e2e: $name: the DLL wrote no log" >&2
     failures=$((failures + 1))
@@ -96,12 +113,17 @@ PY
     WINEPREFIX="$prefix" wine 'C:\windows\syswow64\powercfg.exe' /presetra-describe | tr -d '\r'
     WINEPREFIX="$prefix" wine "$cross/presetra-regread.exe" 'C:\presetra\values.txt' | tr -d '\r'
     [[ ! -f "$prefix/drive_c/presetra/wmi-writes.txt" ]] || sort "$prefix/drive_c/presetra/wmi-writes.txt"
+    echo "Status line:"
+    [[ ! -f "$prefix/drive_c/presetra/status.txt" ]] || cat "$prefix/drive_c/presetra/status.txt"
   } >"$work/$name.wine.txt"
   "$native/presetra" commit uninstall --machine "$machine" --schemes \
     --values "$prefix/drive_c/presetra/values.txt" |
     sed 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]:[0-9][0-9][0-9]\t//' >"$work/$name.sim.txt"
+  # The dialog shows the status text of every script the commit ran, as the log records it.
+  status=$(grep -x -e 'TARN BIOS Process' -e 'Connected Standby ppkg update' "$work/$name.sim.txt" || true)
+  { echo "Status line:"; [[ -z "$status" ]] || echo "$status"; } >>"$work/$name.sim.txt"
   if diff -u "$work/$name.sim.txt" "$work/$name.wine.txt" >"$work/$name.diff"; then
-    echo "e2e: $name: identical ($(( (end - start) / 1000000 )) ms under Wine)"
+    echo "e2e: $name: identical"
   else
     echo "e2e: $name: Wine and the simulated machine differ:" >&2
     head -40 "$work/$name.diff" >&2
