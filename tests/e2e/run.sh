@@ -3,7 +3,8 @@
 # machine. For each machine profile: a fresh prefix seeded from the profile, "msiexec /i" and
 # "msiexec /x" of Presetra.msi, then the log the DLL wrote and the power schemes it left are
 # compared with what "presetra commit uninstall" writes for the same profile.
-#   run.sh NATIVE_BUILD CROSS_BUILD [PROFILE...]   (default: every examples/*.json)
+#   run.sh NATIVE_BUILD CROSS_BUILD [PROFILE...]
+# (default: every examples/*.json and the bad machines of tests/e2e/machines/)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -11,7 +12,7 @@ native=$(realpath "$1")
 cross=$(realpath "$2")
 shift 2
 profiles=("$@")
-((${#profiles[@]})) || profiles=("$root"/examples/*.json)
+((${#profiles[@]})) || profiles=("$root"/examples/*.json "$here"/machines/*.json)
 
 work="$native/e2e"
 template="$work/template"
