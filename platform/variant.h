@@ -49,6 +49,16 @@ struct Variant {
   // VT_DISPATCH and VT_UNKNOWN.
   std::shared_ptr<ObjectValue> object;
 
+  // VariantClear: back to VT_EMPTY with nothing held.
+  void Clear() {
+    vt = win::kVtEmpty;
+    integer = 0;
+    real = 0.0;
+    text.reset();
+    array.reset();
+    object.reset();
+  }
+
   static Variant Empty() { return Variant{}; }
   static Variant Null() {
     Variant v;

@@ -181,7 +181,7 @@ bool WriteVariant(CArchive& archive, const Variant& value) {
 }
 
 bool ReadVariantBody(CArchive& archive, std::uint16_t vt, Variant& value, bool withObjects) {
-  value = Variant();
+  value.Clear();
   if ((vt & (win::kVtArray | win::kVtByRef)) != 0) return archive.ok();  // read back empty
   value.vt = vt;
   if (vt == win::kVtBstr) return ReadText(archive, value.text);
@@ -190,7 +190,7 @@ bool ReadVariantBody(CArchive& archive, std::uint16_t vt, Variant& value, bool w
 }
 
 bool ReadVariant(CArchive& archive, Variant& value) {
-  value = Variant();
+  value.Clear();
   std::uint16_t vt = 0;
   if (!archive.ReadValue(vt, "a VARIANT type")) return false;
   return ReadVariantBody(archive, vt, value, true);
@@ -207,7 +207,7 @@ bool WriteElement(CArchive& archive, std::uint16_t elementType, const Variant& v
 }
 
 bool ReadElement(CArchive& archive, std::uint16_t elementType, Variant& value) {
-  value = Variant();
+  value.Clear();
   // Elements that carry no bytes (objects, variants, decimals) come back empty.
   if (MinimumElementBytes(elementType) == 0 && FixedSize(elementType) == 0) return archive.ok();
   value.vt = elementType;

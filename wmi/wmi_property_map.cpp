@@ -162,7 +162,7 @@ bool ReadValue(CArchive& archive, Variant& value) {
   for (auto& element : array->elements) {
     if (!ReadElement(archive, elementType, element)) break;
   }
-  value = Variant();
+  value.Clear();
   value.vt = vt;
   value.array = std::move(array);
   return archive.ok();
