@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(
   cmake ninja-build g++ make pkg-config python3
-  libgtest-dev libbenchmark-dev nlohmann-json3-dev
+  libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   msitools wixl wine wine32:i386 wine64
 )

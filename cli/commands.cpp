@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/wmiparams.h"
 #include "host/module.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/powercfg/describe.h"
@@ -17,7 +18,9 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n"
-    "       presetra uninstall [--machine FILE] [--schemes]\n";
+    "       presetra uninstall [--machine FILE] [--schemes]\n"
+    "       presetra wmiparams decode FILE [--map]\n"
+    "       presetra wmiparams encode FILE.json OUT [--map]\n";
 
 struct Options {
   std::vector<std::string> actions;
@@ -113,6 +116,9 @@ void PrintSchemes(sim::Machine& machine, std::ostream& out) {
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (!arguments.empty() && arguments[0] == "wmiparams") {
+    return RunWmiParams(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+  }
   Options options;
   std::string problem;
   if (!ParseOptions(arguments, &options, &problem)) {

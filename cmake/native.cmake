@@ -34,6 +34,7 @@ configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_ma
 
 add_library(presetra_cli STATIC
   cli/commands.cpp
+  cli/wmiparams.cpp
   tools/wine/end_state.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
@@ -58,3 +59,9 @@ set(PRESETRA_CROSS_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/cross CACHE PATH "The c
 add_test(NAME e2e_wine
          COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR} ${PRESETRA_CROSS_BUILD_DIR})
 set_tests_properties(e2e_wine PROPERTIES LABELS e2e TIMEOUT 1800)
+
+# The stream reader under libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, for a
+# bounded time from the committed seed corpus.
+add_test(NAME fuzz_wmiparams COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run.sh
+                                     ${CMAKE_BINARY_DIR}/fuzz 60)
+set_tests_properties(fuzz_wmiparams PROPERTIES LABELS fuzz TIMEOUT 600)

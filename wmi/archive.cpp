@@ -52,7 +52,8 @@ bool CArchive::Read(void* data, std::size_t size, const char* what) {
   if (Remaining() < size) {
     return Fail(Error::kEndOfFile, std::string(what) + " (" + std::to_string(size) + " bytes)");
   }
-  std::memcpy(data, bytes_.data() + position_, size);
+  // An empty read may come with a null buffer (an empty vector's data()).
+  if (size != 0) std::memcpy(data, bytes_.data() + position_, size);
   position_ += size;
   return true;
 }

@@ -9,7 +9,7 @@ namespace {
 using platform::Variant;
 
 // Elements that take no bytes cannot bound an array by what remains: cap them instead.
-constexpr std::uint64_t kMaxEmptyElements = 1u << 20;
+constexpr std::uint64_t kMaxEmptyElements = 1u << 16;
 
 // A count: 2 bytes below 0xFFFF, else 0xFFFF and 4 bytes.
 bool WriteCount(CArchive& archive, std::size_t count) {

@@ -79,3 +79,111 @@ TEST(CliTest, RefusesUnknownArguments) {
 
 }  // namespace
 }  // namespace presetra::cli
+
+namespace presetra::cli {
+namespace {
+
+TEST(WmiParamsToolTest, EncodeThenDecodeIsTheIdentity) {
+  const std::string json = R"({
+  "values": [
+    {
+      "type": "VT_I4",
+      "value": -5
+    },
+    {
+      "type": "VT_BSTR",
+      "value": "Feature Byte"
+    },
+    {
+      "type": "VT_R4",
+      "value": {
+        "bits": "3fc00000",
+        "number": 1.5
+      }
+    },
+    {
+      "type": "VT_UNKNOWN",
+      "class_id": "{4590F811-1D3A-11D0-891F-00AA004B2E24}",
+      "data": "0102"
+    },
+    {
+      "type": "VT_BSTR",
+      "value": {
+        "utf16le": "00d8"
+      }
+    }
+  ],
+  "integer": 42,
+  "maps": [
+    [
+      {
+        "key": "OEMStringArray",
+        "value": {
+          "type": "VT_ARRAY|VT_BSTR",
+          "lower": 0,
+          "elements": [
+            "ABC",
+            null
+          ]
+        }
+      }
+    ],
+    [
+      {
+        "key": "Big",
+        "value": {
+          "type": "VT_UI8",
+          "value": 18446744073709551615
+        }
+      },
+      {
+        "key": "Nothing",
+        "value": {
+          "type": "VT_EMPTY"
+        }
+      }
+    ]
+  ]
+}
+)";
+  const std::string in = WriteTemp("params.json", json);
+  const std::string bin = ::testing::TempDir() + "params.bin";
+  Result encoded = RunTool({"wmiparams", "encode", in, bin});
+  ASSERT_EQ(encoded.status, 0) << encoded.err;
+  Result decoded = RunTool({"wmiparams", "decode", bin});
+  ASSERT_EQ(decoded.status, 0) << decoded.err;
+  EXPECT_EQ(decoded.out, json);
+}
+
+TEST(WmiParamsToolTest, BadInputNamesTheByteOrTheField) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string content;
+    std::string message;
+  } cases[] = {
+      {{"decode"},
+       std::string("\x03\x00\x01", 3),
+       "byte 2: the stream ends early: the value (4 bytes)"},
+      {{"decode", "--map"},
+       std::string("\x01\x00\xFF\xFE\xFF\x01k\x00\x03\x20\x05\x00\x00\x00\x02\x00\x00\x00", 18),
+       "byte 18: malformed stream: an upper bound not below the lower bound less one"},
+      {{"encode"},
+       R"({"values": [{"type": "VT_I9"}]})",
+       "values[0].type: unknown VARIANT type \"VT_I9\""},
+      {{"encode", "--map"},
+       R"([{"key": "k", "value": {"type": "VT_BYREF|VT_I4", "value": 1}}])",
+       "byte 0: cannot be stored so that it reads back: for key \"k\": a value, not a reference"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = WriteTemp("bad-input", c.content);
+    std::vector<std::string> arguments = {"wmiparams", c.arguments[0], file};
+    if (c.arguments[0] == "encode") arguments.push_back(::testing::TempDir() + "out.bin");
+    arguments.insert(arguments.end(), c.arguments.begin() + 1, c.arguments.end());
+    Result result = RunTool(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "presetra: " + file + ": " + c.message + "\n");
+  }
+}
+
+}  // namespace
+}  // namespace presetra::cli
