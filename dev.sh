@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and test for Presetra on Debian 12, as root.
-#   ./dev.sh run    install what is missing, build, run the commit on the default machine
-#   ./dev.sh test   install what is missing, build both builds, run every test
+#   ./dev.sh run [--wine]  install what is missing, build, run the commit on the default machine
+#                          (--wine: also under Wine's real Windows Installer)
+#   ./dev.sh test          install what is missing, build both builds, run every test
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -42,6 +43,12 @@ case "${1:-}" in
     install_missing
     build
     ./build/native/presetra commit
+    if [[ "${2:-}" == "--wine" ]]; then
+      # The same machine under Wine: the package installed and removed by msiexec, the log
+      # the DLL wrote compared with the one above.
+      tests/e2e/run.sh build/native build/cross examples/notebook-modern-standby.json
+      cat build/native/e2e/notebook-modern-standby.wine.txt
+    fi
     ;;
   test)
     install_missing
