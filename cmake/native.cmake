@@ -9,17 +9,13 @@ add_library(presetra_sim STATIC
   platform/sim/file_system.cpp
   platform/sim/machine.cpp
   platform/sim/power.cpp
-  platform/sim/powercfg/describe.cpp
-  platform/sim/powercfg/interpreter.cpp
-  platform/sim/powercfg/scheme_store.cpp
-  platform/sim/powercfg/settings_catalog.cpp
+  ${PRESETRA_POWERCFG_SOURCES}
   platform/sim/processes.cpp
   platform/sim/profile.cpp
   platform/sim/registry.cpp
   platform/sim/shell.cpp
   platform/sim/windows.cpp
   platform/sim/wmi.cpp
-  platform/sim/wql.cpp
 )
 presetra_generate_strings(cpp ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
 target_sources(presetra_sim PRIVATE resources/string_table.cpp

@@ -50,11 +50,7 @@ endif()
 # Stand-ins for what Wine lacks, for the end-to-end tests: powercfg.exe, powrprof.dll and a
 # WMI service. They share the powercfg interpreter and the WQL parser with the simulated machine.
 add_library(presetra_standin_common STATIC
-  platform/sim/powercfg/describe.cpp
-  platform/sim/powercfg/interpreter.cpp
-  platform/sim/powercfg/scheme_store.cpp
-  platform/sim/powercfg/settings_catalog.cpp
-  platform/sim/wql.cpp
+  ${PRESETRA_POWERCFG_SOURCES}
   tools/wine/end_state.cpp
   tools/wine/machine_facts.cpp
   tools/wine/registry_scheme_store.cpp

@@ -44,9 +44,7 @@ void COSDefSet::ApplyConsumerScheme() {
   (void)recommended.Duplicate();
   (void)recommended.ChangeName(name, nullptr);
   ApplyRows(recommended, kRecommendedRows2To12);
-  (void)recommended.SetActive();
-  (void)recommended.Run(u"-ReplaceDefaultSchemes");
-  (void)recommended.SetAsPreferredPlan();
+  ActivateAsPreferredPlan(recommended);
   installer->Log(u"Replace Consumer Vorlan Recommended");
 }
 

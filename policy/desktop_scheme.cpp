@@ -39,9 +39,7 @@ void COSDefSet::ApplyDesktopScheme() {
     ApplyRows(scheme, kRows4To5When3aOrAN);
   }
   ApplyRows(scheme, kRows6To7);
-  (void)scheme.SetActive();
-  (void)scheme.Run(u"-ReplaceDefaultSchemes");
-  (void)scheme.SetAsPreferredPlan();
+  ActivateAsPreferredPlan(scheme);
 }
 
 }  // namespace presetra

@@ -117,9 +117,7 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
     for (const char16_t* command : kBoard21E2Commands) (void)scheme.Run(command);
   }
   ApplyRows(scheme, kRow35);
-  (void)scheme.SetActive();
-  (void)scheme.Run(u"-ReplaceDefaultSchemes");
-  (void)scheme.SetAsPreferredPlan();
+  ActivateAsPreferredPlan(scheme);
 }
 
 }  // namespace presetra

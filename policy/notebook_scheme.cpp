@@ -203,9 +203,7 @@ void COSDefSet::ApplyNotebookScheme() {
     (void)scheme.SetValueIndex(row.mode, row.subgroup, row.setting, value);
   }
   (void)scheme.SetHibernateSize();
-  (void)scheme.SetActive();
-  (void)scheme.Run(u"-ReplaceDefaultSchemes");
-  (void)scheme.SetAsPreferredPlan();
+  ActivateAsPreferredPlan(scheme);
 }
 
 }  // namespace presetra

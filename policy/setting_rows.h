@@ -37,6 +37,14 @@ inline void ApplyRows(CPowerScheme& scheme, std::span<const SettingRow> rows) {
   }
 }
 
+// The last steps of every Vorlan scheme: it becomes the active scheme, the schemes Windows
+// restores as defaults are replaced while it is active, and it becomes the preferred plan.
+inline void ActivateAsPreferredPlan(CPowerScheme& scheme) {
+  (void)scheme.SetActive();
+  (void)scheme.Run(u"-ReplaceDefaultSchemes");
+  (void)scheme.SetAsPreferredPlan();
+}
+
 // The description every Vorlan scheme but the consumer one carries.
 inline constexpr std::uint32_t kDescriptionId = 6000;
 inline constexpr char16_t kDescriptionFallback[] =

@@ -232,17 +232,7 @@ win::Long Registry::CloseKey(platform::RegKey key) {
 
 namespace {
 std::vector<WString> PhysicalParts(WStringView physicalPath) {
-  std::vector<WString> parts;
-  WString part;
-  for (char16_t c : physicalPath) {
-    if (c == u'\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
+  std::vector<WString> parts = Registry::Split(physicalPath);
   // Profiles name the hive; the tree below it is HKEY_LOCAL_MACHINE.
   if (!parts.empty() && (EqualsIgnoringCase(parts[0], u"HKLM") ||
                          EqualsIgnoringCase(parts[0], u"HKEY_LOCAL_MACHINE"))) {

@@ -54,11 +54,13 @@ class Registry : public platform::Registry {
   // Every key and value, one per line, for failure messages.
   std::string Dump() const;
 
+  // The key names of a path, without empty ones ("A\\\\B\\" is A, B).
+  static std::vector<WString> Split(WStringView path);
+
  private:
   struct Key;
   Key* Find(const std::vector<WString>& path) const;
   Key* Make(const std::vector<WString>& path);
-  static std::vector<WString> Split(WStringView path);
   static std::vector<WString> LogicalToPhysical(std::vector<WString> path, win::Dword access);
   std::vector<WString> PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
                               win::Long* error) const;

@@ -11,19 +11,7 @@ using testing::kOsitLog;
 using testing::LogTexts;
 using testing::MachineFrom;
 
-class LauncherTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    machine_ = MachineFrom(R"("factory_folder": "present")");
-    installer_ = std::make_unique<CAdvInstaller>(*machine_);
-    SetContextNames(*installer_);
-    installer_->SelectLogPath();
-  }
-  std::vector<std::string> Log() const { return LogTexts(*machine_, kOsitLog); }
-
-  std::unique_ptr<sim::Machine> machine_;
-  std::unique_ptr<CAdvInstaller> installer_;
-};
+using LauncherTest = testing::InstallerTest;
 
 TEST_F(LauncherTest, RunsAProgramAndWaitsForIt) {
   EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"Listing"), 1);

@@ -11,8 +11,6 @@
 
 namespace presetra::testing {
 
-inline const std::string kPowercfgPrefix = "C:\\Windows\\system32\\powercfg.exe ";
-
 class PolicyFixture {
  public:
   explicit PolicyFixture(const std::string& profile) {

@@ -14,21 +14,9 @@ using testing::LogTexts;
 using testing::MachineFrom;
 
 constexpr char16_t kVorlan[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
-const std::string kPowercfg = "C:\\Windows\\system32\\powercfg.exe ";
+const std::string kPowercfg = testing::kPowercfgPrefix;
 
-class PowerSchemeTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    machine_ = MachineFrom(R"("factory_folder": "present")");
-    installer_ = std::make_unique<CAdvInstaller>(*machine_);
-    SetContextNames(*installer_);
-    installer_->SelectLogPath();
-  }
-  std::vector<std::string> Log() const { return LogTexts(*machine_, kOsitLog); }
-
-  std::unique_ptr<sim::Machine> machine_;
-  std::unique_ptr<CAdvInstaller> installer_;
-};
+using PowerSchemeTest = testing::InstallerTest;
 
 TEST_F(PowerSchemeTest, CommandLinesAreExact) {
   CPowerScheme scheme(kVorlan, installer_.get());

@@ -29,5 +29,21 @@ inline std::vector<std::string> LogTexts(const sim::Machine& machine, WStringVie
 }
 
 inline const WString kOsitLog = u"C:\\System.sav\\LOGS\\OSIT\\Presetra.log";
+inline const std::string kPowercfgPrefix = "C:\\Windows\\system32\\powercfg.exe ";
+
+// An installer object with its names set and its log in the factory folder of a machine.
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_ = MachineFrom(R"("factory_folder": "present")");
+    installer_ = std::make_unique<CAdvInstaller>(*machine_);
+    SetContextNames(*installer_);
+    installer_->SelectLogPath();
+  }
+  std::vector<std::string> Log() const { return LogTexts(*machine_, kOsitLog); }
+
+  std::unique_ptr<sim::Machine> machine_;
+  std::unique_ptr<CAdvInstaller> installer_;
+};
 
 }  // namespace presetra::testing

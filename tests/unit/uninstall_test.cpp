@@ -13,7 +13,7 @@ using testing::LogTexts;
 using testing::MachineFrom;
 
 constexpr char16_t kVorlan[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
-const std::string kPowercfg = "C:\\Windows\\system32\\powercfg.exe ";
+const std::string kPowercfg = testing::kPowercfgPrefix;
 const std::string kDelete = kPowercfg + "-delete 8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 
 // The powercfg lines of the log.
