@@ -55,6 +55,13 @@ case "${1:-}" in
     build
     ctest --test-dir build/cross --output-on-failure
     ctest --test-dir build/native --output-on-failure -j2
+    # The unit tests, the fault sweep among them, again under AddressSanitizer and
+    # UndefinedBehaviorSanitizer.
+    cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+      >/dev/null
+    cmake --build build/asan -j2 --target presetra_unit_tests
+    ctest --test-dir build/asan --output-on-failure -j2 -LE "e2e|fuzz"
     ;;
   *)
     echo "usage: $0 run|test" >&2
