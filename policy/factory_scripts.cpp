@@ -6,10 +6,27 @@ namespace {
 // The scripts' output logs stay in the factory log folder whatever folder the main log uses.
 constexpr char16_t kMsdLog[] = u"\"c:\\system.sav\\logs\\osit\\Presetra_MSD.log\"";
 constexpr char16_t kBiosLog[] = u"\"c:\\system.sav\\logs\\osit\\Presetra_BIOS.log\"";
+// The build number goes on a command line that the command interpreter parses: a value with
+// one of its special characters would run more than the script, with the installer's rights.
+// Windows writes digits there; anything the interpreter would act on is refused.
+bool IsSafeForCommandInterpreter(const WString& text) {
+  for (char16_t c : text) {
+    if (c < 0x20 || c == u'&' || c == u'|' || c == u'<' || c == u'>' || c == u'^' || c == u'"' ||
+        c == u'%' || c == u'!' || c == u'(' || c == u')') {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void COSDefSet::RunModernStandbyPackage() {
   CMSIInstaller* installer = Installer();
+  if (!IsSafeForCommandInterpreter(buildNumberText_)) {
+    installer->Log(u"Error! Fail to get Windows version number!");
+    return;
+  }
   installer->Log(u"Start Setting Modern Standby Disconnected");
   const WString script = u"Data Files\\MSD.cmd";
   const WString arguments = Format(u" %s >> ", buildNumberText_) + kMsdLog;
@@ -21,7 +38,7 @@ void COSDefSet::RunModernStandbyPackage() {
 
 void COSDefSet::RunBiosScript() {
   CMSIInstaller* installer = Installer();
-  if (buildNumberText_.empty()) {
+  if (buildNumberText_.empty() || !IsSafeForCommandInterpreter(buildNumberText_)) {
     installer->Log(u"Error! Fail to get Windows version number!");
     return;
   }

@@ -108,12 +108,24 @@ bool IsWirelessDescription(const WString& description) {
   return false;
 }
 
-// WQL string literals need every backslash doubled.
+// The pattern of a WQL LIKE literal that matches the hardware ID itself: every backslash
+// doubled, as WQL string literals require. A double quote would end the literal and "%" or "["
+// would widen the match to other adapters' instances, so they are escaped too; hardware IDs
+// of real devices have none of them, and their pattern is the ID with doubled backslashes.
 WString WqlPattern(const WString& hardwareId) {
   WString pattern;
   for (char16_t c : hardwareId) {
-    pattern.push_back(c);
-    if (c == u'\\') pattern.push_back(u'\\');
+    if (c == u'\\') {
+      pattern += u"\\\\";
+    } else if (c == u'"') {
+      pattern += u"\\\"";
+    } else if (c == u'%') {
+      pattern += u"[%]";
+    } else if (c == u'[') {
+      pattern += u"[[]";
+    } else {
+      pattern.push_back(c);
+    }
   }
   return pattern;
 }

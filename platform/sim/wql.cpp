@@ -66,13 +66,39 @@ bool ParseWqlQuery(WStringView text, WqlQuery* query) {
 }
 
 bool WqlLike(WStringView text, WStringView pattern) {
+  // One pattern element at p matches text[t]: "_", a set "[...]" (with "a-z" ranges and a
+  // leading "^" for "none of"), or a letter ignoring case. `next` receives the element's end.
+  auto matchOne = [&](std::size_t p, char16_t c, std::size_t* next) {
+    if (pattern[p] == u'[') {
+      std::size_t close = pattern.find(u']', p + 2);
+      if (close != WStringView::npos) {
+        std::size_t i = p + 1;
+        bool negate = pattern[i] == u'^' && close > i + 1;
+        if (negate) ++i;
+        bool found = false;
+        for (; i < close; ++i) {
+          if (i + 2 < close && pattern[i + 1] == u'-') {
+            found = found || (ToUpperChar(c) >= ToUpperChar(pattern[i]) &&
+                              ToUpperChar(c) <= ToUpperChar(pattern[i + 2]));
+            i += 2;
+          } else {
+            found = found || ToUpperChar(pattern[i]) == ToUpperChar(c);
+          }
+        }
+        *next = close + 1;
+        return found != negate;
+      }
+    }
+    *next = p + 1;
+    return pattern[p] == u'_' || ToUpperChar(pattern[p]) == ToUpperChar(c);
+  };
   // Iterative wildcard match with backtracking to the last '%'.
   std::size_t t = 0, p = 0, star = WStringView::npos, mark = 0;
   while (t < text.size()) {
-    if (p < pattern.size() &&
-        (pattern[p] == u'_' || ToUpperChar(pattern[p]) == ToUpperChar(text[t]))) {
+    std::size_t next = 0;
+    if (p < pattern.size() && pattern[p] != u'%' && matchOne(p, text[t], &next)) {
       ++t;
-      ++p;
+      p = next;
     } else if (p < pattern.size() && pattern[p] == u'%') {
       star = p++;
       mark = t;
