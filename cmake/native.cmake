@@ -56,8 +56,8 @@ add_test(NAME e2e_wine
          COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR} ${PRESETRA_CROSS_BUILD_DIR})
 set_tests_properties(e2e_wine PROPERTIES LABELS e2e TIMEOUT 1800)
 
-# The stream reader under libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, for a
-# bounded time from the committed seed corpus.
-add_test(NAME fuzz_wmiparams COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run.sh
-                                     ${CMAKE_BINARY_DIR}/fuzz 60)
-set_tests_properties(fuzz_wmiparams PROPERTIES LABELS fuzz TIMEOUT 600)
+# The fuzz targets (stream reader, firmware strings, feature tokens, GUIDs, registry strings,
+# machine profiles) under libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, for a
+# bounded time each from the committed seed corpora.
+add_test(NAME fuzz COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run.sh ${CMAKE_BINARY_DIR}/fuzz 60)
+set_tests_properties(fuzz PROPERTIES LABELS fuzz TIMEOUT 1200)

@@ -145,7 +145,8 @@ MachineProfile ParseProfile(const std::string& text) {
   Json root;
   try {
     root = Json::parse(text);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {
+    // A syntax error, and also a number too large for any type (out_of_range).
     throw ProfileError("", std::string("not valid JSON: ") + error.what());
   }
   if (!root.is_object()) throw ProfileError("", "expected a JSON object");

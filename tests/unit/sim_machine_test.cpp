@@ -113,3 +113,15 @@ TEST(SimMachineTest, WqlLikeMatchesAsWmiDoes) {
 
 }  // namespace
 }  // namespace presetra::sim
+
+namespace presetra::sim {
+namespace {
+
+TEST(SimMachineTest, ANumberTooLargeForAnyTypeIsAMalformedProfile) {
+  EXPECT_THROW(ParseProfile(R"({"profile": 1, "ui_language": 1e999})"), ProfileError);
+  EXPECT_THROW(ParseProfile(R"({"profile": 1, "ui_language": 99999999999999999999999})"),
+               ProfileError);
+}
+
+}  // namespace
+}  // namespace presetra::sim

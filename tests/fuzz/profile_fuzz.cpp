@@ -1,0 +1,16 @@
+// libFuzzer target: the machine-profile loader on any text either names the bad field or
+// gives a profile the simulated machine can be built from; nothing else escapes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/sim/machine.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace presetra;
+  try {
+    sim::Machine machine(sim::ParseProfile(std::string(reinterpret_cast<const char*>(data), size)));
+  } catch (const sim::ProfileError&) {
+  }
+  return 0;
+}
