@@ -187,3 +187,43 @@ TEST(WmiParamsToolTest, BadInputNamesTheByteOrTheField) {
 
 }  // namespace
 }  // namespace presetra::cli
+
+namespace presetra::cli {
+namespace {
+
+TEST(CliTest, AProfileOfAnyShapeEndsWithOneMessage) {
+  struct Case {
+    const char* name;
+    std::string content;
+    std::string message;  // after "presetra: FILE: "; empty: any one line
+  } cases[] = {
+      {"wrong type", R"({"profile": 1, "network_adapters": {"a": 1}})",
+       "network_adapters: expected an array"},
+      {"deep nesting in a known field",
+       R"({"profile": 1, "firmware": {"oem_strings": )" + std::string(10000, '[') +
+           std::string(10000, ']') + "}}",
+       "firmware.oem_strings[0]: expected a string"},
+      {"invalid UTF-8", "{\"profile\": 1, \"description\": \"\xc3\x28\"}", ""},
+      {"not JSON at all", "profile = 1", ""},
+      {"empty file", "", ""},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteTemp("shape.json", c.content);
+    Result result = RunTool({"commit", "--machine", path});
+    EXPECT_EQ(result.status, 2) << c.name;
+    EXPECT_EQ(result.out, "") << c.name;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << c.name;
+    const std::string prefix = "presetra: " + path + ": ";
+    EXPECT_EQ(result.err.rfind(prefix, 0), 0u) << c.name;
+    if (!c.message.empty()) {
+      EXPECT_EQ(result.err, prefix + c.message + "\n") << c.name;
+    }
+  }
+  // A huge string is just a string.
+  const std::string path = WriteTemp(
+      "huge.json", R"({"profile": 1, "description": ")" + std::string(1 << 20, 'x') + R"("})");
+  EXPECT_EQ(RunTool({"commit", "--machine", path}).status, 0);
+}
+
+}  // namespace
+}  // namespace presetra::cli
