@@ -6,11 +6,10 @@ namespace presetra {
 
 namespace {
 // The caches are plain statics of the module: a new load starts them afresh.
-int ResetProcessCaches() {
+void ResetProcessCaches() {
   CWMIClient::ResetProcessState();
   ResetConnectedStandbyCache();
   COSDefSet::ResetNotebookCaches();
-  return 0;
 }
 }  // namespace
 
