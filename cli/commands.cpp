@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/machine_writer.h"
 #include "cli/wmiparams.h"
 #include "host/module.h"
 #include "platform/sim/machine.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr char kUsage[] =
     "usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n"
     "       presetra uninstall [--machine FILE] [--schemes]\n"
+    "       presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
     "       presetra wmiparams decode FILE [--map]\n"
     "       presetra wmiparams encode FILE.json OUT [--map]\n";
 
@@ -116,6 +118,10 @@ void PrintSchemes(sim::Machine& machine, std::ostream& out) {
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (!arguments.empty() && arguments[0] == "machine") {
+    return RunMachineWriter(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out,
+                            err);
+  }
   if (!arguments.empty() && arguments[0] == "wmiparams") {
     return RunWmiParams(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
   }

@@ -227,3 +227,41 @@ TEST(CliTest, AProfileOfAnyShapeEndsWithOneMessage) {
 
 }  // namespace
 }  // namespace presetra::cli
+
+namespace presetra::cli {
+namespace {
+
+TEST(MachineWriterTest, WritesAProfileThatPlans) {
+  const std::string path = ::testing::TempDir() + "written.json";
+  for (const std::string strings : {R"({"ABC", "FBYTE#3XawbTgu.QR;", "BUILDID#20WW;"})",
+                                    R"(["ABC", "FBYTE#3XawbTgu.QR;", "BUILDID#20WW;"])",
+                                    "ABC\nFBYTE#3XawbTgu.QR;\nBUILDID#20WW;"}) {
+    Result written = RunTool({"machine", "--from-oem-strings", strings, "--board", "62E6",
+                              "--build", "19041", "--cs", "--out", path});
+    ASSERT_EQ(written.status, 0) << written.err;
+    Result commit = RunTool({"commit", "--machine", path});
+    ASSERT_EQ(commit.status, 0) << commit.err;
+    for (const char* line :
+         {"\t3XawbTgu\n", "\tMachine ID = 62E6\n", "\tWindows 10 build number: 19041 \n",
+          "\tConnected Standby supported\n", "\tgu feature is detected.\n"}) {
+      EXPECT_NE(commit.out.find(line), std::string::npos) << line << " in\n" << commit.out;
+    }
+  }
+}
+
+TEST(MachineWriterTest, RefusesWhatItCannotUse) {
+  for (auto arguments : std::vector<std::vector<std::string>>{
+           {"machine"},
+           {"machine", "--from-oem-strings", "{\"A\"}", "--board", "62E6"},
+           {"machine", "--from-oem-strings", "{\"A\", 5}", "--board", "1", "--build", "2"},
+           {"machine", "--from-oem-strings", "[\"A\"", "--board", "1", "--build", "2"},
+           {"machine", "--board"}}) {
+    Result result = RunTool(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("presetra: machine: ", 0), 0u) << result.err;
+  }
+}
+
+}  // namespace
+}  // namespace presetra::cli
