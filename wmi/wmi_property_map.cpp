@@ -171,20 +171,17 @@ bool ReadValue(CArchive& archive, Variant& value) {
 }  // namespace
 
 void CWMIPropertyMap::SetAt(const WString& key, const platform::Variant& value) {
-  for (auto& [existing, stored] : entries_) {
-    if (existing == key) {
-      stored = value;
-      return;
-    }
+  auto [at, inserted] = index_.try_emplace(key, entries_.size());
+  if (inserted) {
+    entries_.emplace_back(key, value);
+  } else {
+    entries_[at->second].second = value;
   }
-  entries_.emplace_back(key, value);
 }
 
 const platform::Variant* CWMIPropertyMap::Lookup(const WString& key) const {
-  for (const auto& [existing, stored] : entries_) {
-    if (existing == key) return &stored;
-  }
-  return nullptr;
+  auto at = index_.find(key);
+  return at == index_.end() ? nullptr : &entries_[at->second].second;
 }
 
 bool CWMIPropertyMap::Serialize(CArchive& archive) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/variant.h"
@@ -21,7 +22,10 @@ class CWMIPropertyMap : public CObject {
   // Keys compare unit by unit: "Value" and "value" are two keys.
   void SetAt(const WString& key, const platform::Variant& value);
   const platform::Variant* Lookup(const WString& key) const;
-  void RemoveAll() { entries_.clear(); }
+  void RemoveAll() {
+    entries_.clear();
+    index_.clear();
+  }
   std::size_t GetCount() const { return entries_.size(); }
   // In insertion order, which is the order of the stream.
   const std::vector<std::pair<WString, platform::Variant>>& Entries() const { return entries_; }
@@ -31,6 +35,7 @@ class CWMIPropertyMap : public CObject {
   bool Load(CArchive& archive);
 
   std::vector<std::pair<WString, platform::Variant>> entries_;
+  std::unordered_map<WString, std::size_t> index_;  // key to its place in entries_
 };
 
 }  // namespace presetra
