@@ -1,5 +1,6 @@
 #include "tools/wine/machine_facts.h"
 
+#include <fstream>
 #include <sstream>
 
 namespace presetra::wine {
@@ -100,6 +101,13 @@ MachineFacts ParseFacts(const std::string& text) {
     }
   }
   return facts;
+}
+
+MachineFacts ReadFacts() {
+  std::ifstream file(kFactsPath, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return ParseFacts(text.str());
 }
 
 }  // namespace presetra::wine

@@ -29,5 +29,7 @@ struct MachineFacts {
 
 std::string FormatFacts(const MachineFacts& facts);
 MachineFacts ParseFacts(const std::string& text);
+// The facts of this prefix, from kFactsPath (empty facts when the file is missing).
+MachineFacts ReadFacts();
 
 }  // namespace presetra::wine

@@ -8,20 +8,11 @@
 // clang-format on
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "tools/wine/machine_facts.h"
 #include "tools/wine/registry_scheme_store.h"
 
 namespace {
-
-presetra::wine::MachineFacts Facts() {
-  std::ifstream file(presetra::wine::kFactsPath, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return presetra::wine::ParseFacts(text.str());
-}
 
 bool GuidFromText(const presetra::WString& text, GUID* guid) {
   presetra::WString braced = u"{" + text + u"}";
@@ -39,7 +30,7 @@ presetra::WString TextFromGuid(const GUID& guid) {
 
 extern "C" BOOLEAN WINAPI GetPwrCapabilities(PSYSTEM_POWER_CAPABILITIES capabilities) {
   if (capabilities == nullptr) return FALSE;
-  auto facts = Facts();
+  auto facts = presetra::wine::ReadFacts();
   if (!facts.connectedStandby) {
     SetLastError(ERROR_GEN_FAILURE);
     return FALSE;

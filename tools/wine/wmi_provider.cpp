@@ -92,10 +92,7 @@ class Repository {
 
  private:
   Repository() {
-    std::ifstream file(presetra::wine::kFactsPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    MachineFacts facts = presetra::wine::ParseFacts(text.str());
+    MachineFacts facts = presetra::wine::ReadFacts();
 
     Declare(u"ROOT\\CIMV2", u"Win32_ComputerSystem");
     auto computer = Add(u"ROOT\\CIMV2", u"Win32_ComputerSystem");
