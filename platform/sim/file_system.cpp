@@ -24,6 +24,7 @@ FileSystem::FileSystem(Faults& faults) : faults_(faults) {
 
 WString FileSystem::Normalize(WStringView path) {
   WString out;
+  out.reserve(path.size());
   for (char16_t c : path) out.push_back(c == u'/' ? u'\\' : c);
   // "X\." and "X\" both name X.
   for (;;) {

@@ -129,6 +129,19 @@ std::optional<Scheme> RegistrySchemeStore::Find(WStringView guid) const {
   return scheme;
 }
 
+bool RegistrySchemeStore::Contains(WStringView guid) const {
+  return static_cast<bool>(Key(kSchemes + u"\\" + Braceless(guid), false));
+}
+
+bool RegistrySchemeStore::SetValue(WStringView guid, const SettingKey& key, bool ac,
+                                   std::uint32_t index) {
+  const WString path = kSchemes + u"\\" + Braceless(guid);
+  if (!Key(path, false)) return false;
+  Key(path + u"\\" + key.subgroup + u"\\" + key.setting, true)
+      .SetDword(ac ? u"ACSettingIndex" : u"DCSettingIndex", index);
+  return true;
+}
+
 void RegistrySchemeStore::Put(const Scheme& scheme) {
   const WString path = kSchemes + u"\\" + Braceless(scheme.guid);
   Key key(path, true);

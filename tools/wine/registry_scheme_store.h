@@ -16,7 +16,10 @@ class RegistrySchemeStore : public sim::powercfg::SchemeStore {
 
   std::vector<sim::powercfg::Scheme> Schemes() const override;
   std::optional<sim::powercfg::Scheme> Find(WStringView guid) const override;
+  bool Contains(WStringView guid) const override;
   void Put(const sim::powercfg::Scheme& scheme) override;
+  bool SetValue(WStringView guid, const sim::powercfg::SettingKey& key, bool ac,
+                std::uint32_t index) override;
   void Remove(WStringView guid) override;
   WString Active() const override;
   void SetActive(WStringView guid) override;

@@ -218,7 +218,7 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
     if (!scheme) return Fail(kDoesNotExist);
     WString target = args.size() == 3 ? SchemeGuid(store, args[2]) : NewSchemeGuid(store);
     if (target.empty()) return Fail(kInvalidParameters);
-    if (store.Find(target)) {
+    if (store.Contains(target)) {
       return Fail(
           "Unable to create a new power scheme. Cannot create a file when that file "
           "already exists.\n");
@@ -248,22 +248,19 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
     if (guid.empty() || subgroup.empty() || !ParseIndex(args[4], &index)) {
       return Fail(kInvalidParameters);
     }
-    auto scheme = store.Find(guid);
     const SettingInfo* info = FindSetting(subgroup, args[3]);
-    if (!scheme || info == nullptr) return Fail(kDoesNotExist);
+    if (info == nullptr || !store.Contains(guid)) return Fail(kDoesNotExist);
     if (!info->choices.empty() && index >= info->choices.size()) {
       return Fail("The value is not within the range of the power setting.\n");
     }
-    AcDc& value = scheme->values[KeyOf(*info)];
-    (ac ? value.ac : value.dc) = index;
-    store.Put(*scheme);
+    (void)store.SetValue(guid, KeyOf(*info), ac, index);
     return Outcome{};
   }
 
   if (IsOption(option, {u"setactive", u"s"})) {
     if (args.size() != 2) return Fail(kInvalidParameters);
     WString guid = SchemeGuid(store, args[1]);
-    if (guid.empty() || !store.Find(guid)) return Fail(kDoesNotExist);
+    if (guid.empty() || !store.Contains(guid)) return Fail(kDoesNotExist);
     store.SetActive(guid);
     return Outcome{};
   }
@@ -271,7 +268,7 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
   if (IsOption(option, {u"delete", u"d"})) {
     if (args.size() != 2) return Fail(kInvalidParameters);
     WString guid = SchemeGuid(store, args[1]);
-    if (guid.empty() || !store.Find(guid)) return Fail(kDoesNotExist);
+    if (guid.empty() || !store.Contains(guid)) return Fail(kDoesNotExist);
     if (EqualsIgnoringCase(guid, store.Active())) {
       return Fail("Unable to delete the active power scheme.\n");
     }

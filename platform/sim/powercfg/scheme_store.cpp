@@ -4,7 +4,9 @@
 
 namespace presetra::sim::powercfg {
 
-std::vector<Scheme> WindowsSchemes() {
+namespace {
+
+std::vector<Scheme> BuildWindowsSchemes() {
   struct Named {
     const char16_t* guid;
     const char16_t* name;
@@ -37,16 +39,38 @@ std::vector<Scheme> WindowsSchemes() {
   return schemes;
 }
 
+}  // namespace
+
+std::vector<Scheme> WindowsSchemes() {
+  static const std::vector<Scheme> schemes = BuildWindowsSchemes();
+  return schemes;
+}
+
 MemorySchemeStore::MemorySchemeStore()
     : schemes_(WindowsSchemes()),
       active_(kBalanced),
       defaults_{kBalanced, kPowerSaver, kHighPerformance} {}
 
-std::optional<Scheme> MemorySchemeStore::Find(WStringView guid) const {
+const Scheme* MemorySchemeStore::Lookup(WStringView guid) const {
   for (const auto& scheme : schemes_) {
-    if (EqualsIgnoringCase(scheme.guid, guid)) return scheme;
+    if (EqualsIgnoringCase(scheme.guid, guid)) return &scheme;
   }
-  return std::nullopt;
+  return nullptr;
+}
+
+std::optional<Scheme> MemorySchemeStore::Find(WStringView guid) const {
+  const Scheme* scheme = Lookup(guid);
+  if (scheme == nullptr) return std::nullopt;
+  return *scheme;
+}
+
+bool MemorySchemeStore::SetValue(WStringView guid, const SettingKey& key, bool ac,
+                                 std::uint32_t index) {
+  Scheme* scheme = const_cast<Scheme*>(Lookup(guid));
+  if (scheme == nullptr) return false;
+  AcDc& value = scheme->values[key];
+  (ac ? value.ac : value.dc) = index;
+  return true;
 }
 
 void MemorySchemeStore::Put(const Scheme& scheme) {

@@ -30,8 +30,11 @@ class SchemeStore {
   virtual ~SchemeStore() = default;
   virtual std::vector<Scheme> Schemes() const = 0;
   virtual std::optional<Scheme> Find(WStringView guid) const = 0;
+  virtual bool Contains(WStringView guid) const = 0;
   // Adds or replaces a scheme.
   virtual void Put(const Scheme& scheme) = 0;
+  // Sets one AC or DC value of an existing scheme in place; false when there is no such scheme.
+  virtual bool SetValue(WStringView guid, const SettingKey& key, bool ac, std::uint32_t index) = 0;
   virtual void Remove(WStringView guid) = 0;
   virtual WString Active() const = 0;
   virtual void SetActive(WStringView guid) = 0;
@@ -49,7 +52,9 @@ class MemorySchemeStore : public SchemeStore {
 
   std::vector<Scheme> Schemes() const override { return schemes_; }
   std::optional<Scheme> Find(WStringView guid) const override;
+  bool Contains(WStringView guid) const override { return Lookup(guid) != nullptr; }
   void Put(const Scheme& scheme) override;
+  bool SetValue(WStringView guid, const SettingKey& key, bool ac, std::uint32_t index) override;
   void Remove(WStringView guid) override;
   WString Active() const override { return active_; }
   void SetActive(WStringView guid) override { active_ = WString(guid); }
@@ -59,6 +64,8 @@ class MemorySchemeStore : public SchemeStore {
   void SetHibernateFileSize(std::uint32_t percent) override { hibernateSize_ = percent; }
 
  private:
+  const Scheme* Lookup(WStringView guid) const;
+
   std::vector<Scheme> schemes_;
   WString active_;
   std::vector<WString> defaults_;

@@ -1,5 +1,8 @@
 #include "platform/sim/powercfg/settings_catalog.h"
 
+#include <map>
+#include <utility>
+
 namespace presetra::sim::powercfg {
 
 namespace {
@@ -131,14 +134,21 @@ SettingKey KeyOf(const SettingInfo& info) {
 }
 
 const SettingInfo* FindSetting(WStringView subgroup, WStringView setting) {
-  for (const auto& info : SettingsCatalog()) {
-    if (!EqualsIgnoringCase(info.subgroup, subgroup)) continue;
-    if (EqualsIgnoringCase(info.setting, setting) ||
-        (info.alias != nullptr && EqualsIgnoringCase(info.alias, setting))) {
-      return &info;
+  // Every command line names a setting; an index keyed by upper-case subgroup and setting (or
+  // alias) keeps that from walking the catalog.
+  using Index = std::map<std::pair<WString, WString>, const SettingInfo*>;
+  static const Index index = [] {
+    Index built;
+    for (const auto& info : SettingsCatalog()) {
+      built.emplace(std::make_pair(ToUpper(info.subgroup), ToUpper(info.setting)), &info);
+      if (info.alias != nullptr) {
+        built.emplace(std::make_pair(ToUpper(info.subgroup), ToUpper(info.alias)), &info);
+      }
     }
-  }
-  return nullptr;
+    return built;
+  }();
+  auto found = index.find(std::make_pair(ToUpper(subgroup), ToUpper(setting)));
+  return found == index.end() ? nullptr : found->second;
 }
 
 const char* SubgroupName(WStringView subgroup) {
