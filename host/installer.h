@@ -2,7 +2,10 @@
 // (log, program launcher, platform predicates).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/system.h"
 #include "platform/text.h"
@@ -65,6 +68,10 @@ class CMSIInstaller {
 
   // Whether the feature-byte string carries the token at an even offset (case-sensitive).
   bool HasFeature(WStringView token) const;
+  // Hears every feature-token question with the offset the token was found at (npos when it
+  // is absent): what a tool that explains a run needs. The custom actions set none.
+  using FeatureListener = std::function<void(WStringView token, std::size_t offset)>;
+  void SetFeatureListener(FeatureListener listener) { featureListener_ = std::move(listener); }
   bool IsNotebook() const;
   bool IsConsumer() const;
 
@@ -81,6 +88,7 @@ class CMSIInstaller {
   bool oleInitialized_;
   MsiHandle handle_ = 0;
   InstallerContext context_;
+  FeatureListener featureListener_;
 };
 
 // An installer object that also writes into the status line of the installer's progress

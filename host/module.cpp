@@ -21,7 +21,10 @@ LoadedModule::LoadedModule(platform::System& system) : system_(system) {
 LoadedModule::~LoadedModule() = default;
 
 CAdvInstaller& LoadedModule::InstallerForCall(MsiHandle handle) {
-  if (!installer_) installer_ = std::make_unique<CAdvInstaller>(system_);
+  if (!installer_) {
+    installer_ = std::make_unique<CAdvInstaller>(system_);
+    installer_->SetFeatureListener(featureListener_);
+  }
   installer_->SetHandle(handle);
   return *installer_;
 }

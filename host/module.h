@@ -32,6 +32,10 @@ class LoadedModule {
   unsigned Uninstall(MsiHandle handle);
 
   CAdvInstaller* Installer() const { return installer_.get(); }
+  // Given to the installer object when it comes (see CMSIInstaller::SetFeatureListener).
+  void SetFeatureListener(CMSIInstaller::FeatureListener listener) {
+    featureListener_ = std::move(listener);
+  }
   COSDefSet& Policy() { return policy_; }
 
  private:
@@ -41,6 +45,7 @@ class LoadedModule {
   CPresetraApp app_;
   COSDefSet policy_;
   std::unique_ptr<CAdvInstaller> installer_;
+  CMSIInstaller::FeatureListener featureListener_;
 };
 
 }  // namespace presetra

@@ -12,12 +12,10 @@ std::int32_t g_connectedStandby = -1;
 bool CMSIInstaller::HasFeature(WStringView token) const {
   const WString& bytes = context_.featureBytes;
   std::size_t at = bytes.find(token);
-  while (at != WString::npos) {
-    // Tokens are two characters wide: only one on a token boundary counts.
-    if (at % 2 == 0) return true;
-    at = bytes.find(token, at + 1);
-  }
-  return false;
+  // Tokens are two characters wide: only one on a token boundary counts.
+  while (at != WString::npos && at % 2 != 0) at = bytes.find(token, at + 1);
+  if (featureListener_) featureListener_(token, at);
+  return at != WString::npos;
 }
 
 bool CMSIInstaller::IsNotebook() const {

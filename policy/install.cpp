@@ -1,3 +1,4 @@
+#include "policy/board_lists.h"
 #include "policy/os_def_set.h"
 #include "power/power_scheme.h"
 #include "power/registry_settings.h"
@@ -18,13 +19,6 @@ constexpr char16_t kAdaptiveBrightnessKey[] =
 constexpr char16_t kLuxToNitsCurve[] =
     u"0.001:60, 25:60, 40:90, 100:130, 250:160, 500:180, 1000:225, 3000:300, 12000:400, "
     u"20000:500, 50000:750";
-
-constexpr std::int32_t k20H2 = 19042;
-constexpr std::int32_t kRs3 = 16299;
-// The adaptive-brightness curve is for this board.
-constexpr char16_t kQuorlinBoard[] = u"62E6";
-// Boards of 2018 and before that ship with the Modern Standby package already applied.
-constexpr const char16_t* kPackagedBoards[] = {u"369E", u"B6A3", u"1C5C", u"228B"};
 
 // Creates or opens the key in the 64-bit view and writes one value. Failures are not reported.
 void WriteValue(platform::Registry& registry, WStringView key, WStringView name, win::Dword type,
@@ -84,7 +78,7 @@ int COSDefSet::Install() {
     const WString board = installer->GetMachineID();
     installer->Log(u"Notebook System");
     installer->Log(board);
-    if (board == kQuorlinBoard) {
+    if (IsOneOf(board, kQuorlinBoards)) {
       installer->Log(u"QUORLIN found, apply AdaptiveDisplayBrightness registry.");
       WriteString(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
                   kLuxToNitsCurve);
@@ -100,12 +94,7 @@ int COSDefSet::Install() {
           before2019 = true;
         } else {
           installer->Log(u"Windows 10 RS 3 or later, Skip MSDppkg installation");
-          for (const char16_t* packaged : kPackagedBoards) {
-            if (board == packaged) {
-              before2019 = true;
-              break;
-            }
-          }
+          if (IsOneOf(board, kPackagedBoards)) before2019 = true;
         }
       } else {
         installer->Log(u"gu feature NOT detected");

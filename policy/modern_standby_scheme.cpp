@@ -1,3 +1,4 @@
+#include "policy/board_lists.h"
 #include "policy/os_def_set.h"
 #include "policy/setting_rows.h"
 #include "power/registry_settings.h"
@@ -113,7 +114,7 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
     ApplyRows(scheme, kRows31To32OtherEditions);
   }
   if (!before2019) ApplyRows(scheme, kRows33To34);
-  if (board == u"21E2") {
+  if (IsOneOf(board, kWifiInStandbyBoards)) {
     for (const char16_t* command : kBoard21E2Commands) (void)scheme.Run(command);
   }
   ApplyRows(scheme, kRow35);

@@ -1,3 +1,4 @@
+#include "policy/board_lists.h"
 #include "policy/os_def_set.h"
 #include "policy/setting_rows.h"
 
@@ -136,20 +137,10 @@ constexpr SettingRow kNotebookRows[] = {
      7},  // 62
 };
 
-constexpr const char16_t* kExcludedBoards[] = {u"E23F", u"A531", u"1ED9", u"91E7", u"7B0D"};
-constexpr const char16_t* kLinkPowerMode1Boards[] = {u"3F8C", u"C52D"};
-
 // Process-wide: filled on first use, kept until the module is unloaded.
 bool g_boardCheckPending = true;
 bool g_boardNotExcluded = false;
 std::int32_t g_accelerometer = -1;
-
-bool IsOneOf(const WString& board, std::span<const char16_t* const> list) {
-  for (const char16_t* candidate : list) {
-    if (board == candidate) return true;
-  }
-  return false;
-}
 
 }  // namespace
 

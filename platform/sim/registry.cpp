@@ -78,23 +78,7 @@ std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey,
       *error = win::kErrorInvalidHandle;
       return {};
     }
-    // A key below an open key: rebuild its physical path.
-    std::vector<WString> found;
-    std::vector<std::pair<const Key*, std::vector<WString>>> stack{{root_.get(), {}}};
-    while (!stack.empty()) {
-      auto [key, path] = stack.back();
-      stack.pop_back();
-      if (key == it->second.key) {
-        found = path;
-        break;
-      }
-      for (const auto& [upper, child] : key->children) {
-        auto childPath = path;
-        childPath.push_back(child->name);
-        stack.push_back({child.get(), childPath});
-      }
-    }
-    base = found;
+    base = it->second.path;
     for (auto& part : Split(subKey)) base.push_back(part);
     return base;
   }
@@ -124,10 +108,10 @@ Registry::Key* Registry::Make(const std::vector<WString>& path) {
   return key;
 }
 
-platform::RegKey Registry::NewHandle(Key* key, win::Dword access) {
+platform::RegKey Registry::NewHandle(Key* key, win::Dword access, std::vector<WString> path) {
   platform::RegKey handle = nextHandle_;
   nextHandle_ += 4;
-  handles_[handle] = Open{key, access};
+  handles_[handle] = Open{key, access, std::move(path)};
   return handle;
 }
 
@@ -148,7 +132,7 @@ win::Long Registry::OpenKey(platform::RegKey root, WStringView subKey, win::Dwor
   if (found->denyAccess || (found->denyWrites && WantsWrite(access))) {
     return win::kErrorAccessDenied;
   }
-  *key = NewHandle(found, access);
+  *key = NewHandle(found, access, std::move(path));
   return win::kErrorSuccess;
 }
 
@@ -175,7 +159,7 @@ win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dw
     }
   }
   if (at->denyAccess || (at->denyWrites && WantsWrite(access))) return win::kErrorAccessDenied;
-  *key = NewHandle(at, access);
+  *key = NewHandle(at, access, std::move(path));
   return win::kErrorSuccess;
 }
 
@@ -217,6 +201,9 @@ win::Long Registry::SetValue(platform::RegKey key, WStringView name, win::Dword 
   }
   value->type = type;
   value->data.assign(data, data + size);
+  WString keyPath = u"HKLM";
+  for (const auto& part : it->second.path) keyPath += u"\\" + part;
+  writes_.push_back(RegistryWrite{std::move(keyPath), *value});
   return win::kErrorSuccess;
 }
 

@@ -20,6 +20,12 @@ struct RegistryValue {
   std::vector<std::uint8_t> data;
 };
 
+// One value set through the API, with its key's physical path ("HKLM\\SOFTWARE\\...").
+struct RegistryWrite {
+  WString keyPath;
+  RegistryValue value;
+};
+
 class Registry : public platform::Registry {
  public:
   explicit Registry(Faults& faults);
@@ -50,6 +56,8 @@ class Registry : public platform::Registry {
   std::size_t OpenKeyCount() const { return handles_.size(); }
   // The value names every QueryValue asked for, in order.
   const std::vector<WString>& QueriedValues() const { return queried_; }
+  // Every value set through the API, in order.
+  const std::vector<RegistryWrite>& Writes() const { return writes_; }
 
   // Every key and value, one per line, for failure messages.
   std::string Dump() const;
@@ -64,17 +72,19 @@ class Registry : public platform::Registry {
   static std::vector<WString> LogicalToPhysical(std::vector<WString> path, win::Dword access);
   std::vector<WString> PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
                               win::Long* error) const;
-  platform::RegKey NewHandle(Key* key, win::Dword access);
+  platform::RegKey NewHandle(Key* key, win::Dword access, std::vector<WString> path);
 
   Faults& faults_;
   std::unique_ptr<Key> root_;
   struct Open {
     Key* key;
     win::Dword access;
+    std::vector<WString> path;  // physical, below HKEY_LOCAL_MACHINE
   };
   std::map<platform::RegKey, Open> handles_;
   platform::RegKey nextHandle_ = 0x1000;
   std::vector<WString> queried_;
+  std::vector<RegistryWrite> writes_;
 };
 
 // The bytes of a REG_SZ with its terminating NUL.
