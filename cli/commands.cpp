@@ -7,8 +7,11 @@
 #include <sstream>
 
 #include "cli/machine_writer.h"
+#include "cli/matrix.h"
+#include "cli/plan.h"
+#include "cli/plan_format.h"
+#include "cli/simulated_run.h"
 #include "cli/wmiparams.h"
-#include "host/module.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/powercfg/describe.h"
 #include "tools/wine/end_state.h"
@@ -20,6 +23,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n"
     "       presetra uninstall [--machine FILE] [--schemes]\n"
+    "       presetra plan [--machine FILE] [--format text|json]\n"
+    "       presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
     "       presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
     "       presetra wmiparams decode FILE [--map]\n"
     "       presetra wmiparams encode FILE.json OUT [--map]\n";
@@ -78,14 +83,9 @@ void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostrea
                            value ? value->data : std::vector<std::uint8_t>{});
   }
   std::vector<std::string> writes;
-  for (const auto& instance : machine.wmi().Instances(u"root\\wmi", u"")) {
-    for (const auto& [property, value] : instance->properties) {
-      if (value.vt == win::kVtBool && value.integer != 0 && property != u"Active") {
-        writes.push_back(Utf16ToUtf8(instance->className) + "\t" +
-                         Utf16ToUtf8(*instance->Find(u"InstanceName")->text) + "\t" +
-                         Utf16ToUtf8(property) + "\tTrue");
-      }
-    }
+  for (const auto& write : WmiWrites(machine)) {
+    writes.push_back(Utf16ToUtf8(write.className) + "\t" + Utf16ToUtf8(write.instanceName) + "\t" +
+                     Utf16ToUtf8(write.property) + "\tTrue");
   }
   std::sort(writes.begin(), writes.end());
   for (const auto& write : writes) out << write << "\n";
@@ -93,20 +93,7 @@ void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostrea
 
 // Every scheme the machine ends with, and the preferred plan.
 void PrintSchemes(sim::Machine& machine, std::ostream& out) {
-  auto preferred = machine.registry().GetValue(
-      u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
-      u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}",
-      u"PreferredPlan");
-  std::optional<WString> plan;
-  if (preferred && preferred->type == win::kRegSz) {
-    WString text;
-    for (std::size_t i = 0; i + 1 < preferred->data.size(); i += 2) {
-      char16_t unit = static_cast<char16_t>(preferred->data[i] | (preferred->data[i + 1] << 8));
-      if (unit == 0) break;
-      text.push_back(unit);
-    }
-    plan = text;
-  }
+  const std::optional<WString> plan = PreferredPlan(machine);
   out << sim::powercfg::DescribeSchemes(
       machine.schemes(),
       [&machine](WStringView file, std::uint32_t id) {
@@ -115,12 +102,65 @@ void PrintSchemes(sim::Machine& machine, std::ostream& out) {
       plan);
 }
 
+int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  std::string machineFile;
+  std::string format = "text";
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const bool hasValue = i + 1 < arguments.size();
+    if (arguments[i] == "--machine" && hasValue) {
+      machineFile = arguments[++i];
+    } else if (arguments[i] == "--format" && hasValue &&
+               (arguments[i + 1] == "text" || arguments[i + 1] == "json")) {
+      format = arguments[++i];
+    } else {
+      err << "presetra plan: unknown or incomplete argument \"" << arguments[i] << "\"\n" << kUsage;
+      return 2;
+    }
+  }
+  std::string profileText;
+  std::string source;
+  if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
+  try {
+    const Plan plan = MakePlan(profileText, source);
+    out << (format == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
+  } catch (const sim::ProfileError& error) {
+    err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  }
+  return 0;
+}
+
 }  // namespace
+
+bool ReadMachineProfile(const std::string& file, std::string* text, std::string* source,
+                        std::ostream& err) {
+  if (file.empty()) {
+    *text = DefaultMachineProfile();
+    *source = "(default machine)";
+    return true;
+  }
+  *source = file;
+  std::ifstream stream(file, std::ios::binary);
+  std::ostringstream content;
+  if (stream) content << stream.rdbuf();
+  if (!stream || stream.bad()) {
+    err << "presetra: " << file << ": cannot be read\n";
+    return false;
+  }
+  *text = content.str();
+  return true;
+}
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (!arguments.empty() && arguments[0] == "machine") {
     return RunMachineWriter(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out,
                             err);
+  }
+  if (!arguments.empty() && arguments[0] == "plan") {
+    return RunPlan(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+  }
+  if (!arguments.empty() && arguments[0] == "matrix") {
+    return RunMatrix(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
   }
   if (!arguments.empty() && arguments[0] == "wmiparams") {
     return RunWmiParams(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
@@ -132,44 +172,20 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     return 2;
   }
 
-  std::string profileText = DefaultMachineProfile();
-  std::string source = "(default machine)";
-  if (!options.machineFile.empty()) {
-    source = options.machineFile;
-    std::ifstream file(options.machineFile, std::ios::binary);
-    if (!file) {
-      err << "presetra: " << source << ": cannot be read\n";
-      return 2;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    profileText = content.str();
-  }
-
-  std::unique_ptr<sim::Machine> machine;
+  std::string profileText;
+  std::string source;
+  if (!ReadMachineProfile(options.machineFile, &profileText, &source, err)) return 2;
+  SimulatedRun run;
   try {
-    machine = std::make_unique<sim::Machine>(sim::ParseProfile(profileText));
+    run = RunActions(profileText, options.actions);
   } catch (const sim::ProfileError& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
   }
-
-  WString logPath;
-  {
-    LoadedModule module(*machine);
-    for (const auto& action : options.actions) {
-      // The installer's handle is kept and never used: any value will do.
-      if (action == "commit") {
-        module.Commit(1);
-      } else {
-        module.Uninstall(1);
-      }
-    }
-    logPath = module.Installer()->Context().logPath;
-  }
-  for (const auto& line : machine->ReadLogLines(logPath)) out << Utf16ToUtf8(line) << "\n";
-  if (options.schemes) PrintSchemes(*machine, out);
-  if (!options.valuesList.empty()) PrintValues(*machine, options.valuesList, out);
+  sim::Machine& machine = *run.machine;
+  for (const auto& line : run.log) out << Utf16ToUtf8(line) << "\n";
+  if (options.schemes) PrintSchemes(machine, out);
+  if (!options.valuesList.empty()) PrintValues(machine, options.valuesList, out);
   return 0;
 }
 

@@ -10,6 +10,11 @@ namespace presetra::cli {
 // The embedded default machine: a notebook with Modern Standby.
 const char* DefaultMachineProfile();
 
+// The profile in `file`, or the default machine when it is empty; `source` names it for
+// messages. A file that cannot be read is reported on `err`.
+bool ReadMachineProfile(const std::string& file, std::string* text, std::string* source,
+                        std::ostream& err);
+
 // Runs the tool with its arguments (without the program name). Returns the exit status.
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 

@@ -31,6 +31,10 @@ configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_ma
 add_library(presetra_cli STATIC
   cli/commands.cpp
   cli/machine_writer.cpp
+  cli/matrix.cpp
+  cli/plan.cpp
+  cli/plan_format.cpp
+  cli/simulated_run.cpp
   cli/wmiparams.cpp
   tools/wine/end_state.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp

@@ -206,4 +206,14 @@ std::int32_t WideToLong(WStringView text) {
   return value > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(value);
 }
 
+WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size) {
+  WString text;
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
+    const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    if (unit == u'\0') break;
+    text.push_back(unit);
+  }
+  return text;
+}
+
 }  // namespace presetra

@@ -71,6 +71,10 @@ WString Format(WStringView format, const Args&... args) {
   return FormatArgs(format, {ToFormatArg(args)...});
 }
 
+// The UTF-16LE text of a byte buffer up to its first NUL unit (or its end; an odd last byte is
+// not a unit).
+WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size);
+
 // wcstol with base 10: leading white space, an optional sign, decimal digits up to the first
 // other character; 0 when there are none. Values beyond the 32-bit range clamp as wcstol does.
 std::int32_t WideToLong(WStringView text);

@@ -26,16 +26,6 @@ constexpr WmiSetting kWmiSettings[] = {
     {u"MSNdis_DeviceWakeOnMagicPacketOnly", u"EnableWakeOnMagicPacketOnly"},
 };
 
-WString TextOf(const std::vector<std::uint8_t>& buffer) {
-  WString text;
-  for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
-    char16_t unit = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
-    if (unit == u'\0') break;
-    text.push_back(unit);
-  }
-  return text;
-}
-
 // A string property, read into a buffer of the size the system reports.
 std::optional<WString> ReadProperty(platform::Devices& devices, platform::DeviceInfoSet set,
                                     win::Dword index, win::Dword property) {
@@ -52,7 +42,7 @@ std::optional<WString> ReadProperty(platform::Devices& devices, platform::Device
                                            &error);
   }
   if (!ok) return std::nullopt;
-  return TextOf(buffer);
+  return TextOfUtf16Le(buffer.data(), buffer.size());
 }
 
 struct HardwareIds {

@@ -171,7 +171,36 @@ Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
   return outcome;
 }
 
+// A -setacvalueindex or -setdcvalueindex command; the error powercfg reports when it refuses it.
+const char* ParseValueCommand(const SchemeStore& store, const std::vector<WString>& args,
+                              ValueCommand* command) {
+  if (args.size() != 5) return kInvalidParameters;
+  command->ac = IsOption(args[0], {u"setacvalueindex"});
+  command->scheme = SchemeGuid(store, args[1]);
+  WString subgroup = SubgroupGuid(args[2]);
+  if (command->scheme.empty() || subgroup.empty() || !ParseIndex(args[4], &command->index)) {
+    return kInvalidParameters;
+  }
+  const SettingInfo* info = FindSetting(subgroup, args[3]);
+  if (info == nullptr || !store.Contains(command->scheme)) return kDoesNotExist;
+  if (!info->choices.empty() && command->index >= info->choices.size()) {
+    return "The value is not within the range of the power setting.\n";
+  }
+  command->key = KeyOf(*info);
+  return nullptr;
+}
+
 }  // namespace
+
+std::optional<ValueCommand> ValueCommandOf(const SchemeStore& store, WStringView arguments) {
+  std::vector<WString> args = Tokens(arguments);
+  if (args.empty() || !IsOption(args[0], {u"setacvalueindex", u"setdcvalueindex"})) {
+    return std::nullopt;
+  }
+  ValueCommand command;
+  if (ParseValueCommand(store, args, &command) != nullptr) return std::nullopt;
+  return command;
+}
 
 WString DisplayText(const WString& text, const StringResolver& resolve) {
   if (text.empty() || text[0] != u'@') return text;
@@ -239,21 +268,10 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
     return Outcome{};
   }
 
-  bool ac = IsOption(option, {u"setacvalueindex"});
-  if (ac || IsOption(option, {u"setdcvalueindex"})) {
-    if (args.size() != 5) return Fail(kInvalidParameters);
-    WString guid = SchemeGuid(store, args[1]);
-    WString subgroup = SubgroupGuid(args[2]);
-    std::uint32_t index = 0;
-    if (guid.empty() || subgroup.empty() || !ParseIndex(args[4], &index)) {
-      return Fail(kInvalidParameters);
-    }
-    const SettingInfo* info = FindSetting(subgroup, args[3]);
-    if (info == nullptr || !store.Contains(guid)) return Fail(kDoesNotExist);
-    if (!info->choices.empty() && index >= info->choices.size()) {
-      return Fail("The value is not within the range of the power setting.\n");
-    }
-    (void)store.SetValue(guid, KeyOf(*info), ac, index);
+  if (IsOption(option, {u"setacvalueindex", u"setdcvalueindex"})) {
+    ValueCommand command;
+    if (const char* error = ParseValueCommand(store, args, &command)) return Fail(error);
+    (void)store.SetValue(command.scheme, command.key, command.ac, command.index);
     return Outcome{};
   }
 

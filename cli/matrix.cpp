@@ -1,0 +1,285 @@
+#include "cli/matrix.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <set>
+#include <sstream>
+
+#include "cli/plan_format.h"
+
+namespace presetra::cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
+    "  DIR: every *.json machine profile in it\n"
+    "  --diff: only what changes from the profiles given first to the OTHER ones, machines\n"
+    "          matched by file name\n";
+
+using Row = std::vector<std::string>;
+
+std::string MarkdownCell(const std::string& text) {
+  std::string cell;
+  for (char c : text) {
+    if (c == '|') cell += '\\';
+    cell += c == '\n' ? ' ' : c;
+  }
+  return cell;
+}
+
+std::string CsvCell(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string cell = "\"";
+  for (char c : text) {
+    if (c == '"') cell += '"';
+    cell += c;
+  }
+  return cell + "\"";
+}
+
+std::string RenderTable(const Row& header, const std::vector<Row>& rows, TableFormat format) {
+  std::string out;
+  auto line = [&out, format](const Row& row) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (format == TableFormat::kCsv) {
+        out += (i > 0 ? "," : "") + CsvCell(row[i]);
+      } else {
+        out += "| " + MarkdownCell(row[i]) + " ";
+      }
+    }
+    out += format == TableFormat::kCsv ? "\n" : "|\n";
+  };
+  line(header);
+  if (format == TableFormat::kMarkdown) {
+    for (std::size_t i = 0; i < header.size(); ++i) out += "|---";
+    out += "|\n";
+  }
+  for (const auto& row : rows) line(row);
+  return out;
+}
+
+std::string DecisionLabels(const Plan& plan) {
+  std::string labels;
+  for (const auto& decision : plan.decisions) {
+    if (decision.label.empty()) continue;
+    labels += (labels.empty() ? "" : "; ") + decision.label;
+  }
+  return labels;
+}
+
+std::string SchemeName(const Plan& plan) {
+  return plan.scheme ? plan.scheme->name : "-";
+}
+
+// "subgroup / setting" -> "AC value / DC value", in the scheme's order.
+std::vector<std::pair<std::string, std::string>> SettingCells(const Plan& plan) {
+  std::vector<std::pair<std::string, std::string>> cells;
+  if (!plan.scheme) return cells;
+  for (const auto& setting : plan.scheme->settings) {
+    cells.emplace_back(setting.subgroup + " / " + setting.name, setting.ac + " / " + setting.dc);
+  }
+  return cells;
+}
+
+// Everything a plan says, as named facts, for comparing two plans of one machine.
+std::vector<std::pair<std::string, std::string>> Facts(const Plan& plan) {
+  std::vector<std::pair<std::string, std::string>> facts = {
+      {"Board", plan.board},
+      {"Build", plan.build},
+      {"Feature bytes", plan.featureBytes},
+      {"Connected Standby", plan.connectedStandby},
+      {"Class", plan.platformClass},
+      {"Decisions", DecisionLabels(plan)},
+      {"Scheme", SchemeName(plan)},
+  };
+  for (const auto& decision : plan.decisions) {
+    facts.emplace_back("Decision: " + decision.question, decision.answer);
+  }
+  for (const auto& [name, value] : SettingCells(plan)) facts.emplace_back(name, value);
+  for (const auto& script : plan.scripts) {
+    facts.emplace_back("Script " + script.script, script.commandLine);
+  }
+  for (const auto& value : plan.registry) {
+    facts.emplace_back("Registry " + value.key + "\\" + value.name, value.value);
+  }
+  for (const auto& adapter : plan.adapters) {
+    facts.emplace_back("Adapter " + adapter.adapter, adapter.outcome + ", " + adapter.why);
+  }
+  for (const auto& value : plan.otherSchemes) {
+    facts.emplace_back(value.scheme + ": " + value.setting + " (" + value.mode + ")", value.value);
+  }
+  return facts;
+}
+
+std::string BaseName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// The profiles named on the command line, folders expanded to their *.json files in name order.
+std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments) {
+  std::vector<std::string> paths;
+  for (const auto& argument : arguments) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(argument, error)) {
+      paths.push_back(argument);
+      continue;
+    }
+    std::vector<std::string> inFolder;
+    for (const auto& entry : std::filesystem::directory_iterator(argument, error)) {
+      if (entry.path().extension() == ".json") inFolder.push_back(entry.path().string());
+    }
+    std::sort(inFolder.begin(), inFolder.end());
+    paths.insert(paths.end(), inFolder.begin(), inFolder.end());
+  }
+  return paths;
+}
+
+// Plans every profile; one that cannot be read or used is reported by name and skipped.
+bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans,
+             std::ostream& err) {
+  bool allPlanned = true;
+  for (const auto& path : ProfilePaths(arguments)) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    if (file) text << file.rdbuf();
+    if (!file || file.bad()) {
+      err << "presetra: " << path << ": cannot be read; skipped\n";
+      allPlanned = false;
+      continue;
+    }
+    try {
+      Plan plan = MakePlan(text.str(), path);
+      plan.machine = BaseName(path);
+      plans->push_back(std::move(plan));
+    } catch (const sim::ProfileError& error) {
+      err << "presetra: " << path << ": " << error.what() << "; skipped\n";
+      allPlanned = false;
+    }
+  }
+  return allPlanned;
+}
+
+}  // namespace
+
+std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format) {
+  // A setting earns a column when the machines do not all end with the same values.
+  std::vector<std::string> columns;
+  std::map<std::string, std::set<std::string>> valuesOf;
+  std::vector<std::map<std::string, std::string>> cellsOf;
+  for (const auto& plan : plans) {
+    std::map<std::string, std::string> cells;
+    for (const auto& [name, value] : SettingCells(plan)) {
+      if (valuesOf.find(name) == valuesOf.end()) columns.push_back(name);
+      valuesOf[name].insert(value);
+      cells.emplace(name, value);
+    }
+    cellsOf.push_back(std::move(cells));
+  }
+  std::vector<std::string> differing;
+  for (const auto& column : columns) {
+    std::size_t present = 0;
+    for (const auto& cells : cellsOf) present += cells.count(column);
+    if (valuesOf[column].size() > 1 || present < plans.size()) differing.push_back(column);
+  }
+
+  Row header = {"Machine", "Class", "Scheme", "Decisions"};
+  for (const auto& column : differing) header.push_back(column + " (AC / DC)");
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    Row row = {plans[i].machine, plans[i].platformClass, SchemeName(plans[i]),
+               DecisionLabels(plans[i])};
+    for (const auto& column : differing) {
+      auto cell = cellsOf[i].find(column);
+      row.push_back(cell == cellsOf[i].end() ? "-" : cell->second);
+    }
+    rows.push_back(std::move(row));
+  }
+  return RenderTable(header, rows, format);
+}
+
+std::string MatrixDiff(const std::vector<Plan>& before, const std::vector<Plan>& after,
+                       TableFormat format) {
+  std::map<std::string, const Plan*> old;
+  std::map<std::string, const Plan*> now;
+  for (const auto& plan : before) old[plan.machine] = &plan;
+  for (const auto& plan : after) now[plan.machine] = &plan;
+  std::set<std::string> machines;
+  for (const auto& [name, plan] : old) machines.insert(name);
+  for (const auto& [name, plan] : now) machines.insert(name);
+
+  std::vector<Row> rows;
+  for (const auto& machine : machines) {
+    auto was = old.find(machine);
+    auto is = now.find(machine);
+    if (was == old.end() || is == now.end()) {
+      const Plan& plan = was == old.end() ? *is->second : *was->second;
+      const std::string summary = plan.platformClass + ", " + SchemeName(plan);
+      rows.push_back(was == old.end() ? Row{machine, "Machine", "(absent)", summary}
+                                      : Row{machine, "Machine", summary, "(absent)"});
+      continue;
+    }
+    const auto oldFacts = Facts(*was->second);
+    const auto newFacts = Facts(*is->second);
+    std::map<std::string, std::string> oldByName(oldFacts.begin(), oldFacts.end());
+    std::map<std::string, std::string> newByName(newFacts.begin(), newFacts.end());
+    std::vector<std::string> names;
+    for (const auto& [name, value] : oldFacts) names.push_back(name);
+    for (const auto& [name, value] : newFacts) {
+      if (oldByName.find(name) == oldByName.end()) names.push_back(name);
+    }
+    for (const auto& name : names) {
+      auto a = oldByName.find(name);
+      auto b = newByName.find(name);
+      const std::string from = a == oldByName.end() ? "(none)" : a->second;
+      const std::string to = b == newByName.end() ? "(none)" : b->second;
+      if (from != to) rows.push_back(Row{machine, name, from, to});
+    }
+  }
+  if (rows.empty() && format == TableFormat::kMarkdown) {
+    return "No differences: every machine gets the same.\n";
+  }
+  return RenderTable({"Machine", "What", "Before", "After"}, rows, format);
+}
+
+int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> paths;
+  std::vector<std::string> otherPaths;
+  bool diff = false;
+  TableFormat format = TableFormat::kMarkdown;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--format" && i + 1 < arguments.size() &&
+        (arguments[i + 1] == "markdown" || arguments[i + 1] == "csv")) {
+      format = arguments[++i] == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
+    } else if (argument == "--diff") {
+      diff = true;
+    } else if (argument.rfind("--", 0) == 0) {
+      err << "presetra matrix: unknown or incomplete argument \"" << argument << "\"\n" << kUsage;
+      return 2;
+    } else {
+      (diff ? otherPaths : paths).push_back(argument);
+    }
+  }
+  if (paths.empty() || (diff && otherPaths.empty())) {
+    err << "presetra matrix: " << (paths.empty() ? "no profiles given" : "--diff needs profiles")
+        << "\n"
+        << kUsage;
+    return 2;
+  }
+  std::vector<Plan> plans;
+  bool allPlanned = PlanAll(paths, &plans, err);
+  if (diff) {
+    std::vector<Plan> otherPlans;
+    allPlanned = PlanAll(otherPaths, &otherPlans, err) && allPlanned;
+    out << MatrixDiff(plans, otherPlans, format);
+  } else {
+    out << MatrixTable(plans, format);
+  }
+  return allPlanned ? 0 : 1;
+}
+
+}  // namespace presetra::cli

@@ -1,0 +1,23 @@
+// Many machines at once: a table with a row per machine (class, scheme, decisions and the
+// settings that differ between machines), or only what changes between two sets of profiles.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/plan.h"
+
+namespace presetra::cli {
+
+enum class TableFormat { kMarkdown, kCsv };
+
+std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format);
+// What changes from `before` to `after`, machines matched by name: one row per change.
+std::string MatrixDiff(const std::vector<Plan>& before, const std::vector<Plan>& after,
+                       TableFormat format);
+
+// presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]
+int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace presetra::cli

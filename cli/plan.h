@@ -1,0 +1,85 @@
+// What a machine gets from the commit, for a person: its platform class and the decisions that
+// led to it, the scripts, registry values, network adapters and the resulting power scheme.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/simulated_run.h"
+
+namespace presetra::cli {
+
+struct Decision {
+  std::string question;
+  std::string answer;
+  std::string label;  // the short form a fleet table shows; empty when not worth a column
+};
+
+struct ScriptRun {
+  std::string script;  // file name
+  std::string commandLine;
+};
+
+struct RegistryValueWritten {
+  std::string key;
+  std::string name;
+  std::string value;  // type and data as a person reads them
+};
+
+struct AdapterOutcome {
+  std::string adapter;  // description, or the first hardware ID
+  std::string outcome;  // "configured" or "skipped"
+  std::string why;
+};
+
+struct PlannedSetting {
+  std::string subgroup;
+  std::string name;
+  std::string ac;  // the value as a person reads it; "-" when the scheme has none
+  std::string dc;
+  bool acFromRecipe = false;
+  bool dcFromRecipe = false;
+};
+
+struct PlannedScheme {
+  std::string guid;
+  std::string name;
+  bool active = false;
+  bool preferred = false;
+  std::vector<PlannedSetting> settings;
+};
+
+// A value the recipe set in another scheme than its own (Windows' schemes).
+struct OtherSchemeValue {
+  std::string scheme;
+  std::string setting;  // "subgroup / name"
+  std::string mode;     // "AC" or "DC"
+  std::string value;
+};
+
+struct Plan {
+  std::string machine;  // where the profile came from
+  std::string board;
+  std::string build;
+  std::string featureBytes;
+  std::string connectedStandby;  // "yes", "no", or "unknown" when the query fails
+  std::string platformClass;
+  std::vector<Decision> decisions;
+  // Each token the run asked about, once, in the order first asked: offset or "absent".
+  std::vector<std::pair<std::string, std::string>> featureTokens;
+  std::vector<std::string> boardLists;  // the lists the board is on, with what they do
+  std::vector<ScriptRun> scripts;
+  std::vector<RegistryValueWritten> registry;
+  std::vector<AdapterOutcome> adapters;
+  std::optional<PlannedScheme> scheme;
+  std::vector<OtherSchemeValue> otherSchemes;
+  std::optional<std::uint32_t> hibernateFileSize;  // percent, when the run set it
+  bool defaultSchemesReplaced = false;
+};
+
+// Runs the commit of the profile and reads its plan. Throws sim::ProfileError.
+Plan MakePlan(const std::string& profileText, const std::string& machineName);
+
+}  // namespace presetra::cli

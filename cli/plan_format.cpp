@@ -1,0 +1,158 @@
+#include "cli/plan_format.h"
+
+namespace presetra::cli {
+
+namespace {
+
+void Section(std::string& out, const char* title) {
+  out += "\n";
+  out += title;
+  out += "\n";
+}
+
+}  // namespace
+
+std::string AcDcText(const PlannedSetting& setting) {
+  return setting.ac + " (AC), " + setting.dc + " (DC)";
+}
+
+std::string SourceText(const PlannedSetting& setting) {
+  auto one = [](bool fromRecipe) { return fromRecipe ? "recipe" : "Balanced"; };
+  if (setting.acFromRecipe == setting.dcFromRecipe) return one(setting.acFromRecipe);
+  return std::string(one(setting.acFromRecipe)) + " (AC), " + one(setting.dcFromRecipe) + " (DC)";
+}
+
+std::string PlanText(const Plan& plan) {
+  std::string out = "Machine: " + plan.machine + "\n";
+  out += "  Board " + (plan.board.empty() ? std::string("(none)") : plan.board) +
+         ", Windows 10 build " + (plan.build.empty() ? std::string("(not read)") : plan.build) +
+         ", feature bytes \"" + plan.featureBytes +
+         "\", Connected Standby: " + plan.connectedStandby + "\n";
+  out += "\nPlatform class: " + plan.platformClass + "\n";
+
+  Section(out, "Decisions");
+  for (const auto& decision : plan.decisions) {
+    out += "  " + decision.question + ": " + decision.answer + "\n";
+  }
+  out += "  Feature tokens asked:";
+  for (const auto& [token, where] : plan.featureTokens) out += " " + token + " " + where + ",";
+  if (!plan.featureTokens.empty()) out.pop_back();
+  out += plan.featureTokens.empty() ? " none\n" : "\n";
+  out += "  Board lists: ";
+  if (plan.boardLists.empty()) out += "on none";
+  for (std::size_t i = 0; i < plan.boardLists.size(); ++i) {
+    out += (i > 0 ? "; " : "") + plan.boardLists[i];
+  }
+  out += "\n";
+
+  Section(out, "Scripts");
+  if (plan.scripts.empty()) out += "  none\n";
+  for (const auto& script : plan.scripts) out += "  " + script.commandLine + "\n";
+
+  Section(out, "Registry values written");
+  if (plan.registry.empty()) out += "  none\n";
+  for (std::size_t i = 0; i < plan.registry.size(); ++i) {
+    const RegistryValueWritten& value = plan.registry[i];
+    if (i == 0 || plan.registry[i - 1].key != value.key) out += "  " + value.key + "\n";
+    out += "    " + value.name + " = " + value.value + "\n";
+  }
+
+  Section(out, "Network adapters");
+  if (plan.adapters.empty()) out += "  none\n";
+  for (const auto& adapter : plan.adapters) {
+    out += "  " + adapter.adapter + ": " + adapter.outcome + ", " + adapter.why + "\n";
+  }
+
+  if (plan.scheme) {
+    const PlannedScheme& scheme = *plan.scheme;
+    out += "\nPower scheme: " + scheme.name + " (" + scheme.guid + ")";
+    if (scheme.active) out += ", active";
+    if (scheme.preferred) out += ", preferred plan";
+    out += "\n  Each value is set by the recipe or inherited from Balanced.\n";
+    std::string subgroup;
+    for (const auto& setting : scheme.settings) {
+      if (setting.subgroup != subgroup) {
+        subgroup = setting.subgroup;
+        out += "  " + subgroup + "\n";
+      }
+      out += "    " + setting.name + ": " + AcDcText(setting) + "  [" + SourceText(setting) + "]\n";
+    }
+  }
+  if (!plan.otherSchemes.empty()) {
+    Section(out, "Other schemes changed");
+    for (const auto& value : plan.otherSchemes) {
+      out += "  " + value.scheme + ": " + value.setting + ": " + value.value + " (" + value.mode +
+             ")\n";
+    }
+  }
+  out += "\n";
+  out += "Windows' default schemes replaced: ";
+  out += plan.defaultSchemesReplaced ? "yes\n" : "no\n";
+  if (plan.hibernateFileSize) {
+    out += "Hibernation file size: " + std::to_string(*plan.hibernateFileSize) + " %\n";
+  }
+  return out;
+}
+
+nlohmann::ordered_json PlanJson(const Plan& plan) {
+  using Json = nlohmann::ordered_json;
+  Json json;
+  json["machine"] = plan.machine;
+  json["board"] = plan.board;
+  json["build"] = plan.build;
+  json["feature_bytes"] = plan.featureBytes;
+  json["connected_standby"] = plan.connectedStandby;
+  json["platform_class"] = plan.platformClass;
+  json["decisions"] = Json::array();
+  for (const auto& decision : plan.decisions) {
+    json["decisions"].push_back(
+        {{"question", decision.question}, {"answer", decision.answer}, {"label", decision.label}});
+  }
+  json["feature_tokens"] = Json::object();
+  for (const auto& [token, where] : plan.featureTokens) json["feature_tokens"][token] = where;
+  json["board_lists"] = plan.boardLists;
+  json["scripts"] = Json::array();
+  for (const auto& script : plan.scripts) {
+    json["scripts"].push_back({{"script", script.script}, {"command_line", script.commandLine}});
+  }
+  json["registry"] = Json::array();
+  for (const auto& value : plan.registry) {
+    json["registry"].push_back({{"key", value.key}, {"name", value.name}, {"value", value.value}});
+  }
+  json["network_adapters"] = Json::array();
+  for (const auto& adapter : plan.adapters) {
+    json["network_adapters"].push_back(
+        {{"adapter", adapter.adapter}, {"outcome", adapter.outcome}, {"why", adapter.why}});
+  }
+  if (plan.scheme) {
+    Json scheme = {{"guid", plan.scheme->guid},
+                   {"name", plan.scheme->name},
+                   {"active", plan.scheme->active},
+                   {"preferred_plan", plan.scheme->preferred},
+                   {"settings", Json::array()}};
+    for (const auto& setting : plan.scheme->settings) {
+      scheme["settings"].push_back({{"subgroup", setting.subgroup},
+                                    {"setting", setting.name},
+                                    {"ac", setting.ac},
+                                    {"dc", setting.dc},
+                                    {"ac_from", setting.acFromRecipe ? "recipe" : "Balanced"},
+                                    {"dc_from", setting.dcFromRecipe ? "recipe" : "Balanced"}});
+    }
+    json["scheme"] = scheme;
+  } else {
+    json["scheme"] = nullptr;
+  }
+  json["other_schemes"] = Json::array();
+  for (const auto& value : plan.otherSchemes) {
+    json["other_schemes"].push_back({{"scheme", value.scheme},
+                                     {"setting", value.setting},
+                                     {"mode", value.mode},
+                                     {"value", value.value}});
+  }
+  json["default_schemes_replaced"] = plan.defaultSchemesReplaced;
+  json["hibernate_file_size"] =
+      plan.hibernateFileSize ? Json(*plan.hibernateFileSize) : Json(nullptr);
+  return json;
+}
+
+}  // namespace presetra::cli

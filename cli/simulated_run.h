@@ -1,0 +1,45 @@
+// A machine profile taken through the custom actions on a simulated machine: what the tool's
+// commands show is read from here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/machine.h"
+
+namespace presetra::cli {
+
+struct FeatureQuery {
+  WString token;
+  std::size_t offset;  // WString::npos: absent
+};
+
+struct SimulatedRun {
+  sim::MachineProfile profile;
+  std::unique_ptr<sim::Machine> machine;
+  std::vector<WString> log;
+  // The log's texts without their time stamps.
+  std::vector<WString> messages;
+  // Every feature-token question of the run, in order.
+  std::vector<FeatureQuery> featureQueries;
+  WString board;
+  WString featureBytes;
+};
+
+// Loads the machine and runs "commit" and "uninstall" in the order given, in one load of the
+// module. Throws sim::ProfileError when the profile cannot be used.
+SimulatedRun RunActions(const std::string& profileText, const std::vector<std::string>& actions);
+
+// The "PreferredPlan" value as text, when it is a REG_SZ.
+std::optional<WString> PreferredPlan(sim::Machine& machine);
+
+// One power-management property the WMI step turned on.
+struct WmiWrite {
+  WString className;
+  WString instanceName;
+  WString property;
+};
+std::vector<WmiWrite> WmiWrites(sim::Machine& machine);
+
+}  // namespace presetra::cli
