@@ -1,0 +1,232 @@
+// presetra plan and presetra matrix: whole expected texts for the example fleet, the reasons an
+// adapter is configured or skipped, a changed fleet seen through --diff, and profiles that
+// cannot be planned.
+#include "cli/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "golden.h"
+
+namespace presetra::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result RunTool(const std::vector<std::string>& arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = Run(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string Example(const std::string& name) {
+  return std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json";
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// A fresh folder under the test's temporary directory.
+fs::path Folder(const std::string& name) {
+  fs::path folder = fs::path(::testing::TempDir()) / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+void Write(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+class ExamplePlan : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExamplePlan, MatchesItsWholeText) {
+  const std::string name = GetParam();
+  Result result = RunTool({"plan", "--machine", Example(name)});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // The folder of the examples differs between checkouts; the name is what the file shows.
+  testing::ExpectGolden("plans/" + name + ".txt",
+                        Replaced(result.out, std::string(PRESETRA_EXAMPLES_DIR) + "/", ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExamplePlan,
+                         ::testing::Values("consumer", "desktop", "desktop-3a",
+                                           "modern-standby-228b", "modern-standby-no-gu",
+                                           "modern-standby-rs2", "notebook-modern-standby",
+                                           "notebook"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& c : name) c = c == '-' ? '_' : c;
+                           return name;
+                         });
+
+TEST(PlanTest, JsonCarriesTheSamePlan) {
+  Result result = RunTool({"plan", "--machine", Example("notebook"), "--format", "json"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  testing::ExpectGolden("plans/notebook.json",
+                        Replaced(result.out, std::string(PRESETRA_EXAMPLES_DIR) + "/", ""));
+  EXPECT_TRUE(nlohmann::json::accept(result.out));
+}
+
+TEST(PlanTest, SaysWhyEachAdapterIsConfiguredOrSkipped) {
+  std::string profile = R"({"profile": 1,
+    "firmware": {"oem_strings": ["FBYTE#3Xaw.", "BUILDID#20WW;"]},
+    "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": "8A4F"},
+      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion":
+        {"CurrentBuildNumber": "19042"}},
+    "network_adapters": [
+      {"description": "USB Ethernet", "enumerator": "USB", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0001",
+       "hardware_ids": ["USB\\VID_0BDA&PID_8153"]},
+      {"description": "Killer Wireless-AC 1550", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0002",
+       "hardware_ids": ["PCI\\VEN_8086&DEV_2526"]},
+      {"description": "Network Controller", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0003",
+       "hardware_ids": ["PCI\\VEN_8086&DEV_A0F0", "PCI\\VEN_8086&CC_028000"]},
+      {"description": "Ethernet I219-LM", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0004",
+       "hardware_ids": ["PCI\\VEN_8086&DEV_15BB"]},
+      {"description": "Ethernet I225-V", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0005",
+       "hardware_ids": ["PCI\\VEN_8086&DEV_15F3"], "wmi": "write_fails"},
+      {"description": "Ethernet without a driver key", "enumerator": "PCI",
+       "hardware_ids": ["PCI\\VEN_10EC&DEV_8168"]}
+    ]})";
+  Plan plan = MakePlan(profile, "adapters");
+  std::string text;
+  for (const auto& adapter : plan.adapters) {
+    text += adapter.adapter + ": " + adapter.outcome + ", " + adapter.why + "\n";
+  }
+  EXPECT_EQ(text,
+            "USB Ethernet: skipped, not a PCI device (enumerator USB)\n"
+            "Killer Wireless-AC 1550: skipped, wireless: its description names a wireless "
+            "adapter\n"
+            "Network Controller: skipped, wireless: class code 0280 in its hardware IDs\n"
+            "Ethernet I219-LM: configured, power management turned on through WMI (3 settings)\n"
+            "Ethernet I225-V: configured, WMI refused; PnPCapabilities written\n"
+            "Ethernet without a driver key: skipped, its device properties could not be read\n");
+}
+
+TEST(MatrixTest, ExampleFleetAsMarkdownAndCsv) {
+  Result markdown = RunTool({"matrix", PRESETRA_EXAMPLES_DIR});
+  ASSERT_EQ(markdown.status, 0) << markdown.err;
+  testing::ExpectGolden("plans/matrix.md", markdown.out);
+
+  Result csv = RunTool(
+      {"matrix", Example("consumer"), Example("desktop"), Example("notebook"), "--format", "csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  testing::ExpectGolden("plans/matrix.csv", csv.out);
+}
+
+TEST(MatrixTest, DiffShowsOnlyWhatAChangedBoardAndFeatureByteChange) {
+  fs::path before = Folder("fleet-before");
+  fs::path after = Folder("fleet-after");
+  for (const char* name : {"notebook", "desktop", "notebook-modern-standby"}) {
+    fs::copy_file(Example(name), before / (std::string(name) + ".json"));
+  }
+  // The notebook moves from the excluded board to a link power mode 1 board; the Modern
+  // Standby notebook gains "a6"; the desktop is left alone.
+  Write(after / "notebook.json", Replaced(ReadText(Example("notebook")), "\"E23F\"", "\"3F8C\""));
+  Write(after / "notebook-modern-standby.json",
+        Replaced(ReadText(Example("notebook-modern-standby")), "FBYTE#3XawbTgu.",
+                 "FBYTE#3XawbTgua6."));
+  fs::copy_file(Example("desktop"), after / "desktop.json");
+
+  Result result = RunTool({"matrix", before.string(), "--diff", after.string()});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "| Machine | What | Before | After |\n"
+            "|---|---|---|---|\n"
+            "| notebook-modern-standby.json | Feature bytes | 3XawbTgu | 3XawbTgua6 |\n"
+            "| notebook-modern-standby.json | Hard disk / AHCI Link Power Management - "
+            "HIPM/DIPM | Lowest / Lowest | HIPM+DIPM / HIPM+DIPM |\n"
+            "| notebook-modern-standby.json | Sleep / Hibernate after | Never / 16 h | Never / "
+            "Never |\n"
+            "| notebook-modern-standby.json | Registry "
+            "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\238C9FA8-0AAD-41ED-"
+            "83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364\\Attributes | (none) | "
+            "REG_DWORD 1 |\n"
+            "| notebook.json | Board | E23F | 3F8C |\n"
+            "| notebook.json | Hard disk / AHCI Link Power Management - HIPM/DIPM | HIPM+DIPM / "
+            "HIPM+DIPM | HIPM / HIPM |\n");
+
+  Result same = RunTool({"matrix", before.string(), "--diff", before.string()});
+  EXPECT_EQ(same.status, 0);
+  EXPECT_EQ(same.out, "No differences: every machine gets the same.\n");
+}
+
+TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
+  fs::path folder = Folder("fleet-with-bad-profiles");
+  fs::copy_file(Example("desktop"), folder / "desktop.json");
+  Write(folder / "broken.json", "{\"profile\": 1,");
+  Write(folder / "future.json", "{\"profile\": 2}");
+  Write(folder / "notes.txt", "not a profile, not looked at");
+  const std::string missing = (folder / "missing.json").string();
+
+  Result result = RunTool({"matrix", folder.string(), missing});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "| Machine | Class | Scheme | Decisions |\n"
+            "|---|---|---|---|\n"
+            "| desktop.json | Desktop, RPOS or thin client | Vorlan Optimized (recommended) | "
+            "20H2+; desktop |\n");
+  const std::string dir = folder.string() + "/";
+  EXPECT_EQ(result.err,
+            "presetra: " + dir +
+                "broken.json: not valid JSON: [json.exception.parse_error.101] parse error at "
+                "line 1, column 15: syntax error while parsing object key - "
+                "unexpected end of input; expected string literal; skipped\n" +
+                "presetra: " + dir +
+                "future.json: profile: unsupported version (expected 1); skipped\n" +
+                "presetra: " + missing + ": cannot be read; skipped\n");
+}
+
+struct UsageCase {
+  std::vector<std::string> arguments;
+  const char* error;
+};
+
+class ToolUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(ToolUsage, IsRefusedWithStatus2) {
+  Result result = RunTool(GetParam().arguments);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err.substr(0, result.err.find('\n')), GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PlanAndMatrix, ToolUsage,
+    ::testing::Values(UsageCase{{"plan", "--format", "xml"},
+                                "presetra plan: unknown or incomplete argument \"--format\""},
+                      UsageCase{{"plan", "--machine"},
+                                "presetra plan: unknown or incomplete argument \"--machine\""},
+                      UsageCase{{"plan", "--machine", "/nonexistent/machine.json"},
+                                "presetra: /nonexistent/machine.json: cannot be read"},
+                      UsageCase{{"matrix"}, "presetra matrix: no profiles given"},
+                      UsageCase{{"matrix", "examples", "--diff"},
+                                "presetra matrix: --diff needs profiles"},
+                      UsageCase{{"matrix", "examples", "--format", "html"},
+                                "presetra matrix: unknown or incomplete argument \"--format\""}));
+
+}  // namespace
+}  // namespace presetra::cli
