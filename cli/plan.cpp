@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/sim/powercfg/interpreter.h"
+#include "platform/sim/powercfg/settings_catalog.h"
 #include "policy/board_lists.h"
 
 namespace presetra::cli {
@@ -260,11 +261,10 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     if (EqualsIgnoringCase(process.arguments, u"-ReplaceDefaultSchemes")) {
       plan.defaultSchemesReplaced = true;
     }
-    if (process.exitCode != 0) continue;
-    if (auto command = sim::powercfg::ValueCommandOf(store, process.arguments)) {
-      auto& set = setByScheme[command->scheme];
-      (command->ac ? set.ac : set.dc).insert(command->key);
-    }
+  }
+  for (const auto& write : store.Writes()) {
+    auto& set = setByScheme[ToLower(write.scheme)];
+    (write.ac ? set.ac : set.dc).insert(write.key);
   }
   // A value written twice shows once, with what it ends with.
   for (const auto& write : machine.registry().Writes()) {

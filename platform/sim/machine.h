@@ -39,7 +39,7 @@ class Machine : public platform::System {
 
   Faults& faults() { return faults_; }
   WmiRepository& wmi() { return wmi_; }
-  powercfg::SchemeStore& schemes() { return schemes_; }
+  powercfg::MemorySchemeStore& schemes() { return schemes_; }
   // Resolves "@...Presetra.dll,-ID,..." names from the module's string table in the UI
   // language, as Windows does while the module is installed.
   std::optional<WString> ResolveModuleString(WStringView file, std::uint32_t id) const;

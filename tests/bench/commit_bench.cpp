@@ -1,5 +1,6 @@
 // How long a simulated commit takes: one machine of each platform class, and a fleet preview
-// of many generated machine profiles (parse, build the machine, commit, read the log).
+// of many generated machine profiles (parse, build the machine, commit, read the log), and the
+// fleet matrix of those profiles.
 // Run on demand: build/native/tests/bench/presetra_bench
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/matrix.h"
+#include "cli/plan.h"
 #include "host/module.h"
 #include "platform/sim/machine.h"
 
@@ -82,6 +85,26 @@ void BM_FleetPreview(benchmark::State& state) {
       static_cast<double>(fleet.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FleetPreview)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// What "presetra matrix" does with a fleet, without reading files: a plan of every machine,
+// then the Markdown table of the settings that differ.
+void BM_Matrix(benchmark::State& state) {
+  const auto fleet = GenerateFleet(static_cast<std::size_t>(state.range(0)));
+  std::size_t tableBytes = 0;
+  for (auto _ : state) {
+    std::vector<cli::Plan> plans;
+    plans.reserve(fleet.size());
+    for (std::size_t i = 0; i < fleet.size(); ++i) {
+      plans.push_back(cli::MakePlan(fleet[i], "machine-" + std::to_string(i) + ".json"));
+    }
+    tableBytes = cli::MatrixTable(plans, cli::TableFormat::kMarkdown).size();
+    benchmark::DoNotOptimize(tableBytes);
+  }
+  state.counters["machines_per_s"] = benchmark::Counter(
+      static_cast<double>(fleet.size()), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["table_bytes"] = static_cast<double>(tableBytes);
+}
+BENCHMARK(BM_Matrix)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace presetra

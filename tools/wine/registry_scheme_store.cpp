@@ -110,6 +110,11 @@ std::vector<Scheme> RegistrySchemeStore::Schemes() const {
   return schemes;
 }
 
+std::vector<WString> RegistrySchemeStore::Guids() const {
+  Key key(kSchemes, false);
+  return key ? key.Subkeys() : std::vector<WString>{};
+}
+
 std::optional<Scheme> RegistrySchemeStore::Find(WStringView guid) const {
   const WString path = kSchemes + u"\\" + Braceless(guid);
   Key key(path, false);

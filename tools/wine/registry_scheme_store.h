@@ -15,6 +15,7 @@ class RegistrySchemeStore : public sim::powercfg::SchemeStore {
   RegistrySchemeStore();
 
   std::vector<sim::powercfg::Scheme> Schemes() const override;
+  std::vector<WString> Guids() const override;
   std::optional<sim::powercfg::Scheme> Find(WStringView guid) const override;
   bool Contains(WStringView guid) const override;
   void Put(const sim::powercfg::Scheme& scheme) override;

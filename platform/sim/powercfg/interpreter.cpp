@@ -115,7 +115,7 @@ std::string SchemeLine(const Scheme& scheme, const StringResolver& resolve) {
 
 WString NewSchemeGuid(const SchemeStore& store) {
   char text[40];
-  std::snprintf(text, sizeof(text), "5ca1ab1e-0000-4000-8000-%012zx", store.Schemes().size());
+  std::snprintf(text, sizeof(text), "5ca1ab1e-0000-4000-8000-%012zx", store.Guids().size());
   return Utf8ToUtf16(text);
 }
 
@@ -171,7 +171,15 @@ Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
   return outcome;
 }
 
-// A -setacvalueindex or -setdcvalueindex command; the error powercfg reports when it refuses it.
+// What a -setacvalueindex or -setdcvalueindex command sets.
+struct ValueCommand {
+  WString scheme;
+  SettingKey key;
+  bool ac = true;
+  std::uint32_t index = 0;
+};
+
+// Reads a value command; the error powercfg reports when it refuses it.
 const char* ParseValueCommand(const SchemeStore& store, const std::vector<WString>& args,
                               ValueCommand* command) {
   if (args.size() != 5) return kInvalidParameters;
@@ -191,16 +199,6 @@ const char* ParseValueCommand(const SchemeStore& store, const std::vector<WStrin
 }
 
 }  // namespace
-
-std::optional<ValueCommand> ValueCommandOf(const SchemeStore& store, WStringView arguments) {
-  std::vector<WString> args = Tokens(arguments);
-  if (args.empty() || !IsOption(args[0], {u"setacvalueindex", u"setdcvalueindex"})) {
-    return std::nullopt;
-  }
-  ValueCommand command;
-  if (ParseValueCommand(store, args, &command) != nullptr) return std::nullopt;
-  return command;
-}
 
 WString DisplayText(const WString& text, const StringResolver& resolve) {
   if (text.empty() || text[0] != u'@') return text;
@@ -296,9 +294,7 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
 
   if (IsOption(option, {u"replacedefaultschemes"})) {
     if (args.size() != 1) return Fail(kInvalidParameters);
-    std::vector<WString> guids;
-    for (const auto& scheme : store.Schemes()) guids.push_back(scheme.guid);
-    store.SetDefaultSchemes(guids);
+    store.SetDefaultSchemes(store.Guids());
     return Outcome{};
   }
 

@@ -19,17 +19,6 @@ struct Outcome {
 // Resolves the string `id` of a module file, as Windows does for indirect display strings.
 using StringResolver = std::function<std::optional<WString>(WStringView file, std::uint32_t id)>;
 
-// What a value command sets: scheme GUID (lower case), setting, AC or DC, and the index.
-struct ValueCommand {
-  WString scheme;
-  SettingKey key;
-  bool ac = true;
-  std::uint32_t index = 0;
-};
-// The value a -setacvalueindex or -setdcvalueindex command line (after the program name) sets,
-// when powercfg accepts it against the store as it is now; nullopt for any other command.
-std::optional<ValueCommand> ValueCommandOf(const SchemeStore& store, WStringView arguments);
-
 // `arguments` is the command line after the program name.
 Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver& resolve = {});
 

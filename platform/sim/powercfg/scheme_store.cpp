@@ -51,6 +51,12 @@ MemorySchemeStore::MemorySchemeStore()
       active_(kBalanced),
       defaults_{kBalanced, kPowerSaver, kHighPerformance} {}
 
+std::vector<WString> MemorySchemeStore::Guids() const {
+  std::vector<WString> guids;
+  for (const auto& scheme : schemes_) guids.push_back(scheme.guid);
+  return guids;
+}
+
 const Scheme* MemorySchemeStore::Lookup(WStringView guid) const {
   for (const auto& scheme : schemes_) {
     if (EqualsIgnoringCase(scheme.guid, guid)) return &scheme;
@@ -70,6 +76,7 @@ bool MemorySchemeStore::SetValue(WStringView guid, const SettingKey& key, bool a
   if (scheme == nullptr) return false;
   AcDc& value = scheme->values[key];
   (ac ? value.ac : value.dc) = index;
+  writes_.push_back(ValueWrite{scheme->guid, key, ac});
   return true;
 }
 

@@ -29,6 +29,7 @@ class SchemeStore {
  public:
   virtual ~SchemeStore() = default;
   virtual std::vector<Scheme> Schemes() const = 0;
+  virtual std::vector<WString> Guids() const = 0;
   virtual std::optional<Scheme> Find(WStringView guid) const = 0;
   virtual bool Contains(WStringView guid) const = 0;
   // Adds or replaces a scheme.
@@ -45,12 +46,20 @@ class SchemeStore {
   virtual void SetHibernateFileSize(std::uint32_t percent) = 0;
 };
 
+// One value set through SetValue.
+struct ValueWrite {
+  WString scheme;
+  SettingKey key;
+  bool ac;
+};
+
 class MemorySchemeStore : public SchemeStore {
  public:
   // Windows 10's Balanced (active), Power saver and High performance with their defaults.
   MemorySchemeStore();
 
   std::vector<Scheme> Schemes() const override { return schemes_; }
+  std::vector<WString> Guids() const override;
   std::optional<Scheme> Find(WStringView guid) const override;
   bool Contains(WStringView guid) const override { return Lookup(guid) != nullptr; }
   void Put(const Scheme& scheme) override;
@@ -62,6 +71,9 @@ class MemorySchemeStore : public SchemeStore {
   void SetDefaultSchemes(const std::vector<WString>& guids) override { defaults_ = guids; }
   std::optional<std::uint32_t> HibernateFileSize() const override { return hibernateSize_; }
   void SetHibernateFileSize(std::uint32_t percent) override { hibernateSize_ = percent; }
+  // Every value set through SetValue, in order: what a run set, as opposed to what a scheme
+  // got from the one it was copied from.
+  const std::vector<ValueWrite>& Writes() const { return writes_; }
 
  private:
   const Scheme* Lookup(WStringView guid) const;
@@ -70,6 +82,7 @@ class MemorySchemeStore : public SchemeStore {
   WString active_;
   std::vector<WString> defaults_;
   std::optional<std::uint32_t> hibernateSize_;
+  std::vector<ValueWrite> writes_;
 };
 
 // Windows' own three schemes with their default values.
