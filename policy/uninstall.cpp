@@ -1,12 +1,10 @@
 #include "policy/os_def_set.h"
+#include "policy/setting_rows.h"
 #include "power/power_scheme.h"
 
 namespace presetra {
 
 namespace {
-// The scheme of the notebook, desktop and consumer recipes.
-constexpr char16_t kVorlanScheme[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
-constexpr std::uint32_t kDescriptionStringId = 6000;
 constexpr win::Dword kDescriptionBufferBytes = 520;
 }  // namespace
 
@@ -34,7 +32,7 @@ int COSDefSet::Uninstall() {
     if (primaryLanguage == win::kLangArabic || primaryLanguage == win::kLangHebrew) {
       name += u"\u200E";
     }
-    WString description = system.shell().LoadModuleString(kDescriptionStringId).value_or(u"");
+    WString description = system.shell().LoadModuleString(kDescriptionId).value_or(u"");
     (void)scheme.ChangeName(name, &description);
     (void)scheme.Run(u"-ReplaceDefaultSchemes");
   }
