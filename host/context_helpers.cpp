@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "host/installer.h"
@@ -36,13 +37,17 @@ WString ReadRegistryString(platform::Registry& registry, WStringView key, WStrin
   if (type != win::kRegSz && type != win::kRegExpandSz) return WString();
   if (size == 0) return WString();
 
-  std::size_t characters = size / 2;
-  std::vector<char16_t> buffer(characters + 1, u'\0');
+  std::vector<char16_t> buffer(size / 2 + 1, u'\0');
   win::Dword bufferBytes = static_cast<win::Dword>(buffer.size() * sizeof(char16_t));
-  // A value that grew since the size was read fails here and leaves the buffer zeroed; the
-  // result keeps the length that was read first, as the first read is what counts.
-  (void)registry.QueryValue(handle.get(), valueName, nullptr,
-                            reinterpret_cast<std::uint8_t*>(buffer.data()), &bufferBytes);
+  // Another program may change the value between the two reads. One that grew past the
+  // buffer or went away fails here: that is a failed read, not a string of NULs. One that
+  // shrank is as long as the second read says, not as the first.
+  if (registry.QueryValue(handle.get(), valueName, nullptr,
+                          reinterpret_cast<std::uint8_t*>(buffer.data()),
+                          &bufferBytes) != win::kErrorSuccess) {
+    return WString();
+  }
+  std::size_t characters = std::min<std::size_t>(bufferBytes / 2, buffer.size());
   if (characters > 0 && buffer[characters - 1] == u'\0') --characters;
   return WString(buffer.data(), characters);
 }

@@ -165,6 +165,24 @@ win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dw
 
 win::Long Registry::QueryValue(platform::RegKey key, WStringView name, win::Dword* type,
                                std::uint8_t* data, win::Dword* size) {
+  const win::Long result = Answer(key, name, type, data, size);
+  // Another program changes the value just after this read.
+  if (changeAfterQuery_ && EqualsIgnoringCase(changeAfterQuery_->name, name)) {
+    auto it = handles_.find(key);
+    RegistryValue* value = it == handles_.end() ? nullptr : it->second.key->FindValue(name);
+    if (value != nullptr && changeAfterQuery_->type == win::kRegNone) {
+      std::erase_if(it->second.key->values,
+                    [&](const RegistryValue& v) { return EqualsIgnoringCase(v.name, name); });
+    } else if (value != nullptr) {
+      *value = *changeAfterQuery_;
+    }
+    changeAfterQuery_.reset();
+  }
+  return result;
+}
+
+win::Long Registry::Answer(platform::RegKey key, WStringView name, win::Dword* type,
+                           std::uint8_t* data, win::Dword* size) {
   queried_.emplace_back(name);
   if (faults_.ShouldFail(Call::kRegQueryValue)) return win::kErrorAccessDenied;
   auto it = handles_.find(key);

@@ -56,6 +56,10 @@ class Registry : public platform::Registry {
   std::size_t OpenKeyCount() const { return handles_.size(); }
   // The value names every QueryValue asked for, in order.
   const std::vector<WString>& QueriedValues() const { return queried_; }
+  // The next QueryValue of the value named `value.name` is followed at once by that value
+  // becoming `value` (type REG_NONE: deleted), as when another program writes it between two
+  // reads.
+  void ChangeAfterNextQuery(RegistryValue value) { changeAfterQuery_ = std::move(value); }
   // Every value set through the API, in order.
   const std::vector<RegistryWrite>& Writes() const { return writes_; }
 
@@ -73,6 +77,8 @@ class Registry : public platform::Registry {
   std::vector<WString> PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
                               win::Long* error) const;
   platform::RegKey NewHandle(Key* key, win::Dword access, std::vector<WString> path);
+  win::Long Answer(platform::RegKey key, WStringView name, win::Dword* type, std::uint8_t* data,
+                   win::Dword* size);
 
   Faults& faults_;
   std::unique_ptr<Key> root_;
@@ -85,6 +91,7 @@ class Registry : public platform::Registry {
   platform::RegKey nextHandle_ = 0x1000;
   std::vector<WString> queried_;
   std::vector<RegistryWrite> writes_;
+  std::optional<RegistryValue> changeAfterQuery_;
 };
 
 // The bytes of a REG_SZ with its terminating NUL.

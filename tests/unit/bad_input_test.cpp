@@ -128,5 +128,32 @@ TEST(BadInputTest, RegistryStringsLargerThanSixtyFourKilobytes) {
   EXPECT_EQ(Utf16ToUtf8(ReadRegistryString(machine->registry(), u"Software\\T", u"Big")), big);
 }
 
+// Another program rewrites the value between the size read and the data read.
+TEST(BadInputTest, RegistryStringsThatChangeBetweenTheTwoReads) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> after;  // nullopt: deleted
+    const char* expected;
+  } cases[] = {
+      {"unchanged", "19041", "19041"},
+      {"shrank", "190", "190"},
+      {"grew within the buffer's spare character", "190410", "190410"},
+      {"grew past the buffer", "1904100000", ""},
+      {"deleted", std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    auto machine = testing::MachineFrom(
+        R"("registry": {"HKLM\\SOFTWARE\\WOW6432Node\\T": {"Build": "19041"}})");
+    sim::RegistryValue after{u"Build", win::kRegNone, {}};
+    if (c.after)
+      after = sim::RegistryValue{u"Build", win::kRegSz, sim::RegSzBytes(Utf8ToUtf16(*c.after))};
+    machine->registry().ChangeAfterNextQuery(after);
+    EXPECT_EQ(Utf16ToUtf8(ReadRegistryString(machine->registry(), u"Software\\T", u"Build")),
+              c.expected)
+        << c.name;
+    EXPECT_EQ(machine->registry().OpenKeyCount(), 0u) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace presetra
