@@ -6,22 +6,13 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "tool_runner.h"
 
 namespace presetra::cli {
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Result RunTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = Run(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = testing::ToolResult;
+using testing::RunTool;
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
   std::string path = ::testing::TempDir() + name;

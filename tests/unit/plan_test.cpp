@@ -12,24 +12,15 @@
 
 #include "cli/commands.h"
 #include "golden.h"
+#include "tool_runner.h"
 
 namespace presetra::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Result RunTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = Run(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = testing::ToolResult;
+using testing::RunTool;
 
 std::string Example(const std::string& name) {
   return std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json";
