@@ -25,7 +25,7 @@ std::string SourceText(const PlannedSetting& setting) {
 std::string PlanText(const Plan& plan) {
   std::string out = "Machine: " + plan.machine + "\n";
   out += "  Board " + (plan.board.empty() ? std::string("(none)") : plan.board) +
-         ", Windows 10 build " + (plan.build.empty() ? std::string("(not read)") : plan.build) +
+         ", Windows 10 build " + (plan.build.empty() ? std::string("(none)") : plan.build) +
          ", feature bytes \"" + plan.featureBytes +
          "\", Connected Standby: " + plan.connectedStandby + "\n";
   out += "\nPlatform class: " + plan.platformClass + "\n";
