@@ -25,6 +25,8 @@ struct DecisionLine {
 
 constexpr char kConsumerQuestion[] = "Consumer product (7K, 7P and 7W)";
 constexpr char kTabletQuestion[] = "Tablet (bT)";
+constexpr char kDesktopFeatureQuestion[] = "Feature 3a or aN (desktop)";
+constexpr char kDesktopClass[] = "Desktop, RPOS or thin client";
 
 constexpr DecisionLine kDecisionLines[] = {
     {u"Is Concumer Products", kConsumerQuestion, "yes", "consumer"},
@@ -46,6 +48,7 @@ constexpr DecisionLine kDecisionLines[] = {
      "no: Modern Standby package skipped", "RS3+"},
     {u"2018 and before", "Platform of 2018 and before", "yes", "2018-"},
     {u"2019 and later", "Platform of 2018 and before", "no: 2019 and later", "2019+"},
+    {u"3a or aN feature detected", kDesktopFeatureQuestion, "yes", "3a/aN"},
     {u"Windows Home detected", "Windows Home (dp with ar, as or at)", "yes", "Home"},
     {u"Windows Home not detected", "Windows Home (dp with ar, as or at)", "no", ""},
 };
@@ -53,7 +56,7 @@ constexpr DecisionLine kDecisionLines[] = {
 std::string ClassOf(const std::vector<WString>& log) {
   for (const auto& line : log) {
     if (line == u"Is Concumer Products") return "Consumer";
-    if (line == u"Detected as Desktop, RPOS or Thin Client") return "Desktop, RPOS or thin client";
+    if (line == u"Detected as Desktop, RPOS or Thin Client") return kDesktopClass;
     if (line == u"Connected Standby supported") return "Notebook with Modern Standby";
     if (line == u"Connected Standby Not Supported") return "Notebook without Modern Standby";
   }
@@ -63,17 +66,22 @@ std::string ClassOf(const std::vector<WString>& log) {
 std::vector<Decision> DecisionsOf(const std::vector<WString>& log, const std::string& klass) {
   std::vector<Decision> decisions;
   bool tablet = false;
+  bool desktopFeature = false;
   for (const auto& line : log) {
     for (const DecisionLine& known : kDecisionLines) {
       if (line != known.line) continue;
       decisions.push_back(Decision{known.question, known.answer, known.label});
       tablet = tablet || known.question == kTabletQuestion;
+      desktopFeature = desktopFeature || known.question == kDesktopFeatureQuestion;
     }
   }
-  // Two questions log only their "yes".
+  // Three questions log only their "yes".
   if (klass != "Consumer" && klass.rfind("None", 0) != 0) {
     decisions.insert(decisions.begin(), Decision{kConsumerQuestion, "no", ""});
     if (!tablet) decisions.insert(decisions.begin() + 1, Decision{kTabletQuestion, "no", ""});
+  }
+  if (klass == kDesktopClass && !desktopFeature) {
+    decisions.push_back(Decision{kDesktopFeatureQuestion, "no", ""});
   }
   return decisions;
 }
