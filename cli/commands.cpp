@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/file_text.h"
 #include "cli/machine_writer.h"
 #include "cli/matrix.h"
 #include "cli/plan.h"
@@ -140,14 +141,12 @@ bool ReadMachineProfile(const std::string& file, std::string* text, std::string*
     return true;
   }
   *source = file;
-  std::ifstream stream(file, std::ios::binary);
-  std::ostringstream content;
-  if (stream) content << stream.rdbuf();
-  if (!stream || stream.bad()) {
+  std::optional<std::string> content = ReadFileText(file);
+  if (!content) {
     err << "presetra: " << file << ": cannot be read\n";
     return false;
   }
-  *text = content.str();
+  *text = std::move(*content);
   return true;
 }
 

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <ostream>
 #include <set>
-#include <sstream>
 
+#include "cli/file_text.h"
 #include "cli/plan_format.h"
 
 namespace presetra::cli {
@@ -143,16 +142,14 @@ bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans
              std::ostream& err) {
   bool allPlanned = true;
   for (const auto& path : ProfilePaths(arguments)) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (file) text << file.rdbuf();
-    if (!file || file.bad()) {
+    const std::optional<std::string> text = ReadFileText(path);
+    if (!text) {
       err << "presetra: " << path << ": cannot be read; skipped\n";
       allPlanned = false;
       continue;
     }
     try {
-      Plan plan = MakePlan(text.str(), path);
+      Plan plan = MakePlan(*text, path);
       plan.machine = BaseName(path);
       plans->push_back(std::move(plan));
     } catch (const sim::ProfileError& error) {

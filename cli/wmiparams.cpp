@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "cli/file_text.h"
 #include "wmi/wmi_parameters.h"
 
 namespace presetra::cli {
@@ -280,11 +280,9 @@ void MapFromJson(const Json& json, const std::string& field, CWMIPropertyMap& ma
 }
 
 bool ReadFile(const std::string& path, std::string* content) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream text;
-  text << file.rdbuf();
-  *content = text.str();
+  std::optional<std::string> text = ReadFileText(path);
+  if (!text) return false;
+  *content = std::move(*text);
   return true;
 }
 

@@ -30,6 +30,7 @@ configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_ma
 
 add_library(presetra_cli STATIC
   cli/commands.cpp
+  cli/file_text.cpp
   cli/machine_writer.cpp
   cli/matrix.cpp
   cli/plan.cpp
