@@ -171,6 +171,7 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
   Write(folder / "broken.json", "{\"profile\": 1,");
   Write(folder / "future.json", "{\"profile\": 2}");
   Write(folder / "notes.txt", "not a profile, not looked at");
+  fs::create_directory(folder / "folder.json");
   const std::string missing = (folder / "missing.json").string();
 
   Result result = RunTool({"matrix", folder.string(), missing});
@@ -186,7 +187,7 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
                 "broken.json: not valid JSON: [json.exception.parse_error.101] parse error at "
                 "line 1, column 15: syntax error while parsing object key - "
                 "unexpected end of input; expected string literal; skipped\n" +
-                "presetra: " + dir +
+                "presetra: " + dir + "folder.json: cannot be read; skipped\n" + "presetra: " + dir +
                 "future.json: profile: unsupported version (expected 1); skipped\n" +
                 "presetra: " + missing + ": cannot be read; skipped\n");
 }
