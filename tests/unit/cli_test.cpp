@@ -195,6 +195,11 @@ TEST(CliTest, AProfileOfAnyShapeEndsWithOneMessage) {
            std::string(10000, ']') + "}}",
        "firmware.oem_strings[0]: expected a string"},
       {"invalid UTF-8", "{\"profile\": 1, \"description\": \"\xc3\x28\"}", ""},
+      {"invalid UTF-16 in registry data",
+       R"({"profile": 1, "registry": {"HKLM\\SOFTWARE\\T": {"V": "\ud800"}}})", ""},
+      {"registry bytes that are not whole",
+       R"({"profile": 1, "registry": {"HKLM\\SOFTWARE\\T": {"V": {"type": "REG_BINARY", "data": "abc"}}}})",
+       R"(registry["HKLM\SOFTWARE\T"]["V"].data: hex data has an odd number of digits)"},
       {"not JSON at all", "profile = 1", ""},
       {"empty file", "", ""},
   };
