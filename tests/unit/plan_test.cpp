@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -218,7 +219,16 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"matrix", "examples", "--diff"},
                                 "presetra matrix: --diff needs profiles"},
                       UsageCase{{"matrix", "examples", "--format", "html"},
-                                "presetra matrix: unknown or incomplete argument \"--format\""}));
+                                "presetra matrix: unknown or incomplete argument \"--format\""}),
+    // The arguments, as a test name: "plan_format_xml".
+    [](const auto& info) {
+      std::string name;
+      for (const auto& argument : info.param.arguments) {
+        if (!name.empty()) name += '_';
+        for (char c : argument) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      }
+      return name + "_" + std::to_string(info.index);
+    });
 
 }  // namespace
 }  // namespace presetra::cli
