@@ -23,6 +23,7 @@ struct Outcome {
   std::vector<std::uint64_t> failed;
   std::vector<sim::Call> kinds;
   std::vector<std::string> log;  // texts, without time stamps
+  std::size_t firstActionLines = 0;
 };
 
 // How one failing call may change the log of the clean run: lines inserted where the two
@@ -39,6 +40,8 @@ constexpr char kTimeout[] = "ERROR: Command timed out";
 // schemes replaced.
 constexpr char kRename[] =
     R"re(C:\\Windows\\system32\\powercfg\.exe -changename 8759706d-706b-4c22-b2ec-f91e1ef6ed38 "Vorlan Optimized \(recommended\)" ".*")re";
+constexpr char kActivateBalanced[] =
+    "C:\\Windows\\system32\\powercfg.exe -setactive 381b4222-f694-41f0-9685-ff5bb260df2e";
 constexpr char kReplaceDefaults[] =
     R"(C:\\Windows\\system32\\powercfg\.exe -ReplaceDefaultSchemes)";
 
@@ -135,10 +138,14 @@ Outcome RunWithFault(const sim::MachineProfile& profile, const std::vector<bool>
   sim::Machine machine(profile);
   if (failAt != 0) machine.faults().FailNthCall(failAt);
   WString logPath;
+  std::size_t firstActionLines = 0;
   {
     LoadedModule module(machine);
     for (bool commit : commits) {
       EXPECT_EQ(commit ? module.Commit(1) : module.Uninstall(1), 0u) << context;
+      if (firstActionLines == 0) {
+        firstActionLines = machine.ReadLogLines(module.Installer()->Context().logPath).size();
+      }
     }
     logPath = module.Installer()->Context().logPath;
   }
@@ -163,7 +170,8 @@ Outcome RunWithFault(const sim::MachineProfile& profile, const std::vector<bool>
           << context << ": " << Utf16ToUtf8(line);
     }
   }
-  return {machine.faults().CallCount(), machine.faults().Failed(), machine.faults().Calls(), texts};
+  return {machine.faults().CallCount(), machine.faults().Failed(), machine.faults().Calls(), texts,
+          firstActionLines};
 }
 
 TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
@@ -187,12 +195,27 @@ TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
         EXPECT_EQ(faulty.failed, std::vector<std::uint64_t>{k}) << name;
         const sim::Call kind = faulty.kinds[k - 1];
         const std::vector<LogEdit> edits = EditsOf(kind);
-        // A failure in the commit may leave the machine without the scheme the uninstall
-        // then looks for: that run's log is compared only for failures in its uninstall.
-        const bool sameState = commits.size() == 1 || k > commitCalls;
-        if (!edits.empty() && sameState) {
+        if (!edits.empty()) {
           const bool expected = std::any_of(edits.begin(), edits.end(), [&](const LogEdit& edit) {
-            return Applies(edit, clean.log, faulty.log);
+            if (commits.size() == 1 || k > commitCalls) return Applies(edit, clean.log, faulty.log);
+            // A failure in the commit half: the commit's lines are compared as above. The
+            // uninstall's are the clean ones, except for what the commit's failure left
+            // behind: a scheme that is not the active one needs no switch to Balanced before
+            // its deletion, and one that could not be deleted gets the uninstall's rename.
+            const auto split = [](const Outcome& run) {
+              const auto at = run.log.begin() + static_cast<std::ptrdiff_t>(run.firstActionLines);
+              return std::make_pair(std::vector<std::string>(run.log.begin(), at),
+                                    std::vector<std::string>(at, run.log.end()));
+            };
+            const auto [cleanCommit, cleanUninstall] = split(clean);
+            const auto [faultyCommit, faultyUninstall] = split(faulty);
+            std::vector<std::string> notActive = cleanUninstall;
+            std::erase(notActive, kActivateBalanced);
+            const LogEdit rename{LogEdit::kInsert, {kRename, kReplaceDefaults}, ""};
+            return Applies(edit, cleanCommit, faultyCommit) &&
+                   (faultyUninstall == cleanUninstall || faultyUninstall == notActive ||
+                    Applies(rename, cleanUninstall, faultyUninstall) ||
+                    Applies(rename, notActive, faultyUninstall));
           });
           EXPECT_TRUE(expected) << name << " failing call " << k << " (" << sim::CallName(kind)
                                 << "): the log is not the clean log with its failure line"
