@@ -260,6 +260,17 @@ void Registry::RemoveKey(WStringView physicalPath) {
   if (parent != nullptr) parent->children.erase(ToUpper(last));
 }
 
+void Registry::RemoveValueEverywhere(WStringView name) {
+  std::vector<Key*> stack{root_.get()};
+  while (!stack.empty()) {
+    Key* key = stack.back();
+    stack.pop_back();
+    std::erase_if(key->values,
+                  [&](const RegistryValue& v) { return EqualsIgnoringCase(v.name, name); });
+    for (auto& [upper, child] : key->children) stack.push_back(child.get());
+  }
+}
+
 void Registry::PutValue(WStringView physicalPath, const RegistryValue& value) {
   Key* key = Make(PhysicalParts(physicalPath));
   RegistryValue* existing = key->FindValue(value.name);

@@ -45,6 +45,8 @@ class Registry : public platform::Registry {
   // for tests. These are not platform calls: they neither count nor fail.
   void PutKey(WStringView physicalPath);
   void RemoveKey(WStringView physicalPath);
+  // Removes the named value from every key: a machine on which nobody will find it.
+  void RemoveValueEverywhere(WStringView name);
   void PutValue(WStringView physicalPath, const RegistryValue& value);
   std::optional<RegistryValue> GetValue(WStringView physicalPath, WStringView name) const;
   bool KeyExists(WStringView physicalPath) const;

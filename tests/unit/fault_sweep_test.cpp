@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -24,14 +25,46 @@ struct Outcome {
   std::vector<sim::Call> kinds;
   std::vector<std::string> log;  // texts, without time stamps
   std::size_t firstActionLines = 0;
+  std::vector<WString> queried;  // the registry value names read, in order
 };
 
-// How one failing call may change the log of the clean run: lines inserted where the two
-// logs part (each matching its pattern), one line left out, or one line replaced.
+// A registry string read that the k-th call (1-based) belongs to, as its key open or one of
+// its queries: the value's name, and whether the run reads that value only this once.
+struct RegistryRead {
+  WString value;
+  bool once;
+};
+
+std::optional<RegistryRead> RegistryReadOf(const Outcome& clean, std::uint64_t k) {
+  const auto begin = clean.kinds.begin();
+  const std::size_t at = k - 1;
+  std::size_t query = 0;
+  if (clean.kinds[at] == sim::Call::kRegQueryValue) {
+    query = static_cast<std::size_t>(
+        std::count(begin, begin + static_cast<std::ptrdiff_t>(at), sim::Call::kRegQueryValue));
+  } else if (clean.kinds[at] == sim::Call::kRegOpenKey && at + 1 < clean.kinds.size() &&
+             clean.kinds[at + 1] == sim::Call::kRegQueryValue) {
+    query = static_cast<std::size_t>(
+        std::count(begin, begin + static_cast<std::ptrdiff_t>(at + 1), sim::Call::kRegQueryValue));
+  } else {
+    return std::nullopt;
+  }
+  const WString& name = clean.queried[query];
+  // One read queries a value at most twice, one query after the other.
+  std::vector<std::size_t> reads;
+  for (std::size_t i = 0; i < clean.queried.size(); ++i) {
+    if (EqualsIgnoringCase(clean.queried[i], name)) reads.push_back(i);
+  }
+  const bool once = reads.size() == 1 || (reads.size() == 2 && reads[1] == reads[0] + 1);
+  return RegistryRead{name, once};
+}
+
+// How one failing call may change the log of the clean run: where the two logs part, the
+// clean lines matching `removed` give way to lines matching `inserted`; the rest is the same.
+// No patterns at all: the logs are the same.
 struct LogEdit {
-  enum Kind { kNone, kInsert, kRemoveOne, kReplace } kind = kNone;
-  std::vector<std::string> lines;  // patterns of the inserted lines, or the replacement
-  std::string replaced;            // for kReplace
+  std::vector<std::string> removed;
+  std::vector<std::string> inserted;
 };
 
 constexpr char kLaunchError[] = "ERROR: Unable to launch last command";
@@ -51,34 +84,34 @@ constexpr char kReplaceDefaults[] =
 // so that later steps differ.
 std::vector<LogEdit> EditsOf(sim::Call kind) {
   using sim::Call;
+  const LogEdit same;
   switch (kind) {
     case Call::kFileOpen:
-      return {{LogEdit::kRemoveOne, {}, ""}};  // that one line is not written
+      return {{{".*"}, {}}};  // that one line is not written
     case Call::kProcessCreate:
       // A script logs that it could not start; powercfg's command line is logged before.
-      return {{LogEdit::kNone, {}, ""},
-              {LogEdit::kInsert, {kLaunchError}, ""},
-              {LogEdit::kInsert, {kRename, kReplaceDefaults}, ""}};
+      return {same, {{}, {kLaunchError}}, {{}, {kRename, kReplaceDefaults}}};
     case Call::kProcessWait:
-      return {{LogEdit::kInsert, {kTimeout}, ""},
-              {LogEdit::kInsert, {kTimeout, kRename, kReplaceDefaults}, ""}};
+      return {{{}, {kTimeout}}, {{}, {kTimeout, kRename, kReplaceDefaults}}};
     case Call::kRegCreateKey:
     case Call::kRegSetValue:
-      return {{LogEdit::kNone, {}, ""},
-              {LogEdit::kReplace,
-               {"ERROR: Unable to set as preferred plan"},
-               "Successfully set as preferred plan"},
-              {LogEdit::kReplace, {"Error setting Attributes"}, "Sucessfully set Attributes"}};
+      return {same,
+              {{"Successfully set as preferred plan"}, {"ERROR: Unable to set as preferred plan"}},
+              {{"Sucessfully set Attributes"}, {"Error setting Attributes"}}};
+    case Call::kRegOpenKey:
+      // The keys that are opened to be written: a failure there is logged only for the
+      // hibernation setting's key. (Opens for reading are compared with a machine without
+      // the value, below.)
+      return {same, {{"Opened Key .*", "Sucessfully set Attributes"}, {"Error opening .*"}}};
     case Call::kRegCloseKey:
-      return {{LogEdit::kNone, {}, ""},
-              {LogEdit::kInsert,
-               {R"(Error closing SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\.*)"},
-               ""}};
+      return {
+          same,
+          {{}, {R"(Error closing SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\.*)"}}};
     case Call::kFindWindow:  // no status line: nothing is logged about it
     case Call::kGetClientRect:
     case Call::kObjectPut:  // WMI refused: PnPCapabilities instead, silently
     case Call::kPutInstance:
-      return {{LogEdit::kNone, {}, ""}};
+      return {same};
     default:
       return {};
   }
@@ -100,28 +133,19 @@ bool Applies(const LogEdit& edit, const std::vector<std::string>& clean,
              const std::vector<std::string>& faulty) {
   std::size_t i = 0;
   while (i < clean.size() && i < faulty.size() && clean[i] == faulty[i]) ++i;
-  auto rest = [&](std::size_t from, std::size_t to) {
-    return std::equal(clean.begin() + from, clean.end(), faulty.begin() + to, faulty.end());
+  auto matchAll = [i](const std::vector<std::string>& lines,
+                      const std::vector<std::string>& patterns) {
+    if (lines.size() < i + patterns.size()) return false;
+    for (std::size_t j = 0; j < patterns.size(); ++j) {
+      if (!std::regex_match(lines[i + j], std::regex(patterns[j]))) return false;
+    }
+    return true;
   };
-  auto matches = [](const std::string& line, const std::string& pattern) {
-    return std::regex_match(line, std::regex(pattern));
-  };
-  switch (edit.kind) {
-    case LogEdit::kNone:
-      return clean == faulty;
-    case LogEdit::kInsert:
-      if (faulty.size() < i + edit.lines.size()) return false;
-      for (std::size_t j = 0; j < edit.lines.size(); ++j) {
-        if (!matches(faulty[i + j], edit.lines[j])) return false;
-      }
-      return rest(i, i + edit.lines.size());
-    case LogEdit::kRemoveOne:
-      return i < clean.size() && rest(i + 1, i);
-    case LogEdit::kReplace:
-      return i < clean.size() && i < faulty.size() && clean[i] == edit.replaced &&
-             faulty[i] == edit.lines[0] && rest(i + 1, i + 1);
-  }
-  return false;
+  const std::size_t from = i + edit.removed.size();
+  const std::size_t to = i + edit.inserted.size();
+  return matchAll(clean, edit.removed) && matchAll(faulty, edit.inserted) &&
+         std::equal(clean.begin() + static_cast<std::ptrdiff_t>(from), clean.end(),
+                    faulty.begin() + static_cast<std::ptrdiff_t>(to), faulty.end());
 }
 
 std::string ReadText(const std::filesystem::path& path) {
@@ -134,8 +158,10 @@ std::string ReadText(const std::filesystem::path& path) {
 // Runs the actions on a fresh machine, failing its `failAt`-th platform call (0: none), and
 // checks what must hold after any failure.
 Outcome RunWithFault(const sim::MachineProfile& profile, const std::vector<bool>& commits,
-                     std::uint64_t failAt, const std::string& context) {
+                     std::uint64_t failAt, const std::string& context,
+                     const std::optional<WString>& absentValue = std::nullopt) {
   sim::Machine machine(profile);
+  if (absentValue) machine.registry().RemoveValueEverywhere(*absentValue);
   if (failAt != 0) machine.faults().FailNthCall(failAt);
   WString logPath;
   std::size_t firstActionLines = 0;
@@ -170,8 +196,12 @@ Outcome RunWithFault(const sim::MachineProfile& profile, const std::vector<bool>
           << context << ": " << Utf16ToUtf8(line);
     }
   }
-  return {machine.faults().CallCount(), machine.faults().Failed(), machine.faults().Calls(), texts,
-          firstActionLines};
+  return {machine.faults().CallCount(),
+          machine.faults().Failed(),
+          machine.faults().Calls(),
+          texts,
+          firstActionLines,
+          machine.registry().QueriedValues()};
 }
 
 TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
@@ -194,7 +224,21 @@ TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
             RunWithFault(profile, commits, k, name + " failing call " + std::to_string(k));
         EXPECT_EQ(faulty.failed, std::vector<std::uint64_t>{k}) << name;
         const sim::Call kind = faulty.kinds[k - 1];
-        const std::vector<LogEdit> edits = EditsOf(kind);
+        // Every failure of a string read gives the empty string: when the run reads that
+        // value only once, its log is that of the machine without the value. A value read
+        // again later is found then, and the run takes a path of its own.
+        const auto read = RegistryReadOf(clean, k);
+        if (read && read->once) {
+          const std::string value = Utf16ToUtf8(read->value);
+          const Outcome without =
+              RunWithFault(profile, commits, 0, name + " without " + value, read->value);
+          EXPECT_EQ(faulty.log, without.log)
+              << name << " failing call " << k << " (" << sim::CallName(kind)
+              << "): not the log of the machine without " << value
+              << DiffText(without.log, faulty.log);
+          ++compared;
+        }
+        const std::vector<LogEdit> edits = read ? std::vector<LogEdit>{} : EditsOf(kind);
         if (!edits.empty()) {
           const bool expected = std::any_of(edits.begin(), edits.end(), [&](const LogEdit& edit) {
             if (commits.size() == 1 || k > commitCalls) return Applies(edit, clean.log, faulty.log);
@@ -211,7 +255,7 @@ TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
             const auto [faultyCommit, faultyUninstall] = split(faulty);
             std::vector<std::string> notActive = cleanUninstall;
             std::erase(notActive, kActivateBalanced);
-            const LogEdit rename{LogEdit::kInsert, {kRename, kReplaceDefaults}, ""};
+            const LogEdit rename{{}, {kRename, kReplaceDefaults}};
             return Applies(edit, cleanCommit, faultyCommit) &&
                    (faultyUninstall == cleanUninstall || faultyUninstall == notActive ||
                     Applies(rename, cleanUninstall, faultyUninstall) ||
