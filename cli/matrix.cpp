@@ -103,7 +103,7 @@ std::vector<std::pair<std::string, std::string>> Facts(const Plan& plan) {
     facts.emplace_back("Script " + script.script, script.commandLine);
   }
   for (const auto& value : plan.registry) {
-    facts.emplace_back("Registry " + value.key + "\\" + value.name, value.value);
+    facts.emplace_back("Registry " + value.key + "\\" + value.name, value.Text());
   }
   for (const auto& adapter : plan.adapters) {
     facts.emplace_back("Adapter " + adapter.adapter, adapter.outcome + ", " + adapter.why);

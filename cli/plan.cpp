@@ -87,15 +87,14 @@ std::vector<Decision> DecisionsOf(const std::vector<WString>& log, const std::st
   return decisions;
 }
 
-std::vector<std::pair<std::string, std::string>> TokensOf(
-    const std::vector<FeatureQuery>& queries) {
-  std::vector<std::pair<std::string, std::string>> tokens;
+std::vector<FeatureToken> TokensOf(const std::vector<FeatureQuery>& queries) {
+  std::vector<FeatureToken> tokens;
   std::set<WString> seen;
   for (const auto& query : queries) {
     if (!seen.insert(query.token).second) continue;
-    tokens.emplace_back(Utf16ToUtf8(query.token), query.offset == WString::npos
-                                                      ? "absent"
-                                                      : "at " + std::to_string(query.offset));
+    tokens.push_back(FeatureToken{
+        Utf16ToUtf8(query.token),
+        query.offset == WString::npos ? std::nullopt : std::optional<std::size_t>(query.offset)});
   }
   return tokens;
 }
@@ -129,16 +128,20 @@ std::string HexBytes(const std::vector<std::uint8_t>& data) {
   return text;
 }
 
-std::string RegistryValueText(const sim::RegistryValue& value) {
+RegistryValueWritten Written(const sim::RegistryWrite& write) {
+  const sim::RegistryValue& value = write.value;
+  RegistryValueWritten written{Utf16ToUtf8(write.keyPath), Utf16ToUtf8(value.name),
+                               std::to_string(value.type), HexBytes(value.data)};
   if (value.type == win::kRegDword && value.data.size() == 4) {
     const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                                  (static_cast<std::uint32_t>(value.data[3]) << 24);
-    return "REG_DWORD " + std::to_string(number);
+    written.type = "REG_DWORD";
+    written.data = std::to_string(number);
+  } else if (value.type == win::kRegSz) {
+    written.type = "REG_SZ";
+    written.data = Utf16ToUtf8(TextOfUtf16Le(value.data.data(), value.data.size()));
   }
-  if (value.type == win::kRegSz) {
-    return "REG_SZ \"" + Utf16ToUtf8(TextOfUtf16Le(value.data.data(), value.data.size())) + "\"";
-  }
-  return "type " + std::to_string(value.type) + " [" + HexBytes(value.data) + "]";
+  return written;
 }
 
 // Seconds as a person says them: 0 is "Never" for every time-out Windows shows in seconds.
@@ -236,6 +239,12 @@ struct SetByRecipe {
 
 }  // namespace
 
+std::string RegistryValueWritten::Text() const {
+  if (type == "REG_SZ") return type + " \"" + data + "\"";
+  if (type == "REG_DWORD") return type + " " + data;
+  return "type " + type + " [" + data + "]";
+}
+
 Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   SimulatedRun run = RunActions(profileText, {"commit"});
   sim::Machine& machine = *run.machine;
@@ -277,8 +286,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   }
   // A value written twice shows once, with what it ends with.
   for (const auto& write : machine.registry().Writes()) {
-    RegistryValueWritten value{Utf16ToUtf8(write.keyPath), Utf16ToUtf8(write.value.name),
-                               RegistryValueText(write.value)};
+    RegistryValueWritten value = Written(write);
     auto same = std::find_if(plan.registry.begin(), plan.registry.end(), [&](const auto& known) {
       return EqualsIgnoringCase(Utf8ToUtf16(known.key), write.keyPath) &&
              EqualsIgnoringCase(Utf8ToUtf16(known.name), write.value.name);

@@ -25,7 +25,15 @@ struct ScriptRun {
 struct RegistryValueWritten {
   std::string key;
   std::string name;
-  std::string value;  // type and data as a person reads them
+  std::string type;  // "REG_SZ", "REG_DWORD", or the type's number
+  std::string data;  // the text, the number, or the bytes in hex
+  // "REG_DWORD 1", "REG_SZ \"text\"": type and data as a person reads them.
+  std::string Text() const;
+};
+
+struct FeatureToken {
+  std::string token;
+  std::optional<std::size_t> offset;  // nullopt: absent
 };
 
 struct AdapterOutcome {
@@ -67,8 +75,8 @@ struct Plan {
   std::string connectedStandby;  // "yes", "no", or "unknown" when the query fails
   std::string platformClass;
   std::vector<Decision> decisions;
-  // Each token the run asked about, once, in the order first asked: offset or "absent".
-  std::vector<std::pair<std::string, std::string>> featureTokens;
+  // Each token the run asked about, once, in the order first asked.
+  std::vector<FeatureToken> featureTokens;
   std::vector<std::string> boardLists;  // the lists the board is on, with what they do
   std::vector<ScriptRun> scripts;
   std::vector<RegistryValueWritten> registry;

@@ -35,7 +35,9 @@ std::string PlanText(const Plan& plan) {
     out += "  " + decision.question + ": " + decision.answer + "\n";
   }
   out += "  Feature tokens asked:";
-  for (const auto& [token, where] : plan.featureTokens) out += " " + token + " " + where + ",";
+  for (const auto& [token, offset] : plan.featureTokens) {
+    out += " " + token + (offset ? " at " + std::to_string(*offset) : std::string(" absent")) + ",";
+  }
   if (!plan.featureTokens.empty()) out.pop_back();
   out += plan.featureTokens.empty() ? " none\n" : "\n";
   out += "  Board lists: ";
@@ -54,7 +56,7 @@ std::string PlanText(const Plan& plan) {
   for (std::size_t i = 0; i < plan.registry.size(); ++i) {
     const RegistryValueWritten& value = plan.registry[i];
     if (i == 0 || plan.registry[i - 1].key != value.key) out += "  " + value.key + "\n";
-    out += "    " + value.name + " = " + value.value + "\n";
+    out += "    " + value.name + " = " + value.Text() + "\n";
   }
 
   Section(out, "Network adapters");
@@ -109,7 +111,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
         {{"question", decision.question}, {"answer", decision.answer}, {"label", decision.label}});
   }
   json["feature_tokens"] = Json::object();
-  for (const auto& [token, where] : plan.featureTokens) json["feature_tokens"][token] = where;
+  // Offsets in the feature-byte string; null: absent.
+  for (const auto& [token, offset] : plan.featureTokens) {
+    json["feature_tokens"][token] = offset ? Json(*offset) : Json(nullptr);
+  }
   json["board_lists"] = plan.boardLists;
   json["scripts"] = Json::array();
   for (const auto& script : plan.scripts) {
@@ -117,7 +122,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   }
   json["registry"] = Json::array();
   for (const auto& value : plan.registry) {
-    json["registry"].push_back({{"key", value.key}, {"name", value.name}, {"value", value.value}});
+    // A DWORD's data is its number; a string's its text; other types' their bytes in hex.
+    const Json data = value.type == "REG_DWORD" ? Json(std::stoul(value.data)) : Json(value.data);
+    json["registry"].push_back(
+        {{"key", value.key}, {"name", value.name}, {"type", value.type}, {"data", data}});
   }
   json["network_adapters"] = Json::array();
   for (const auto& adapter : plan.adapters) {
