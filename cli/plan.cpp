@@ -1,7 +1,6 @@
 #include "cli/plan.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <set>
 
@@ -107,31 +106,16 @@ std::vector<std::string> BoardListsOf(const WString& board) {
   return lists;
 }
 
-bool EndsWithIgnoringCase(WStringView text, WStringView end) {
-  return text.size() >= end.size() &&
-         EqualsIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
 WString FileNameOf(const WString& path) {
   std::size_t slash = path.find_last_of(u"\\/");
   return slash == WString::npos ? path : path.substr(slash + 1);
 }
 
-std::string HexBytes(const std::vector<std::uint8_t>& data) {
-  std::string text;
-  char byte[4];
-  for (std::uint8_t value : data) {
-    std::snprintf(byte, sizeof(byte), "%02x", value);
-    if (!text.empty()) text += ' ';
-    text += byte;
-  }
-  return text;
-}
-
 RegistryValueWritten Written(const sim::RegistryWrite& write) {
   const sim::RegistryValue& value = write.value;
   RegistryValueWritten written{Utf16ToUtf8(write.keyPath), Utf16ToUtf8(value.name),
-                               std::to_string(value.type), HexBytes(value.data)};
+                               std::to_string(value.type),
+                               HexBytes(value.data.data(), value.data.size(), " ")};
   if (value.type == win::kRegDword && value.data.size() == 4) {
     const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                                  (static_cast<std::uint32_t>(value.data[3]) << 24);

@@ -73,16 +73,6 @@ std::uint16_t ParseType(const Json& json, const std::string& field) {
   throw JsonError{field, "unknown VARIANT type \"" + text + "\""};
 }
 
-std::string Hex(const std::uint8_t* data, std::size_t size) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < size; ++i) {
-    out += digits[data[i] >> 4];
-    out += digits[data[i] & 15];
-  }
-  return out;
-}
-
 std::vector<std::uint8_t> FromHex(const Json& json, const std::string& field) {
   if (!json.is_string()) throw JsonError{field, "expected hex digits"};
   const std::string text = json.get<std::string>();
@@ -113,8 +103,8 @@ Json ScalarJson(std::uint16_t vt, const Variant& value) {
     Json text = Utf16ToUtf8(*value.text);
     if (Utf8ToUtf16(text.get<std::string>()) != *value.text) {
       // Not valid UTF-16 (a lone surrogate): the units themselves, as hex.
-      return Json{{"utf16le", Hex(reinterpret_cast<const std::uint8_t*>(value.text->data()),
-                                  value.text->size() * 2)}};
+      return Json{{"utf16le", HexBytes(reinterpret_cast<const std::uint8_t*>(value.text->data()),
+                                       value.text->size() * 2)}};
     }
     return text;
   }
@@ -218,7 +208,7 @@ Json VariantJson(const Variant& value) {
   }
   if ((value.vt == win::kVtDispatch || value.vt == win::kVtUnknown) && value.object) {
     json["class_id"] = GuidText(value.object->classId);
-    json["data"] = Hex(value.object->data.data(), value.object->data.size());
+    json["data"] = HexBytes(value.object->data.data(), value.object->data.size());
     return json;
   }
   Json scalar = ScalarJson(value.vt, value);

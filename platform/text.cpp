@@ -216,4 +216,21 @@ WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
+std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(size * (2 + separator.size()));
+  for (std::size_t i = 0; i < size; ++i) {
+    if (i > 0) text += separator;
+    text += kDigits[data[i] >> 4];
+    text += kDigits[data[i] & 15];
+  }
+  return text;
+}
+
+bool EndsWithIgnoringCase(WStringView text, WStringView suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 }  // namespace presetra

@@ -75,6 +75,12 @@ WString Format(WStringView format, const Args&... args) {
 // not a unit).
 WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size);
 
+// The bytes as lower-case hex digits, two a byte, with `separator` between bytes.
+std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator = "");
+
+// Whether `text` ends with `suffix`, ignoring case as EqualsIgnoringCase does.
+bool EndsWithIgnoringCase(WStringView text, WStringView suffix);
+
 // wcstol with base 10: leading white space, an optional sign, decimal digits up to the first
 // other character; 0 when there are none. Values beyond the 32-bit range clamp as wcstol does.
 std::int32_t WideToLong(WStringView text);

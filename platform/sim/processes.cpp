@@ -4,11 +4,6 @@ namespace presetra::sim {
 
 namespace {
 
-bool EndsWithIgnoringCase(WStringView text, WStringView suffix) {
-  return text.size() >= suffix.size() &&
-         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 WString TrimRight(WString text) {
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.pop_back();
   return text;

@@ -311,12 +311,7 @@ std::string Registry::Dump() const {
     out << path << "\n";
     for (const auto& value : key->values) {
       out << "  " << (value.name.empty() ? "(Default)" : Utf16ToUtf8(value.name)) << " type "
-          << value.type << " [";
-      for (std::size_t i = 0; i < value.data.size(); ++i) {
-        static const char* hex = "0123456789abcdef";
-        out << hex[value.data[i] >> 4] << hex[value.data[i] & 15];
-      }
-      out << "]\n";
+          << value.type << " [" << HexBytes(value.data.data(), value.data.size()) << "]\n";
     }
     for (auto it = key->children.rbegin(); it != key->children.rend(); ++it) {
       stack.push_back({it->second.get(), path + "\\" + Utf16ToUtf8(it->second->name)});

@@ -40,13 +40,7 @@ std::string ValueLine(const WString& key, const WString& name,
                       const std::vector<std::uint8_t>& data) {
   std::string line = Utf16ToUtf8(key) + "\t" + Utf16ToUtf8(name) + "\t";
   if (!type) return line + "absent\n";
-  static const char* digits = "0123456789abcdef";
-  line += std::to_string(*type) + "\t";
-  for (std::uint8_t byte : data) {
-    line += digits[byte >> 4];
-    line += digits[byte & 15];
-  }
-  return line + "\n";
+  return line + std::to_string(*type) + "\t" + HexBytes(data.data(), data.size()) + "\n";
 }
 
 }  // namespace presetra::wine

@@ -17,17 +17,6 @@ namespace {
 
 using namespace presetra;
 
-std::string Hex(const std::vector<std::uint8_t>& data) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    if (i) out += ',';
-    out += digits[data[i] >> 4];
-    out += digits[data[i] & 15];
-  }
-  return out;
-}
-
 std::string RegPath(const WString& path) {
   std::string text = Utf16ToUtf8(path);
   if (text.rfind("HKLM\\", 0) == 0) text = "HKEY_LOCAL_MACHINE\\" + text.substr(5);
@@ -39,7 +28,7 @@ std::string ValueLine(const sim::RegistryValue& value) {
   // Every type as hex(type): exact bytes, with or without a terminating NUL.
   char type[16];
   std::snprintf(type, sizeof(type), "hex(%x):", value.type);
-  return name + "=" + type + Hex(value.data) + "\r\n";
+  return name + "=" + type + HexBytes(value.data.data(), value.data.size(), ",") + "\r\n";
 }
 
 void AddKeys(std::string& reg, const std::vector<sim::RegistryKeyEdit>& edits) {
