@@ -1,6 +1,7 @@
 #include "cli/simulated_run.h"
 
 #include "host/module.h"
+#include "power/power_scheme.h"
 
 namespace presetra::cli {
 
@@ -36,10 +37,8 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
 }
 
 std::optional<WString> PreferredPlan(sim::Machine& machine) {
-  auto preferred = machine.registry().GetValue(
-      u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
-      u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}",
-      u"PreferredPlan");
+  auto preferred =
+      machine.registry().GetValue(u"HKLM\\" + WString(kPreferredPlanKey), u"PreferredPlan");
   if (!preferred || preferred->type != win::kRegSz) return std::nullopt;
   return TextOfUtf16Le(preferred->data.data(), preferred->data.size());
 }

@@ -6,9 +6,6 @@ namespace {
 
 constexpr win::Dword kPowercfgTimeoutMs = 60000;
 constexpr std::size_t kSystemFolderChars = 261;
-constexpr char16_t kPreferredPlanKey[] =
-    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
-    u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}";
 constexpr char16_t kSleepSubgroup[] = u"238c9fa8-0aad-41ed-83f4-97be242c8f20";
 constexpr char16_t kHibernateAfter[] = u"9d7815a6-7ee4-497e-8888-515a05f02364";
 constexpr char16_t kDiskSubgroup[] = u"0012ee47-9041-4b5d-9b77-535fba8b1442";

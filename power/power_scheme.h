@@ -14,6 +14,11 @@ inline constexpr char16_t kBalancedScheme[] = u"381b4222-f694-41f0-9685-ff5bb260
 // A scheme object for commands that concern the whole machine and no scheme.
 inline constexpr char16_t kNoScheme[] = u"00000000-0000-0000-0000-000000000000";
 inline constexpr char16_t kModuleFileName[] = u"Presetra.dll";
+// Where Windows keeps the preferred plan ("PreferredPlan"), under HKEY_LOCAL_MACHINE in the
+// 64-bit view.
+inline constexpr char16_t kPreferredPlanKey[] =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
+    u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}";
 
 // Which power source a value is for.
 enum class PowerSource { kDc = 0, kAc = 1 };

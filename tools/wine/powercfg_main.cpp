@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/sim/powercfg/describe.h"
+#include "power/power_scheme.h"
 #include "tools/wine/registry_scheme_store.h"
 
 namespace {
@@ -30,9 +31,8 @@ std::optional<WString> LoadModuleString(presetra::WStringView file, std::uint32_
 std::optional<WString> PreferredPlan() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\"
-                    L"NameSpace\\{025A5937-A6BE-4686-A844-36FE4BEC8B6D}",
-                    0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+                    reinterpret_cast<const wchar_t*>(presetra::kPreferredPlanKey), 0,
+                    KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   wchar_t buffer[128] = {};
