@@ -238,9 +238,8 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   plan.machine = machineName;
   plan.board = Utf16ToUtf8(run.board);
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
-  bool capable = false;
-  plan.connectedStandby =
-      machine.power().GetPwrCapabilities(&capable) ? (capable ? "yes" : "no") : "unknown";
+  const std::optional<bool>& standby = run.profile.connectedStandby;
+  plan.connectedStandby = standby ? (*standby ? "yes" : "no") : "unknown";
   // Where the module, a 32-bit one, reads the build number.
   if (auto build = machine.registry().GetValue(
           u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
@@ -268,19 +267,20 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     auto& set = setByScheme[ToLower(write.scheme)];
     (write.ac ? set.ac : set.dc).insert(write.key);
   }
-  // A value written twice shows once, with what it ends with.
+  // A value written twice shows once, where it was first written, with what it ends with.
+  std::vector<const sim::RegistryWrite*> lastWrites;
   for (const auto& write : machine.registry().Writes()) {
-    RegistryValueWritten value = Written(write);
-    auto same = std::find_if(plan.registry.begin(), plan.registry.end(), [&](const auto& known) {
-      return EqualsIgnoringCase(Utf8ToUtf16(known.key), write.keyPath) &&
-             EqualsIgnoringCase(Utf8ToUtf16(known.name), write.value.name);
+    auto same = std::find_if(lastWrites.begin(), lastWrites.end(), [&](const auto* known) {
+      return EqualsIgnoringCase(known->keyPath, write.keyPath) &&
+             EqualsIgnoringCase(known->value.name, write.value.name);
     });
-    if (same == plan.registry.end()) {
-      plan.registry.push_back(value);
+    if (same == lastWrites.end()) {
+      lastWrites.push_back(&write);
     } else {
-      *same = value;
+      *same = &write;
     }
   }
+  for (const auto* write : lastWrites) plan.registry.push_back(Written(*write));
   plan.adapters = AdaptersOf(run, plan.platformClass);
 
   const std::optional<WString> preferred = PreferredPlan(machine);

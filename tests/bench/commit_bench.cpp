@@ -12,8 +12,7 @@
 
 #include "cli/matrix.h"
 #include "cli/plan.h"
-#include "host/module.h"
-#include "platform/sim/machine.h"
+#include "cli/simulated_run.h"
 
 namespace presetra {
 namespace {
@@ -26,14 +25,7 @@ std::string ReadExample(const std::string& name) {
 }
 
 std::size_t CommitOnce(const std::string& profileText) {
-  sim::Machine machine(sim::ParseProfile(profileText));
-  WString logPath;
-  {
-    LoadedModule module(machine);
-    module.Commit(1);
-    logPath = module.Installer()->Context().logPath;
-  }
-  return machine.ReadLogLines(logPath).size();
+  return cli::RunActions(profileText, {"commit"}).log.size();
 }
 
 void BM_Commit(benchmark::State& state, const std::string& example) {
