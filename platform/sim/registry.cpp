@@ -170,11 +170,11 @@ win::Long Registry::QueryValue(platform::RegKey key, WStringView name, win::Dwor
   if (changeAfterQuery_ && EqualsIgnoringCase(changeAfterQuery_->name, name)) {
     auto it = handles_.find(key);
     RegistryValue* value = it == handles_.end() ? nullptr : it->second.key->FindValue(name);
-    if (value != nullptr && changeAfterQuery_->type == win::kRegNone) {
+    if (value != nullptr && !changeAfterQuery_->value) {
       std::erase_if(it->second.key->values,
                     [&](const RegistryValue& v) { return EqualsIgnoringCase(v.name, name); });
     } else if (value != nullptr) {
-      *value = *changeAfterQuery_;
+      *value = *changeAfterQuery_->value;
     }
     changeAfterQuery_.reset();
   }

@@ -58,10 +58,11 @@ class Registry : public platform::Registry {
   std::size_t OpenKeyCount() const { return handles_.size(); }
   // The value names every QueryValue asked for, in order.
   const std::vector<WString>& QueriedValues() const { return queried_; }
-  // The next QueryValue of the value named `value.name` is followed at once by that value
-  // becoming `value` (type REG_NONE: deleted), as when another program writes it between two
-  // reads.
-  void ChangeAfterNextQuery(RegistryValue value) { changeAfterQuery_ = std::move(value); }
+  // The next QueryValue of the value `name` is followed at once by that value becoming `value`
+  // (nullopt: deleted), as when another program writes it between two reads.
+  void ChangeAfterNextQuery(WStringView name, std::optional<RegistryValue> value) {
+    changeAfterQuery_ = PendingChange{WString(name), std::move(value)};
+  }
   // Every value set through the API, in order.
   const std::vector<RegistryWrite>& Writes() const { return writes_; }
 
@@ -93,7 +94,11 @@ class Registry : public platform::Registry {
   platform::RegKey nextHandle_ = 0x1000;
   std::vector<WString> queried_;
   std::vector<RegistryWrite> writes_;
-  std::optional<RegistryValue> changeAfterQuery_;
+  struct PendingChange {
+    WString name;
+    std::optional<RegistryValue> value;
+  };
+  std::optional<PendingChange> changeAfterQuery_;
 };
 
 // The bytes of a REG_SZ with its terminating NUL.

@@ -18,7 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sim::RegistryValue value{u"V", data[0] % 12u, std::vector<std::uint8_t>(data + 1, data + half)};
   sim::RegistryValue after{u"V", value.type, std::vector<std::uint8_t>(data + half, data + size)};
   machine.registry().PutValue(u"HKLM\\SOFTWARE\\WOW6432Node\\Fuzz", value);
-  if (rewrite) machine.registry().ChangeAfterNextQuery(after);
+  // A rewrite to type REG_NONE stands for the value's deletion.
+  if (rewrite) {
+    machine.registry().ChangeAfterNextQuery(
+        u"V", after.type == win::kRegNone ? std::nullopt : std::optional(after));
+  }
   WString text = ReadRegistryString(machine.registry(), u"Software\\Fuzz", u"V");
   const bool isString = value.type == win::kRegSz || value.type == win::kRegExpandSz;
   if (!isString && !text.empty()) std::abort();

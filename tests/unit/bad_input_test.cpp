@@ -144,10 +144,11 @@ TEST(BadInputTest, RegistryStringsThatChangeBetweenTheTwoReads) {
   for (const Case& c : cases) {
     auto machine = testing::MachineFrom(
         R"("registry": {"HKLM\\SOFTWARE\\WOW6432Node\\T": {"Build": "19041"}})");
-    sim::RegistryValue after{u"Build", win::kRegNone, {}};
-    if (c.after)
+    std::optional<sim::RegistryValue> after;
+    if (c.after) {
       after = sim::RegistryValue{u"Build", win::kRegSz, sim::RegSzBytes(Utf8ToUtf16(*c.after))};
-    machine->registry().ChangeAfterNextQuery(after);
+    }
+    machine->registry().ChangeAfterNextQuery(u"Build", after);
     EXPECT_EQ(Utf16ToUtf8(ReadRegistryString(machine->registry(), u"Software\\T", u"Build")),
               c.expected)
         << c.name;
