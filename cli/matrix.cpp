@@ -7,7 +7,6 @@
 #include <set>
 
 #include "cli/file_text.h"
-#include "cli/plan_format.h"
 
 namespace presetra::cli {
 

@@ -10,17 +10,19 @@ void Section(std::string& out, const char* title) {
   out += "\n";
 }
 
-}  // namespace
-
+// "10 min (AC), 4 min (DC)"
 std::string AcDcText(const PlannedSetting& setting) {
   return setting.ac + " (AC), " + setting.dc + " (DC)";
 }
 
+// Where the setting's values come from: "recipe", "Balanced", or both by power source.
 std::string SourceText(const PlannedSetting& setting) {
   auto one = [](bool fromRecipe) { return fromRecipe ? "recipe" : "Balanced"; };
   if (setting.acFromRecipe == setting.dcFromRecipe) return one(setting.acFromRecipe);
   return std::string(one(setting.acFromRecipe)) + " (AC), " + one(setting.dcFromRecipe) + " (DC)";
 }
+
+}  // namespace
 
 std::string PlanText(const Plan& plan) {
   std::string out = "Machine: " + plan.machine + "\n";
