@@ -206,6 +206,16 @@ std::int32_t WideToLong(WStringView text) {
   return value > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(value);
 }
 
+std::vector<std::uint8_t> Utf16LeBytes(WStringView text) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
 WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size) {
   WString text;
   for (std::size_t i = 0; i + 1 < size; i += 2) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace presetra {
 
@@ -70,6 +71,9 @@ template <typename... Args>
 WString Format(WStringView format, const Args&... args) {
   return FormatArgs(format, {ToFormatArg(args)...});
 }
+
+// The text's units as UTF-16LE bytes, without a terminating NUL.
+std::vector<std::uint8_t> Utf16LeBytes(WStringView text);
 
 // The UTF-16LE text of a byte buffer up to its first NUL unit (or its end; an odd last byte is
 // not a unit).

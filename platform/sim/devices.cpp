@@ -5,11 +5,10 @@
 namespace presetra::sim {
 
 namespace {
+// The text's units and a terminating NUL, after what is there.
 void AppendUnits(std::vector<std::uint8_t>& bytes, WStringView text) {
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
+  const std::vector<std::uint8_t> units = Utf16LeBytes(text);
+  bytes.insert(bytes.end(), units.begin(), units.end());
   bytes.insert(bytes.end(), {0, 0});
 }
 }  // namespace

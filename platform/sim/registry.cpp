@@ -22,11 +22,7 @@ struct Registry::Key {
 };
 
 std::vector<std::uint8_t> RegSzBytes(WStringView text, bool withNul) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
+  std::vector<std::uint8_t> bytes = Utf16LeBytes(text);
   if (withNul) bytes.insert(bytes.end(), {0, 0});
   return bytes;
 }
