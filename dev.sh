@@ -2,16 +2,42 @@
 # Set-up, build and test for Presetra on Debian 12, as root.
 #   ./dev.sh run [--wine]  install what is missing, build, run the commit on the default machine
 #                          (--wine: also under Wine's real Windows Installer)
-#   ./dev.sh test          install what is missing, build both builds, run every test
+#   ./dev.sh test          install what is missing, build every build, run every test
+# Each prints one line per stage; apt's and the builds' own output goes to build/dev.log, whose
+# last lines are shown when a stage fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(
   cmake ninja-build g++ make pkg-config python3
   libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   msitools wixl wine wine32:i386 wine64
 )
+
+mkdir -p build
+log=build/dev.log
+: >"$log"
+
+# Runs one stage with its output in the log; one line on the terminal.
+stage() {  # TITLE COMMAND...
+  local title="$1" start=$SECONDS status=0
+  shift
+  printf '%s ... ' "$title"
+  printf '\n==== %s\n' "$title" >>"$log"
+  "$@" >>"$log" 2>&1 || status=$?
+  if ((status == 0)); then
+    echo "done ($((SECONDS - start)) s)"
+    return
+  fi
+  echo "FAILED (exit status $status)"
+  {
+    echo "---- the last lines of $log:"
+    tail -n 60 "$log"
+    echo "---- all of it: $log"
+  } >&2
+  exit "$status"
+}
 
 install_missing() {
   local missing=()
@@ -20,51 +46,84 @@ install_missing() {
       missing+=("$package")
     fi
   done
-  if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    # Wine runs the 32-bit DLL: it needs the i386 architecture.
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
+  ((${#missing[@]})) || return 0
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  # Wine runs the 32-bit DLL: it needs the i386 architecture (where the machine can run it).
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {  # FOLDER TARGET CMAKE_ARGUMENTS...
+  local folder="$1" target="$2"
+  shift 2
+  cmake -S . -B "$folder" -G Ninja -DPRESETRA_WARNINGS_AS_ERRORS=ON "$@"
+  cmake --build "$folder" -j2 --target "$target"
 }
 
 build() {
-  cmake -S . -B build/cross -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-  cmake --build build/cross -j2
-  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build/native -j2
+  stage "Building for 32-bit Windows (build/cross)" configure_and_build build/cross all \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+  stage "Building for 64-bit Windows (build/cross64)" configure_and_build build/cross64 all \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+  stage "Building the tool and the tests (build/native)" configure_and_build build/native all \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+}
+
+# ctest in one folder; its closing summary and the end-to-end outcome go to the terminal too.
+run_tests() {  # TITLE FOLDER CTEST_ARGUMENTS...
+  local title="$1" folder="$2"
+  shift 2
+  local output="$folder/ctest.txt"
+  stage "$title" bash -c 'set -o pipefail; ctest --test-dir "$1" --output-on-failure "${@:3}" | tee "$2"' \
+    _ "$folder" "$output" "$@"
+  # The end-to-end test's own lines: which packages ran, and the launch times.
+  [[ ! -f "$folder/e2e/outcome.txt" ]] || grep -v ': identical$' "$folder/e2e/outcome.txt" | sed 's/^/  /'
+  grep -E 'tests passed, [0-9]+ tests failed out of' "$output" || true
+  local counts
+  counts=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$output")
+  failed=$((failed + ${counts%% *}))
+  total=$((total + ${counts##* }))
 }
 
 case "${1:-}" in
   run)
-    install_missing
+    stage "Installing what is missing" install_missing
     build
     ./build/native/presetra commit
     if [[ "${2:-}" == "--wine" ]]; then
       # The same machine under Wine: the package installed and removed by msiexec, the log
       # the DLL wrote compared with the one above.
-      tests/e2e/run.sh build/native build/cross examples/notebook-modern-standby.json
-      cat build/native/e2e/notebook-modern-standby.wine.txt
+      stage "Running the default machine under Wine" tests/e2e/run.sh build/native build/cross \
+        build/cross64 examples/notebook-modern-standby.json
+      cat build/native/e2e/*/notebook-modern-standby.wine.txt
     fi
     ;;
   test)
-    install_missing
+    stage "Installing what is missing" install_missing
     build
-    ctest --test-dir build/cross --output-on-failure
-    ctest --test-dir build/native --output-on-failure -j2
+    # Every compiler and build type a maintainer may choose builds cleanly with warnings as
+    # errors: g++ at -O3 and clang warn where RelWithDebInfo does not.
+    stage "Building with g++ in Release (build/gcc-release)" configure_and_build build/gcc-release all \
+      -DCMAKE_BUILD_TYPE=Release
+    stage "Building with clang in Release (build/clang-release)" configure_and_build \
+      build/clang-release all -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++
+    failed=0
+    total=0
+    run_tests "Checking the x86 DLL and package (build/cross)" build/cross
+    run_tests "Checking the x64 DLL and package (build/cross64)" build/cross64
+    run_tests "Unit tests, fault sweep, Wine end-to-end, fuzzing (build/native)" build/native -j2
     # The unit tests, the fault sweep among them, again under AddressSanitizer and
     # UndefinedBehaviorSanitizer.
-    cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-      >/dev/null
-    cmake --build build/asan -j2 --target presetra_unit_tests
-    ctest --test-dir build/asan --output-on-failure -j2 -LE "e2e|fuzz"
+    stage "Building the unit tests under ASan and UBSan (build/asan)" configure_and_build \
+      build/asan presetra_unit_tests -DCMAKE_BUILD_TYPE=Debug \
+      "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+    run_tests "Unit tests under ASan and UBSan (build/asan)" build/asan -j2 -LE "e2e|fuzz"
+    echo "tests: $((total - failed)) passed, $failed failed"
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run [--wine] | test" >&2
     exit 2
     ;;
 esac

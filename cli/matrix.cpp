@@ -43,10 +43,15 @@ std::string RenderTable(const Row& header, const std::vector<Row>& rows, TableFo
   std::string out;
   auto line = [&out, format](const Row& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
+      // Appended piece by piece: "x" + cell + "y" makes g++ 12 at -O3 warn falsely
+      // (-Wrestrict, GCC bug 105329).
       if (format == TableFormat::kCsv) {
-        out += (i > 0 ? "," : "") + CsvCell(row[i]);
+        if (i > 0) out += ',';
+        out += CsvCell(row[i]);
       } else {
-        out += "| " + MarkdownCell(row[i]) + " ";
+        out += "| ";
+        out += MarkdownCell(row[i]);
+        out += ' ';
       }
     }
     out += format == TableFormat::kCsv ? "\n" : "|\n";

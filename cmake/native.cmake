@@ -55,11 +55,15 @@ add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts
   tools/wine/end_state.cpp)
 target_link_libraries(presetra-seed PRIVATE presetra_sim)
 
-# The real package under Wine's Windows Installer, compared with the simulated machine. Needs
-# the cross build (Presetra.msi and the stand-ins) in PRESETRA_CROSS_BUILD_DIR.
-set(PRESETRA_CROSS_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/cross CACHE PATH "The cross build folder")
+# The real packages under Wine's Windows Installer, compared with the simulated machine. Needs
+# the cross builds (Presetra.msi, Presetra-x64.msi and their stand-ins) in
+# PRESETRA_CROSS_BUILD_DIR and PRESETRA_CROSS64_BUILD_DIR; PRESETRA_E2E_ARCH chooses one.
+set(PRESETRA_CROSS_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/cross CACHE PATH "The x86 cross build folder")
+set(PRESETRA_CROSS64_BUILD_DIR ${PROJECT_SOURCE_DIR}/build/cross64 CACHE PATH
+    "The x64 cross build folder")
 add_test(NAME e2e_wine
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR} ${PRESETRA_CROSS_BUILD_DIR})
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR} ${PRESETRA_CROSS_BUILD_DIR}
+                 ${PRESETRA_CROSS64_BUILD_DIR})
 set_tests_properties(e2e_wine PROPERTIES LABELS e2e TIMEOUT 1800)
 
 # The fuzz targets (stream reader, firmware strings, feature tokens, GUIDs, registry strings,

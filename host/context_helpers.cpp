@@ -13,7 +13,8 @@ void SetContextNames(CMSIInstaller& installer) {
   InstallerContext& context = installer.Context();
   context.productName = u"Presetra";
   context.logFileName = u"Presetra.log";
-  // A 32-bit module on 64-bit Windows gets the 32-bit program-files folder here.
+  // A 32-bit module on 64-bit Windows gets the 32-bit program-files folder here, a 64-bit one
+  // the 64-bit folder: the one thing in which the two builds differ on purpose.
   WString programFiles;
   if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath, &programFiles) !=
       win::kSOk) {
@@ -25,8 +26,10 @@ void SetContextNames(CMSIInstaller& installer) {
 
 WString ReadRegistryString(platform::Registry& registry, WStringView key, WStringView valueName) {
   platform::ScopedRegKey handle(registry);
-  if (registry.OpenKey(platform::kHkeyLocalMachine, key, win::kKeyRead, handle.Receive()) !=
-      win::kErrorSuccess) {
+  // The product key and Windows' version live where a 32-bit process finds them
+  // (WOW6432Node); the 64-bit module must say so to land there too.
+  if (registry.OpenKey(platform::kHkeyLocalMachine, key, win::kKeyRead | win::kKeyWow64_32Key,
+                       handle.Receive()) != win::kErrorSuccess) {
     return WString();
   }
   win::Dword type = win::kRegNone;

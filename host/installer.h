@@ -118,8 +118,9 @@ class CAdvInstaller : public CMSIInstaller {
 
 // Fills the context names: product and log file name, install folder, product registry key.
 void SetContextNames(CMSIInstaller& installer);
-// The REG_SZ or REG_EXPAND_SZ (unexpanded) value under HKLM\key in the module's own registry
-// view; empty on any failure.
+// The REG_SZ or REG_EXPAND_SZ (unexpanded) value under HKLM\key in the 32-bit registry view (the
+// one the module was first built for, so that both builds read the same physical keys); empty on
+// any failure.
 WString ReadRegistryString(platform::Registry& registry, WStringView key, WStringView valueName);
 // The text in double quotes, unless it is empty or already starts with one.
 WString QuotePath(const WString& text);

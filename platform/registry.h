@@ -1,5 +1,11 @@
-// The registry as RegOpenKeyExW and its kin see it from a 32-bit process on 64-bit Windows:
-// HKLM\SOFTWARE has a 32-bit view (WOW6432Node) and a 64-bit one, chosen by the access flags.
+// The registry as RegOpenKeyExW and its kin see it on 64-bit Windows: HKLM\SOFTWARE has a
+// 32-bit view (WOW6432Node) and a 64-bit one, chosen by the access flags; a key opened without
+// either flag is in the view of the calling process's own bitness.
+//
+// The module is built for 32-bit and 64-bit installers, and both must read and write the same
+// physical keys. So every open or create under HKLM\SOFTWARE names its view
+// (win::kKeyWow64_32Key or win::kKeyWow64_64Key) and never relies on the caller's bitness.
+// Keys outside HKLM\SOFTWARE (the SYSTEM hive) have one view and need no flag.
 #pragma once
 
 #include <cstdint>

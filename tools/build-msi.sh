@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Builds Presetra.msi from the WiX source with wixl, mends what wixl drops, and checks the
-# result: both custom actions with their types and sequences, the DLL's component permanent.
-#   build-msi.sh VERSION Presetra.dll "package dir" OUT.msi
+# Builds the package (Presetra.msi for x86, Presetra-x64.msi for x64) from the WiX source with
+# wixl, mends what wixl drops, and checks the result: both custom actions with their types and
+# sequences, the DLL's component permanent (and 64-bit in the x64 package).
+#   build-msi.sh x86|x64 VERSION Presetra.dll "package dir" OUT.msi
 set -euo pipefail
-version="$1"
-dll="$2"
-package="$3"
-out="$4"
+arch="$1"
+version="$2"
+dll="$3"
+package="$4"
+out="$5"
 
 fail() { echo "build-msi: $*" >&2; rm -f "$out"; exit 1; }
+case "$arch" in
+  # msidbComponentAttributesPermanent, and msidbComponentAttributes64bit in the x64 package.
+  x86) component_attributes=16 template="Intel;1033" program_files=ProgramFilesFolder ;;
+  x64) component_attributes=272 template="x64;1033" program_files=ProgramFiles64Folder ;;
+  *) fail "unknown architecture '$arch' (x86 or x64)" ;;
+esac
 
 # wixl takes only relative source paths: build from a staging folder.
 out=$(realpath -m "$out")
@@ -16,14 +24,13 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$dll" "$stage/Presetra.dll"
 cp -r "$package/Data Files" "$package/Presetra.wxs" "$stage/"
-(cd "$stage" && wixl -a x86 -D "Version=$version" -D "DllPath=Presetra.dll" \
+(cd "$stage" && wixl -a "$arch" -D "Arch=$arch" -D "Version=$version" -D "DllPath=Presetra.dll" \
   -D "ScriptDir=Data Files" -o "$out" Presetra.wxs)
 
 # wixl builds Execute="commit" as an immediate action (2049): 3585 is a DLL from the Binary
 # table (1), run at commit (512), in the script (1024), without impersonation (2048).
 msibuild "$out" -q "UPDATE \`CustomAction\` SET \`Type\` = 3585 WHERE \`Action\` = 'vorqMSICommit'"
-# msidbComponentAttributesPermanent.
-msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = 16 WHERE \`Component\` = 'PresetraDll'"
+msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = $component_attributes WHERE \`Component\` = 'PresetraDll'"
 
 actions=$(msiinfo export "$out" CustomAction | tr -d '\r' | tail -n +4 | sort)
 expected=$'vorqMSICommit\t3585\tPresetraActions\tvorqMSICommit\t\nvorqMSIUninstall\t3073\tPresetraActions\tvorqMSIUninstall\t'
@@ -34,5 +41,10 @@ expected=$'vorqMSICommit\tNOT REMOVE\t6590\nvorqMSIUninstall\tREMOVE="ALL"\t1520
 [[ "$sequence" == "$expected" ]] || fail "InstallExecuteSequence is not as built: $sequence"
 
 component=$(msiinfo export "$out" Component | tr -d '\r' | awk -F'\t' '$1 == "PresetraDll" {print $4}')
-[[ "$component" == "16" ]] || fail "the DLL's component is not permanent ($component)"
+[[ "$component" == "$component_attributes" ]] ||
+  fail "the DLL's component has attributes $component, not $component_attributes"
+platform=$(msiinfo suminfo "$out" | tr -d '\r' | sed -n 's/^Template: //p')
+[[ "$platform" == "$template" ]] || fail "the package is for '$platform', not '$template'"
+folder=$(msiinfo export "$out" Directory | tr -d '\r' | awk -F'\t' '$1 == "VorlanFolder" {print $2}')
+[[ "$folder" == "$program_files" ]] || fail "Vorlan's folder is in $folder, not $program_files"
 echo "build-msi: $out"

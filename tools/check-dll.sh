@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Checks the built module's exports and imports: both custom actions with their ordinals and
-# undecorated names, and nothing imported but Windows' own DLLs.
+# undecorated names, nothing imported but Windows' own DLLs, and the machine it was built for.
+#   check-dll.sh OBJDUMP x86|x64 Presetra.dll
 set -euo pipefail
-dll="$1"
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+objdump="$1"
+arch="$2"
+dll="$3"
+dump=$("$objdump" -p "$dll")
 
 fail() { echo "check-dll: $*" >&2; exit 1; }
+
+case "$arch" in
+  x86) format=pei-i386 ;;
+  x64) format=pei-x86-64 ;;
+  *) fail "unknown architecture '$arch' (x86 or x64)" ;;
+esac
+grep -q "file format $format\$" <<<"$dump" || fail "$dll is not a $arch module ($format)"
 
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{print} on && !/^\t\[/{on=0}' <<<"$dump")
 grep -q 'Ordinal Base[[:space:]]*1$' <<<"$dump" || fail "ordinal base is not 1"
@@ -23,4 +33,4 @@ done < <(awk '/DLL Name:/{print $3}' <<<"$dump")
 for late in PowerReadDescription PowerGetActiveScheme; do
   ! grep -q "[[:space:]]$late$" <<<"$dump" || fail "imports $late statically"
 done
-echo "check-dll: $dll exports both custom actions and imports only system DLLs"
+echo "check-dll: $dll ($arch) exports both custom actions and imports only system DLLs"

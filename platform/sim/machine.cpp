@@ -84,6 +84,10 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   shell_.systemFolder = profile.systemFolder;
+  // 64-bit Windows gives a 64-bit process its own program-files folder and registry view.
+  const bool x64 = profile.packageArchitecture == PackageArchitecture::kX64;
+  shell_.programFilesFolder = x64 ? u"C:\\Program Files" : u"C:\\Program Files (x86)";
+  registry_.SetProcessIs64Bit(x64);
   shell_.SetStringTable(resources::FindString);
   processes_.InstallProgram(profile.systemFolder + u"\\powercfg.exe", [this](ProgramRun& run) {
     powercfg::Outcome outcome = powercfg::Execute(

@@ -44,7 +44,8 @@ class Machine : public platform::System {
   // language, as Windows does while the module is installed.
   std::optional<WString> ResolveModuleString(WStringView file, std::uint32_t id) const;
 
-  // Where the package puts its files: "C:\Program Files (x86)\Vorlan\Presetra\".
+  // Where the package puts its files: "C:\Program Files (x86)\Vorlan\Presetra\" for the x86
+  // package, "C:\Program Files\Vorlan\Presetra\" for the x64 one.
   WString InstallDir() const;
   // The text of the UTF-16 log at `path`, one entry per line (CR LF removed, BOM skipped).
   std::vector<WString> ReadLogLines(WStringView path) const;

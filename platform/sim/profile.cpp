@@ -253,6 +253,17 @@ MachineProfile ParseProfile(const std::string& text) {
     profile.systemFolder = Text(*system, "system_folder");
   }
 
+  if (auto architecture = root.find("package_architecture"); architecture != root.end()) {
+    std::string name = architecture->is_string() ? architecture->get<std::string>() : "";
+    if (name == "x86") {
+      profile.packageArchitecture = PackageArchitecture::kX86;
+    } else if (name == "x64") {
+      profile.packageArchitecture = PackageArchitecture::kX64;
+    } else {
+      throw ProfileError("package_architecture", "expected \"x86\" or \"x64\"");
+    }
+  }
+
   if (auto hanging = root.find("hanging_commands"); hanging != root.end()) {
     if (!hanging->is_array()) throw ProfileError("hanging_commands", "expected an array");
     for (std::size_t i = 0; i < hanging->size(); ++i) {

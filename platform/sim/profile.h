@@ -32,6 +32,10 @@ struct RegistryKeyEdit {
 
 enum class FactoryFolder { kAbsent, kPresent, kReadOnly };
 
+// Which package runs the actions: the 32-bit DLL in a 32-bit installer process, or the 64-bit
+// DLL in a 64-bit one.
+enum class PackageArchitecture { kX86, kX64 };
+
 struct MachineProfile {
   std::string description;
   // nullopt: the OEMStringArray property is null. An element may be a null string.
@@ -46,6 +50,7 @@ struct MachineProfile {
   FactoryFolder factoryFolder = FactoryFolder::kAbsent;
   bool packageScripts = true;
   WString systemFolder = u"C:\\Windows\\system32";
+  PackageArchitecture packageArchitecture = PackageArchitecture::kX86;
   // Not in the base format: command-line fragments whose processes never end.
   std::vector<WString> hangingCommands;
 };

@@ -53,11 +53,13 @@ std::vector<WString> Registry::Split(WStringView path) {
   return parts;
 }
 
-std::vector<WString> Registry::LogicalToPhysical(std::vector<WString> path, win::Dword access) {
-  // This is a 32-bit process: HKLM\SOFTWARE is its WOW6432Node unless it asks for the 64-bit
-  // view.
-  bool view64 = (access & win::kKeyWow64_64Key) != 0 && (access & win::kKeyWow64_32Key) == 0;
-  if (!view64 && !path.empty() && EqualsIgnoringCase(path[0], u"SOFTWARE") &&
+std::vector<WString> Registry::LogicalToPhysical(std::vector<WString> path,
+                                                 win::Dword access) const {
+  // HKLM\SOFTWARE is WOW6432Node for a process that asks for the 32-bit view, and for a 32-bit
+  // process that asks for neither.
+  bool view32 = (access & win::kKeyWow64_32Key) != 0 ||
+                ((access & win::kKeyWow64_64Key) == 0 && !processIs64Bit_);
+  if (view32 && !path.empty() && EqualsIgnoringCase(path[0], u"SOFTWARE") &&
       !(path.size() > 1 && EqualsIgnoringCase(path[1], u"WOW6432Node"))) {
     path.insert(path.begin() + 1, u"WOW6432Node");
   }

@@ -1,6 +1,7 @@
 // The simulated registry: HKEY_LOCAL_MACHINE as a tree of keys with exact value bytes, names
-// compared ignoring case (the case written is kept), and the WOW64 view of HKLM\SOFTWARE that a
-// 32-bit process gets unless it asks for the 64-bit one.
+// compared ignoring case (the case written is kept), and the two views of HKLM\SOFTWARE: the
+// WOW6432Node that a 32-bit process gets unless it asks for the 64-bit view, and that a 64-bit
+// process gets only when it asks for the 32-bit one.
 #pragma once
 
 #include <map>
@@ -41,6 +42,9 @@ class Registry : public platform::Registry {
                      const std::uint8_t* data, win::Dword size) override;
   win::Long CloseKey(platform::RegKey key) override;
 
+  // Whether the calling process is 64-bit (the x64 package's installer); 32-bit by default.
+  void SetProcessIs64Bit(bool is64Bit) { processIs64Bit_ = is64Bit; }
+
   // Direct access by physical path ("HKLM\SOFTWARE\WOW6432Node\..."), for loading a profile and
   // for tests. These are not platform calls: they neither count nor fail.
   void PutKey(WStringView physicalPath);
@@ -76,7 +80,7 @@ class Registry : public platform::Registry {
   struct Key;
   Key* Find(const std::vector<WString>& path) const;
   Key* Make(const std::vector<WString>& path);
-  static std::vector<WString> LogicalToPhysical(std::vector<WString> path, win::Dword access);
+  std::vector<WString> LogicalToPhysical(std::vector<WString> path, win::Dword access) const;
   std::vector<WString> PathOf(platform::RegKey root, WStringView subKey, win::Dword access,
                               win::Long* error) const;
   platform::RegKey NewHandle(Key* key, win::Dword access, std::vector<WString> path);
@@ -84,6 +88,7 @@ class Registry : public platform::Registry {
                    win::Dword* size);
 
   Faults& faults_;
+  bool processIs64Bit_ = false;
   std::unique_ptr<Key> root_;
   struct Open {
     Key* key;

@@ -215,7 +215,9 @@ TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
     if (entry.path().extension() != ".json") continue;
     const auto profile = sim::ParseProfile(ReadText(entry.path()));
     std::uint64_t commitCalls = 0;
-    for (const auto& [action, commits] : actions) {
+    for (const auto& [action, actionCommits] : actions) {
+      // A plain reference for the lambdas below: clang 14 cannot capture a structured binding.
+      const std::vector<bool>& commits = actionCommits;
       const std::string name = entry.path().stem().string() + " " + action;
       const Outcome clean = RunWithFault(profile, commits, 0, name + " (no fault)");
       ASSERT_GT(clean.calls, 0u) << name;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
 #include "golden.h"
@@ -32,6 +34,35 @@ TEST(InstallSequenceTest, EveryExampleMachineCommitsAndUninstallsAsItsGoldenLogS
     ExpectGolden("examples/" + entry.path().stem().string() + ".log", WithoutStamps(output));
   }
   EXPECT_GE(examples, 8);
+}
+
+// The x64 package reads and writes the same physical keys and files as the x86 one; only the
+// folder it is installed in differs, and with it the scheme names that point into the DLL.
+TEST(InstallSequenceTest, TheX64PackageDiffersFromTheX86OneOnlyInItsInstallFolder) {
+  const std::string x86Dir = "C:\\Program Files (x86)\\Vorlan\\Presetra\\";
+  const std::string x64Dir = "C:\\Program Files\\Vorlan\\Presetra\\";
+  const std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / "presetra-x64-examples";
+  std::filesystem::create_directories(folder);
+  for (const auto& entry : std::filesystem::directory_iterator(PRESETRA_EXAMPLES_DIR)) {
+    if (entry.path().extension() != ".json") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    nlohmann::json profile = nlohmann::json::parse(std::ifstream(entry.path()));
+    profile["package_architecture"] = "x64";
+    const std::filesystem::path x64Profile = folder / entry.path().filename();
+    std::ofstream(x64Profile) << profile.dump();
+
+    std::string x86 = WithoutStamps(
+        RunTool({"commit", "uninstall", "--machine", entry.path().string(), "--schemes"}));
+    const std::string x64 = WithoutStamps(
+        RunTool({"commit", "uninstall", "--machine", x64Profile.string(), "--schemes"}));
+    ASSERT_NE(x86.find(x86Dir), std::string::npos);
+    EXPECT_EQ(x64.find(x86Dir), std::string::npos);
+    for (std::size_t at; (at = x86.find(x86Dir)) != std::string::npos;) {
+      x86.replace(at, x86Dir.size(), x64Dir);
+    }
+    EXPECT_EQ(x64, x86);
+  }
 }
 
 struct EdgeCase {

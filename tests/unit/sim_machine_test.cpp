@@ -74,6 +74,7 @@ TEST(SimMachineTest, MalformedProfilesNameTheField) {
       {R"({"profile": 1, "network_adapters": [{"wmi": "maybe"}]})", "network_adapters[0].wmi"},
       {R"({"profile": 1, "factory_folder": true})", "factory_folder"},
       {R"({"profile": 1, "ui_language": "en"})", "ui_language"},
+      {R"({"profile": 1, "package_architecture": "amd64"})", "package_architecture"},
       {"{\"profile\": 1, \"description\": \"\xff\"}", ""},
       {R"([1, 2])", ""},
   };

@@ -20,28 +20,46 @@ class SimRegistryTest : public ::testing::Test {
   }
 };
 
-TEST_F(SimRegistryTest, ThirtyTwoBitViewOfSoftwareIsWow6432Node) {
+TEST_F(SimRegistryTest, EachViewOfSoftwareIsWhereWindowsKeepsIt) {
   registry_.PutKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra");
   registry_.PutKey(u"HKLM\\SOFTWARE\\Microsoft\\Only64");
   registry_.PutKey(u"HKLM\\SYSTEM\\CurrentControlSet\\Control");
+  constexpr bool k32BitProcess = false;
+  constexpr bool k64BitProcess = true;
   struct Case {
+    bool process64;
     const char16_t* path;
     win::Dword access;
     win::Long result;
   } cases[] = {
-      {u"Software\\Vorlan\\Presetra", win::kKeyRead, win::kErrorSuccess},
-      {u"Software\\Vorlan\\Presetra", win::kKeyRead | win::kKeyWow64_64Key,
+      // A 32-bit process: WOW6432Node unless it asks for the 64-bit view.
+      {k32BitProcess, u"Software\\Vorlan\\Presetra", win::kKeyRead, win::kErrorSuccess},
+      {k32BitProcess, u"Software\\Vorlan\\Presetra", win::kKeyRead | win::kKeyWow64_64Key,
        win::kErrorFileNotFound},
-      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead, win::kErrorFileNotFound},
-      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyAllAccess | win::kKeyWow64_64Key,
+      {k32BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead, win::kErrorFileNotFound},
+      {k32BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyAllAccess | win::kKeyWow64_64Key,
        win::kErrorSuccess},
-      {u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead | win::kKeyWow64_32Key,
+      {k32BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead | win::kKeyWow64_32Key,
+       win::kErrorFileNotFound},
+      // A 64-bit process: WOW6432Node only when it asks for the 32-bit view.
+      {k64BitProcess, u"Software\\Vorlan\\Presetra", win::kKeyRead, win::kErrorFileNotFound},
+      {k64BitProcess, u"Software\\Vorlan\\Presetra", win::kKeyRead | win::kKeyWow64_32Key,
+       win::kErrorSuccess},
+      {k64BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead, win::kErrorSuccess},
+      {k64BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead | win::kKeyWow64_64Key,
+       win::kErrorSuccess},
+      {k64BitProcess, u"SOFTWARE\\Microsoft\\Only64", win::kKeyRead | win::kKeyWow64_32Key,
        win::kErrorFileNotFound},
       // SYSTEM has one view.
-      {u"system\\currentcontrolset\\control", win::kKeyRead, win::kErrorSuccess},
+      {k32BitProcess, u"system\\currentcontrolset\\control", win::kKeyRead, win::kErrorSuccess},
+      {k64BitProcess, u"system\\currentcontrolset\\control", win::kKeyRead | win::kKeyWow64_32Key,
+       win::kErrorSuccess},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Open(c.path, c.access), c.result) << Utf16ToUtf8(c.path) << "\n" << registry_.Dump();
+    registry_.SetProcessIs64Bit(c.process64);
+    EXPECT_EQ(Open(c.path, c.access), c.result)
+        << (c.process64 ? "64-bit " : "32-bit ") << Utf16ToUtf8(c.path) << "\n"
+        << registry_.Dump();
   }
 }
 
