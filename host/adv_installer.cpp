@@ -6,13 +6,17 @@ namespace presetra {
 namespace {
 constexpr char16_t kDialogClass[] = u"MsiDialogCloseClass";
 constexpr platform::Rect kStatusLabelClientArea{0, 0, 340, 13};
+// The status line is a courtesy to the person at the dialog: a dialog that does not take the
+// text within a second is not waited for, now or later.
+constexpr win::Dword kStatusTextTimeoutMs = 1000;
 }  // namespace
 
 CAdvInstaller::~CAdvInstaller() = default;
 
-int CAdvInstaller::RunCommand(const WString& commandLine, const WString& statusText) {
+int CAdvInstaller::RunCommand(const WString& commandLine, const WString& statusText,
+                              const WString& currentFolder) {
   SetStatusText(statusText);
-  return CMSIInstaller::RunCommand(commandLine, statusText);
+  return CMSIInstaller::RunCommand(commandLine, statusText, currentFolder);
 }
 
 int CAdvInstaller::Commit() {
@@ -31,7 +35,8 @@ int CAdvInstaller::Uninstall() {
 }
 
 void CAdvInstaller::SetStatusText(const WString& text) {
-  if (statusLabel_ != 0) System().windows().SendSetText(statusLabel_, text);
+  if (statusLabel_ == 0) return;
+  if (!System().windows().SendSetText(statusLabel_, text, kStatusTextTimeoutMs)) statusLabel_ = 0;
 }
 
 bool CAdvInstaller::FindStatusLabel() {

@@ -16,11 +16,14 @@ void SetContextNames(CMSIInstaller& installer) {
   // A 32-bit module on 64-bit Windows gets the 32-bit program-files folder here, a 64-bit one
   // the 64-bit folder: the one thing in which the two builds differ on purpose.
   WString programFiles;
-  if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath, &programFiles) !=
+  // Without it there is no install folder: "\Vorlan\Presetra\" would be a folder on whatever
+  // drive is current, where any user may create it.
+  if (installer.System().shell().GetFolderPath(win::kCsidlProgramFiles, kMaxPath, &programFiles) ==
       win::kSOk) {
-    programFiles.clear();
+    context.installDir = programFiles + u"\\" + u"Vorlan" + u"\\" + context.productName + u"\\";
+  } else {
+    context.installDir.clear();
   }
-  context.installDir = programFiles + u"\\" + u"Vorlan" + u"\\" + context.productName + u"\\";
   context.registryKey = WString(u"Software\\") + u"Vorlan" + u"\\" + context.productName;
 }
 

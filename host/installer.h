@@ -35,9 +35,11 @@ class CMSIInstaller {
   CMSIInstaller(const CMSIInstaller&) = delete;
   CMSIInstaller& operator=(const CMSIInstaller&) = delete;
 
-  // Starts a program hidden and waits up to 15 minutes for it. 1 when it started (also after a
-  // time-out, which is logged and leaves the program running), 0 when the start failed.
-  virtual int RunCommand(const WString& commandLine, const WString& statusText);
+  // Starts a program hidden, in the given current folder, and waits up to 15 minutes for it. 1
+  // when it started (also after a time-out, which is logged and leaves the program running), 0
+  // when the start failed.
+  virtual int RunCommand(const WString& commandLine, const WString& statusText,
+                         const WString& currentFolder);
   // Prepares the context: log path, machine ID, firmware strings, version. Returns 0.
   virtual int Commit();
   // Exactly the same as Commit.
@@ -50,8 +52,9 @@ class CMSIInstaller {
   // Appends one time-stamped line to the log. Writes nothing when the log cannot be opened or
   // no log path is chosen yet.
   void Log(WStringView text);
-  // Runs a script of the package: a relative path is taken from the install folder, the path is
-  // quoted, and the arguments (when given) follow after one blank.
+  // Runs a script of the package in its own folder: a relative path is taken from the install
+  // folder, the path is quoted, and the arguments (when given) follow after one blank. Without an
+  // install folder a relative script is not started, and that is logged.
   void RunScript(const WString& scriptPath, const WString& statusText, const WString* arguments);
 
   WString GetMachineID() const { return context_.machineId; }
@@ -98,7 +101,8 @@ class CAdvInstaller : public CMSIInstaller {
   using CMSIInstaller::CMSIInstaller;
 
   // Shows the status text, then runs the command.
-  int RunCommand(const WString& commandLine, const WString& statusText) override;
+  int RunCommand(const WString& commandLine, const WString& statusText,
+                 const WString& currentFolder) override;
   // Attaches the registered application installer, prepares the context, looks for the
   // dialog's status line, and runs the application installer's Install.
   int Commit() override;

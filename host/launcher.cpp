@@ -6,12 +6,14 @@ namespace {
 constexpr win::Dword kScriptTimeoutMs = 900000;
 }
 
-int CMSIInstaller::RunCommand(const WString& commandLine, const WString& statusText) {
+int CMSIInstaller::RunCommand(const WString& commandLine, const WString& statusText,
+                              const WString& currentFolder) {
   // Callers log the command line themselves; this logs what the person at the dialog sees.
   Log(statusText);
   platform::Processes& processes = system_.processes();
   platform::ScopedProcess process(processes);
-  if (!processes.CreateProcess(commandLine, win::kCreateUnicodeEnvironment, process.Receive())) {
+  if (!processes.CreateProcess(commandLine, win::kCreateUnicodeEnvironment, currentFolder,
+                               process.Receive())) {
     Log(u"ERROR: Unable to launch last command");
     return 0;
   }
@@ -25,10 +27,20 @@ int CMSIInstaller::RunCommand(const WString& commandLine, const WString& statusT
 void CMSIInstaller::RunScript(const WString& scriptPath, const WString& statusText,
                               const WString* arguments) {
   WString path = scriptPath;
-  if (system_.files().PathIsRelative(path)) path = context_.installDir + path;
+  if (system_.files().PathIsRelative(path)) {
+    // Without the program-files folder the path would stay relative, and the script would be
+    // looked for wherever the installer happens to be.
+    if (context_.installDir.empty()) {
+      Log(u"ERROR: No install folder, script not started: " + scriptPath);
+      return;
+    }
+    path = context_.installDir + path;
+  }
   WString commandLine = QuotePath(path);
   if (arguments != nullptr) commandLine += u" " + *arguments;
-  (void)RunCommand(commandLine, statusText);
+  // The script's own folder: what it finds there is the package's.
+  const WString folder = path.substr(0, path.find_last_of(u"\\/"));
+  (void)RunCommand(commandLine, statusText, folder);
 }
 
 }  // namespace presetra

@@ -58,8 +58,12 @@ void CMSIInstaller::SelectLogPath() {
     folder = factory + u"LOGS\\";
   } else if (files.PathFileExists(factory + u".")) {
     folder = factory;
-  } else {
+  } else if (!context_.installDir.empty()) {
     folder = context_.installDir;
+  } else {
+    // No folder of ours: a bare file name would land in whatever folder is current.
+    context_.logPath.clear();
+    return;
   }
   context_.logPath = folder + context_.logFileName;
 }

@@ -19,9 +19,11 @@ class Processes {
  public:
   virtual ~Processes() = default;
   // CreateProcessW with no application name, a writable copy of the command line, no inherited
-  // handles, the caller's environment and folder, and STARTF_USESHOWWINDOW with SW_HIDE. On
-  // failure *started is left unchanged.
+  // handles, the caller's environment, `currentFolder` as the new process's current folder
+  // (never the caller's: a program that looks for its tools there must find only its own), and
+  // STARTF_USESHOWWINDOW with SW_HIDE. On failure *started is left unchanged.
   [[nodiscard]] virtual bool CreateProcess(WStringView commandLine, win::Dword creationFlags,
+                                           WStringView currentFolder,
                                            ProcessInformation* started) = 0;
   // WaitForSingleObject: WAIT_OBJECT_0 when the process ended, WAIT_TIMEOUT, or WAIT_FAILED.
   [[nodiscard]] virtual win::Dword WaitForSingleObject(Handle handle, win::Dword milliseconds) = 0;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/text.h"
+#include "platform/win_constants.h"
 
 namespace presetra::platform {
 
@@ -27,8 +28,10 @@ class Windows {
   virtual void EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>& visit) = 0;
   // GetClientRect. On failure *rect is left unchanged.
   [[nodiscard]] virtual bool GetClientRect(Hwnd window, Rect* rect) = 0;
-  // SendMessageW(window, WM_SETTEXT, 0, text).
-  virtual std::intptr_t SendSetText(Hwnd window, WStringView text) = 0;
+  // SendMessageTimeoutW(window, WM_SETTEXT, 0, text, SMTO_ABORTIFHUNG, timeoutMs): true when
+  // the window took the text; false when it is hung, does not answer within the time, or is
+  // gone. Never waits longer than timeoutMs.
+  [[nodiscard]] virtual bool SendSetText(Hwnd window, WStringView text, win::Dword timeoutMs) = 0;
 };
 
 }  // namespace presetra::platform

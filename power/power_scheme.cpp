@@ -45,23 +45,25 @@ bool Expect(WStringView text, std::size_t& at, char16_t c) {
 
 CPowerScheme::CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer)
     : installer_(installer), schemeGuid_(schemeGuid) {
-  WString systemFolder;
-  // Without the system folder the path is the bare file name, which CreateProcess then looks
-  // for along the search path.
+  // Without the system folder nothing is started: a bare "powercfg.exe" would be looked for
+  // along the search path, which starts in folders other users can write to.
   if (installer_->System().shell().GetFolderPath(win::kCsidlSystem, kSystemFolderChars,
-                                                 &systemFolder) != win::kSOk) {
-    systemFolder.clear();
+                                                 &systemFolder_) != win::kSOk) {
+    systemFolder_.clear();
   }
-  powercfgPath_ =
-      systemFolder.empty() ? WString(u"powercfg.exe") : systemFolder + u"\\powercfg.exe";
+  if (!systemFolder_.empty()) powercfgPath_ = systemFolder_ + u"\\powercfg.exe";
 }
 
 bool CPowerScheme::Run(const WString& arguments) {
+  if (powercfgPath_.empty()) {
+    installer_->Log(u"ERROR: No system folder, powercfg.exe not started: " + arguments);
+    return false;
+  }
   const WString commandLine = powercfgPath_ + u" " + arguments;
   installer_->Log(commandLine);
   platform::Processes& processes = installer_->System().processes();
   platform::ScopedProcess process(processes);
-  if (!processes.CreateProcess(commandLine, 0, process.Receive())) return false;
+  if (!processes.CreateProcess(commandLine, 0, systemFolder_, process.Receive())) return false;
   if (processes.WaitForSingleObject(process.process(), kPowercfgTimeoutMs) != win::kWaitObject0) {
     // powercfg is left running; the next command starts at once.
     installer_->Log(u"ERROR: Command timed out");
@@ -170,6 +172,8 @@ bool ParseGuid(WStringView text, platform::Guid& guid) {
 
 WString IndirectDisplayString(const WString& installDir, std::uint32_t stringId,
                               const WString& fallback) {
+  // An indirect string names the module by its full path; without one the name is plain text.
+  if (installDir.empty()) return fallback;
   return Format(u"@%s%s,-%u,%s", installDir, WString(kModuleFileName), stringId, fallback);
 }
 

@@ -26,11 +26,13 @@ enum class PowerSource { kDc = 0, kAc = 1 };
 class CPowerScheme {
  public:
   // Computes the powercfg path from the system folder. The GUID text is kept exactly as given.
+  // Without a system folder no command is started.
   CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer);
   virtual ~CPowerScheme() = default;
 
-  // Runs powercfg with exactly this argument text and waits up to 60 s. False when it could
-  // not start or did not end in time ("ERROR: Command timed out"); its exit code is not read.
+  // Runs powercfg with exactly this argument text, in the system folder, and waits up to 60 s.
+  // False when it could not start (with no system folder: "ERROR: No system folder, ...") or
+  // did not end in time ("ERROR: Command timed out"); its exit code is not read.
   bool Run(const WString& arguments);
   // Copies Balanced into this scheme's GUID.
   bool Duplicate();
@@ -61,7 +63,8 @@ class CPowerScheme {
                          const WString& value);
 
   CMSIInstaller* installer_;
-  WString powercfgPath_;
+  WString systemFolder_;
+  WString powercfgPath_;  // empty without a system folder
   WString schemeGuid_;
 };
 
@@ -70,7 +73,8 @@ class CPowerScheme {
 bool ParseGuid(WStringView text, platform::Guid& guid);
 
 // "@<install folder>Presetra.dll,-<id>,<fallback>": a name or description that Windows resolves
-// from this module's string table, in the display language.
+// from this module's string table, in the display language. Without an install folder, the
+// fallback text alone.
 WString IndirectDisplayString(const WString& installDir, std::uint32_t stringId,
                               const WString& fallback);
 

@@ -30,8 +30,13 @@ if not exist "%PPKG%" (
   echo No provisioning package at "%PPKG%": nothing to apply.
   exit /b 0
 )
+rem DISM by its full path, never from the current folder or the search path. A 32-bit command
+rem interpreter on 64-bit Windows reaches the 64-bit DISM, the one that can service the running
+rem system, through Sysnative.
+set "DISM=%SystemRoot%\System32\Dism.exe"
+if exist "%SystemRoot%\Sysnative\Dism.exe" set "DISM=%SystemRoot%\Sysnative\Dism.exe"
 echo Applying "%PPKG%".
-DISM.exe /Online /Add-ProvisioningPackage /PackagePath:"%PPKG%"
+"%DISM%" /Online /Add-ProvisioningPackage /PackagePath:"%PPKG%"
 set "RESULT=%ERRORLEVEL%"
 echo [%DATE% %TIME%] DISM ended with %RESULT%.
 exit /b %RESULT%

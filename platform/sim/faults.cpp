@@ -62,6 +62,8 @@ std::string CallName(Call call) {
       return "FindWindowW";
     case Call::kGetClientRect:
       return "GetClientRect";
+    case Call::kSendMessage:
+      return "SendMessageTimeoutW";
     case Call::kDeviceSet:
       return "SetupDiGetClassDevsW";
     case Call::kDeviceEnum:

@@ -40,6 +40,7 @@ enum class Call {
   kLoadString,
   kFindWindow,
   kGetClientRect,
+  kSendMessage,
   kDeviceSet,
   kDeviceEnum,
   kDeviceProperty,

@@ -65,7 +65,7 @@ class Machine : public platform::System {
   WmiRepository wmi_{faults_};
   Com com_{faults_, wmi_};
   Power power_{faults_};
-  Windows windows_{faults_};
+  Windows windows_{faults_, clock_};
   Devices devices_{faults_};
   powercfg::MemorySchemeStore schemes_;
 };

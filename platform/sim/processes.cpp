@@ -69,11 +69,14 @@ void Processes::RunScript(ProgramRun& run) {
   }
 }
 
-bool Processes::CreateProcess(WStringView commandLine, win::Dword,
+bool Processes::CreateProcess(WStringView commandLine, win::Dword, WStringView currentFolder,
                               platform::ProcessInformation* started) {
   if (faults_.ShouldFail(Call::kProcessCreate)) return false;
   ProgramRun run = Parse(commandLine);
   if (run.program.empty() || !files_.IsFile(run.program)) return false;
+  // Windows refuses a current folder that is not one (ERROR_DIRECTORY).
+  if (!files_.IsFolder(currentFolder)) return false;
+  run.currentFolder = WString(currentFolder);
   for (const auto& fragment : refusedFragments_) {
     if (run.commandLine.find(fragment) != WString::npos) return false;
   }

@@ -23,6 +23,7 @@ struct ProgramRun {
   WString commandLine;
   WString program;         // the first token, unquoted
   WString arguments;       // the rest after the separating blank, as given
+  WString currentFolder;   // the folder it was started in
   WString redirectedTo;    // for scripts: the ">>" target, unquoted
   bool scriptRan = false;  // for scripts: the interpreter got as far as the script
   win::Dword exitCode = 0;
@@ -39,7 +40,7 @@ class Processes : public platform::Processes {
 
   Processes(Faults& faults, FileSystem& files, Clock& clock);
 
-  bool CreateProcess(WStringView commandLine, win::Dword creationFlags,
+  bool CreateProcess(WStringView commandLine, win::Dword creationFlags, WStringView currentFolder,
                      platform::ProcessInformation* started) override;
   win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
   bool CloseHandle(platform::Handle handle) override;

@@ -8,6 +8,8 @@ win::HResult Shell::GetFolderPath(int csidl, std::size_t bufferChars, WString* p
   if (csidl == win::kCsidlSystem) folder = &systemFolder;
   if (csidl == win::kCsidlProgramFiles) folder = &programFilesFolder;
   if (folder == nullptr) return static_cast<win::HResult>(0x80070057);
+  // An empty folder stands for one Windows cannot find.
+  if (folder->empty()) return win::kEFail;
   if (folder->size() >= bufferChars) return static_cast<win::HResult>(0x8007007A);
   *path = *folder;
   return win::kSOk;

@@ -18,7 +18,8 @@ class Shell : public platform::Shell {
   std::optional<WString> LoadModuleString(std::uint32_t id) override;
 
   WString systemFolder = u"C:\\Windows\\system32";
-  // CSIDL_PROGRAM_FILES as the calling process sees it; the 32-bit folder by default.
+  // CSIDL_SYSTEM and CSIDL_PROGRAM_FILES as the calling process sees them (the 32-bit
+  // program-files folder by default). An empty one is a folder Windows cannot find.
   WString programFilesFolder = u"C:\\Program Files (x86)";
   void SetUiLanguage(std::uint16_t language) { uiLanguage_ = language; }
   // The module's string table: the text of an ID in a language, if the module has it.

@@ -1,5 +1,7 @@
 #include "platform/sim/windows.h"
 
+#include <utility>
+
 namespace presetra::sim {
 
 const Windows::Window* Windows::Find(platform::Hwnd handle) const {
@@ -42,14 +44,26 @@ bool Windows::GetClientRect(platform::Hwnd window, platform::Rect* rect) {
   return true;
 }
 
-std::intptr_t Windows::SendSetText(platform::Hwnd window, WStringView text) {
-  for (auto& candidate : windows_) {
-    if (candidate.handle == window) {
-      candidate.texts.emplace_back(text);
-      return 1;
-    }
+Windows::Window* Windows::Find(platform::Hwnd handle) {
+  return const_cast<Window*>(std::as_const(*this).Find(handle));
+}
+
+bool Windows::SendSetText(platform::Hwnd window, WStringView text, win::Dword timeoutMs) {
+  if (faults_.ShouldFail(Call::kSendMessage)) return false;
+  Window* found = Find(window);
+  if (found == nullptr) return false;
+  if (found->hung) {
+    // A window that does not answer costs the whole time-out: SMTO_ABORTIFHUNG gives up
+    // sooner only once Windows counts its thread as hung.
+    clock_.Advance(timeoutMs);
+    return false;
   }
-  return 0;
+  found->texts.emplace_back(text);
+  return true;
+}
+
+void Windows::Hang(platform::Hwnd window) {
+  if (Window* found = Find(window)) found->hung = true;
 }
 
 platform::Hwnd Windows::Create(WStringView className, WStringView title, platform::Rect client,

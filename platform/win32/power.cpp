@@ -10,7 +10,12 @@ namespace {
 template <typename Function>
 Function PowrprofFunction(const char* name) {
   HMODULE powrprof = GetModuleHandleW(L"powrprof.dll");
-  if (powrprof == nullptr) powrprof = LoadLibraryW(L"powrprof.dll");
+  // From the system folder only: the installer's own folder and the search path are not ours.
+  // (SetDefaultDllDirectories would say the same for the whole installer process, which is not
+  // this module's to change.)
+  if (powrprof == nullptr) {
+    powrprof = LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
   if (powrprof == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(powrprof, name)));
 }

@@ -6,7 +6,7 @@
 namespace presetra::win32 {
 
 bool Processes::CreateProcess(WStringView commandLine, win::Dword creationFlags,
-                              platform::ProcessInformation* started) {
+                              WStringView currentFolder, platform::ProcessInformation* started) {
   // CreateProcessW may write into the command line, so it gets a copy of its own.
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');
@@ -15,8 +15,9 @@ bool Processes::CreateProcess(WStringView commandLine, win::Dword creationFlags,
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION info{};
+  const WString folder(currentFolder);
   if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
-                      nullptr, &startup, &info)) {
+                      WidePtr(folder), &startup, &info)) {
     return false;
   }
   started->process = reinterpret_cast<platform::Handle>(info.hProcess);

@@ -28,7 +28,7 @@ class FileSystem : public platform::FileSystem {
 
 class Processes : public platform::Processes {
  public:
-  bool CreateProcess(WStringView commandLine, win::Dword creationFlags,
+  bool CreateProcess(WStringView commandLine, win::Dword creationFlags, WStringView currentFolder,
                      platform::ProcessInformation* started) override;
   win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
   bool CloseHandle(platform::Handle handle) override;
@@ -76,7 +76,7 @@ class Windows : public platform::Windows {
   void EnumChildWindows(platform::Hwnd parent,
                         const std::function<bool(platform::Hwnd)>& visit) override;
   bool GetClientRect(platform::Hwnd window, platform::Rect* rect) override;
-  std::intptr_t SendSetText(platform::Hwnd window, WStringView text) override;
+  bool SendSetText(platform::Hwnd window, WStringView text, win::Dword timeoutMs) override;
 };
 
 class Devices : public platform::Devices {

@@ -28,10 +28,12 @@ bool Windows::GetClientRect(platform::Hwnd window, platform::Rect* rect) {
   return true;
 }
 
-std::intptr_t Windows::SendSetText(platform::Hwnd window, WStringView text) {
+bool Windows::SendSetText(platform::Hwnd window, WStringView text, win::Dword timeoutMs) {
   WString copy(text);
-  return SendMessageW(reinterpret_cast<HWND>(window), WM_SETTEXT, 0,
-                      reinterpret_cast<LPARAM>(WidePtr(copy)));
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(reinterpret_cast<HWND>(window), WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(WidePtr(copy)), SMTO_ABORTIFHUNG, timeoutMs,
+                             &result) != 0;
 }
 
 }  // namespace presetra::win32

@@ -109,7 +109,8 @@ std::vector<LogEdit> EditsOf(sim::Call kind) {
           {{}, {R"(Error closing SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\.*)"}}};
     case Call::kFindWindow:  // no status line: nothing is logged about it
     case Call::kGetClientRect:
-    case Call::kObjectPut:  // WMI refused: PnPCapabilities instead, silently
+    case Call::kSendMessage:  // the status line keeps its text
+    case Call::kObjectPut:    // WMI refused: PnPCapabilities instead, silently
     case Call::kPutInstance:
       return {same};
     default:

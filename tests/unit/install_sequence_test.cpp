@@ -80,6 +80,53 @@ std::string Machine(const std::string& bytes, const std::string& board, const st
          build + R"("}})";
 }
 
+// A folder Windows cannot find must not turn into a relative path, which would be looked up
+// wherever the installer happens to be, or on a drive where any user may create folders.
+TEST(InstallSequenceTest, AFolderWindowsCannotFindLeavesNoRelativePathToRunOrName) {
+  struct Case {
+    const char* name;
+    bool systemFolder;
+    bool programFiles;
+    std::string firstError;  // the first line that says what was not done
+  } cases[] = {
+      {"no system folder", false, true,
+       "ERROR: No system folder, powercfg.exe not started: -duplicatescheme "
+       "381b4222-f694-41f0-9685-ff5bb260df2e 8759706d-706b-4c22-b2ec-f91e1ef6ed38"},
+      {"no program-files folder", true, false,
+       "ERROR: No install folder, script not started: Data Files\\TBIOS.cmd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto machine = MachineFrom(Machine("3Xaw", "8A4F", "19041", "false"));
+    if (!c.systemFolder) machine->shell().systemFolder.clear();
+    if (!c.programFiles) machine->shell().programFilesFolder.clear();
+    {
+      LoadedModule module(*machine);
+      module.Commit(1);
+    }
+    std::vector<std::string> errors;
+    for (const auto& line : testing::LogTexts(*machine, testing::kOsitLog)) {
+      if (line.rfind("ERROR: No ", 0) == 0) errors.push_back(line);
+    }
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front(), c.firstError);
+    for (const auto& run : machine->processes().Runs()) {
+      EXPECT_FALSE(machine->files().PathIsRelative(run.program)) << Utf16ToUtf8(run.commandLine);
+      EXPECT_NE(run.program.front(), u'\\') << Utf16ToUtf8(run.commandLine);
+      EXPECT_FALSE(machine->files().PathIsRelative(run.currentFolder));
+    }
+    for (const auto& scheme : machine->schemes().Schemes()) {
+      // An indirect name ("@<module path>,-<id>,...") must name the module by a full path;
+      // Windows' own schemes name theirs through %SystemRoot%.
+      const bool indirect = !scheme.name.empty() && scheme.name[0] == u'@' &&
+                            scheme.name.rfind(u"@%SystemRoot%", 0) != 0;
+      EXPECT_FALSE(indirect && (machine->files().PathIsRelative(scheme.name.substr(1)) ||
+                                scheme.name[1] == u'\\'))
+          << Utf16ToUtf8(scheme.name);
+    }
+  }
+}
+
 TEST(InstallSequenceTest, EdgeCasesFollowTheirGoldenLogs) {
   const EdgeCase cases[] = {
       {"consumer-notebook", Machine("aw7K7P7W", "7C3D", "19041", "true")},

@@ -1,6 +1,8 @@
 // Starting programs: the status line, launch failures and time-outs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/installer.h"
 #include "test_machine.h"
 
@@ -13,23 +15,28 @@ using testing::MachineFrom;
 
 using LauncherTest = testing::InstallerTest;
 
+const WString kSystem = u"C:\\Windows\\system32";
+
 TEST_F(LauncherTest, RunsAProgramAndWaitsForIt) {
-  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"Listing"), 1);
+  EXPECT_EQ(
+      installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"Listing", kSystem), 1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Listing"}));
   ASSERT_EQ(machine_->processes().Runs().size(), 1u);
   EXPECT_EQ(machine_->processes().Runs()[0].arguments, u"-list");
+  EXPECT_EQ(machine_->processes().Runs()[0].currentFolder, kSystem);
   EXPECT_EQ(machine_->processes().OpenHandleCount(), 0u);
 }
 
 TEST_F(LauncherTest, ReportsAProgramThatCannotStart) {
-  EXPECT_EQ(installer_->RunCommand(u"C:\\nowhere.exe", u"Status"), 0);
+  EXPECT_EQ(installer_->RunCommand(u"C:\\nowhere.exe", u"Status", kSystem), 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Unable to launch last command"}));
 }
 
 TEST_F(LauncherTest, LeavesAProgramRunningPastItsTimeOut) {
   machine_->processes().HangWhenCommandContains(u"-hang");
   std::uint64_t before = machine_->clock().MillisecondsSinceMidnight();
-  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -hang", u"Status"), 1);
+  EXPECT_EQ(
+      installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -hang", u"Status", kSystem), 1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Command timed out"}));
   // It waited the full 15 minutes.
   EXPECT_GE(machine_->clock().MillisecondsSinceMidnight() - before, 900000u);
@@ -38,7 +45,7 @@ TEST_F(LauncherTest, LeavesAProgramRunningPastItsTimeOut) {
 
 TEST_F(LauncherTest, AFailedWaitCountsAsATimeOut) {
   machine_->faults().FailEvery(sim::Call::kProcessWait);
-  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"S"), 1);
+  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"S", kSystem), 1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"S", "ERROR: Command timed out"}));
 }
 
@@ -59,6 +66,7 @@ TEST_F(LauncherTest, RunScriptQuotesThePathAndAppendsTheArguments) {
   for (const auto& c : cases) {
     installer_->RunScript(c.path, u"Status", c.arguments);
     EXPECT_EQ(machine_->processes().Runs().back().commandLine, c.commandLine);
+    EXPECT_EQ(machine_->processes().Runs().back().currentFolder, dir + u"Data Files");
   }
 }
 
@@ -69,6 +77,26 @@ TEST_F(LauncherTest, StatusTextReachesTheDialogsStatusLine) {
   ASSERT_TRUE(installer_->FindStatusLabel());
   installer_->RunScript(u"Data Files\\TBIOS.cmd", u"TARN BIOS Process", nullptr);
   EXPECT_EQ(windows.TextsOf(label), (std::vector<WString>{u"TARN BIOS Process"}));
+}
+
+// A dialog whose thread has stopped pumping messages must not hold the action: the first text
+// waits a second at most, the later ones not at all, and the scripts run as before.
+TEST_F(LauncherTest, ADialogThatDoesNotAnswerIsWaitedForOnceAndNeverAgain) {
+  auto& windows = machine_->windows();
+  auto dialog = windows.Create(u"MsiDialogCloseClass", u"Presetra Setup", {0, 0, 500, 400});
+  auto label = windows.Create(u"Static", u"", {0, 0, 340, 13}, dialog);
+  windows.Hang(label);
+  ASSERT_TRUE(installer_->FindStatusLabel());
+  installer_->RunScript(u"Data Files\\TBIOS.cmd", u"TARN BIOS Process", nullptr);
+  EXPECT_EQ(installer_->StatusLabel(), 0u);
+  installer_->RunScript(u"Data Files\\MSD.cmd", u"Connected Standby ppkg update", nullptr);
+
+  EXPECT_EQ(windows.TextsOf(label), std::vector<WString>{});
+  EXPECT_EQ(machine_->processes().Runs().size(), 2u);
+  EXPECT_EQ(Log(),
+            (std::vector<std::string>{"TARN BIOS Process", "Connected Standby ppkg update"}));
+  const auto& calls = machine_->faults().Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), sim::Call::kSendMessage), 1);
 }
 
 }  // namespace
