@@ -253,9 +253,12 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
 
   std::map<WString, SetByRecipe> setByScheme;
   for (const auto& process : machine.processes().Runs()) {
-    if (EndsWithIgnoringCase(process.program, u".cmd")) {
-      plan.scripts.push_back(
-          ScriptRun{Utf16ToUtf8(FileNameOf(process.program)), Utf16ToUtf8(process.commandLine)});
+    if (!process.script.empty()) {
+      // As the log shows it: the script's command with the redirection of its output.
+      const WString redirection =
+          process.redirectedTo.empty() ? WString() : u" >> \"" + process.redirectedTo + u"\"";
+      plan.scripts.push_back(ScriptRun{Utf16ToUtf8(FileNameOf(process.script)),
+                                       Utf16ToUtf8(process.scriptCommandLine + redirection)});
       continue;
     }
     if (!EndsWithIgnoringCase(process.program, u"powercfg.exe")) continue;

@@ -13,10 +13,9 @@ constexpr win::Dword kStatusTextTimeoutMs = 1000;
 
 CAdvInstaller::~CAdvInstaller() = default;
 
-int CAdvInstaller::RunCommand(const WString& commandLine, const WString& statusText,
-                              const WString& currentFolder) {
+int CAdvInstaller::RunCommand(const platform::ProcessStart& start, const WString& statusText) {
   SetStatusText(statusText);
-  return CMSIInstaller::RunCommand(commandLine, statusText, currentFolder);
+  return CMSIInstaller::RunCommand(start, statusText);
 }
 
 int CAdvInstaller::Commit() {

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/system.h"
 #include "platform/text.h"
@@ -35,11 +37,9 @@ class CMSIInstaller {
   CMSIInstaller(const CMSIInstaller&) = delete;
   CMSIInstaller& operator=(const CMSIInstaller&) = delete;
 
-  // Starts a program hidden, in the given current folder, and waits up to 15 minutes for it. 1
-  // when it started (also after a time-out, which is logged and leaves the program running), 0
-  // when the start failed.
-  virtual int RunCommand(const WString& commandLine, const WString& statusText,
-                         const WString& currentFolder);
+  // Starts a program hidden and waits up to 15 minutes for it. 1 when it started (also after a
+  // time-out, which is logged and leaves the program running), 0 when the start failed.
+  virtual int RunCommand(const platform::ProcessStart& start, const WString& statusText);
   // Prepares the context: log path, machine ID, firmware strings, version. Returns 0.
   virtual int Commit();
   // Exactly the same as Commit.
@@ -49,13 +49,18 @@ class CMSIInstaller {
   // Does nothing in this class.
   virtual void SetStatusText(const WString& text);
 
-  // Appends one time-stamped line to the log. Writes nothing when the log cannot be opened or
+  // Appends one time-stamped line to the log. Writes nothing when the log could not be opened or
   // no log path is chosen yet.
   void Log(WStringView text);
-  // Runs a script of the package in its own folder: a relative path is taken from the install
-  // folder, the path is quoted, and the arguments (when given) follow after one blank. Without an
-  // install folder a relative script is not started, and that is logged.
-  void RunScript(const WString& scriptPath, const WString& statusText, const WString* arguments);
+  // Closes the log and lets go of its folders: the end of an action.
+  void CloseLog();
+  // Runs a script of the package in its own folder, under the system's command interpreter: a
+  // relative path is taken from the install folder, the path is quoted, and the arguments (when
+  // given) follow after one blank. Its output is appended to `outputPath` (when given), which
+  // is opened here with the log's checks, not by the interpreter. Without an install folder a
+  // relative script is not started, nor without a system folder; both are logged.
+  void RunScript(const WString& scriptPath, const WString& statusText, const WString* arguments,
+                 const WString* outputPath = nullptr);
 
   WString GetMachineID() const { return context_.machineId; }
   WString GetProductName() const { return context_.productName; }
@@ -64,7 +69,10 @@ class CMSIInstaller {
   WString GetInstallDir() const { return context_.installDir; }
 
   // Chooses the log folder: the factory log folder, created when needed, or the first of its
-  // parents that exists, or else the install folder.
+  // parents that exists, or else the install folder; and opens the log for the action. A
+  // factory folder that is a link or belongs to another user, or a log file that is a link or
+  // has more than one name, is not used: the log goes to the install folder and its first line
+  // says why.
   void SelectLogPath();
   // Reads the feature-byte string and the build ID from the firmware's OEM strings and logs them.
   void ReadFeatureBytes();
@@ -86,12 +94,22 @@ class CMSIInstaller {
 
  private:
   WString ReadFeatureBytesFromBios(const WString& afterMarker);
+  // Opens the log file at the log path; what is wrong with it, or empty.
+  WString OpenLog();
+  // Opens a script's output file with the log's checks; when it fails them, the file of that
+  // name beside the log, saying so in the log. Null when neither can be used.
+  std::unique_ptr<platform::AppendFile> OpenScriptOutput(const WString& path);
 
   platform::System& system_;
   bool oleInitialized_;
   MsiHandle handle_ = 0;
   InstallerContext context_;
   FeatureListener featureListener_;
+  // The log of the running action, open from SelectLogPath to CloseLog, and the factory folders
+  // it lies in, held so that none can be replaced by a link meanwhile.
+  std::vector<std::unique_ptr<platform::HeldFolder>> heldFolders_;
+  std::unique_ptr<platform::AppendFile> logFile_;
+  bool logNeedsByteOrderMark_ = false;
 };
 
 // An installer object that also writes into the status line of the installer's progress
@@ -101,8 +119,7 @@ class CAdvInstaller : public CMSIInstaller {
   using CMSIInstaller::CMSIInstaller;
 
   // Shows the status text, then runs the command.
-  int RunCommand(const WString& commandLine, const WString& statusText,
-                 const WString& currentFolder) override;
+  int RunCommand(const platform::ProcessStart& start, const WString& statusText) override;
   // Attaches the registered application installer, prepares the context, looks for the
   // dialog's status line, and runs the application installer's Install.
   int Commit() override;

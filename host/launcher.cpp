@@ -1,19 +1,20 @@
+#include <memory>
+
 #include "host/installer.h"
 
 namespace presetra {
 
 namespace {
 constexpr win::Dword kScriptTimeoutMs = 900000;
-}
+constexpr std::size_t kSystemFolderChars = 261;
+}  // namespace
 
-int CMSIInstaller::RunCommand(const WString& commandLine, const WString& statusText,
-                              const WString& currentFolder) {
+int CMSIInstaller::RunCommand(const platform::ProcessStart& start, const WString& statusText) {
   // Callers log the command line themselves; this logs what the person at the dialog sees.
   Log(statusText);
   platform::Processes& processes = system_.processes();
   platform::ScopedProcess process(processes);
-  if (!processes.CreateProcess(commandLine, win::kCreateUnicodeEnvironment, currentFolder,
-                               process.Receive())) {
+  if (!processes.CreateProcess(start, process.Receive())) {
     Log(u"ERROR: Unable to launch last command");
     return 0;
   }
@@ -25,7 +26,7 @@ int CMSIInstaller::RunCommand(const WString& commandLine, const WString& statusT
 }
 
 void CMSIInstaller::RunScript(const WString& scriptPath, const WString& statusText,
-                              const WString* arguments) {
+                              const WString* arguments, const WString* outputPath) {
   WString path = scriptPath;
   if (system_.files().PathIsRelative(path)) {
     // Without the program-files folder the path would stay relative, and the script would be
@@ -36,11 +37,28 @@ void CMSIInstaller::RunScript(const WString& scriptPath, const WString& statusTe
     }
     path = context_.installDir + path;
   }
-  WString commandLine = QuotePath(path);
-  if (arguments != nullptr) commandLine += u" " + *arguments;
+  // The interpreter by its full path: "cmd.exe" alone would be looked for along the search path.
+  WString systemFolder;
+  if (system_.shell().GetFolderPath(win::kCsidlSystem, kSystemFolderChars, &systemFolder) !=
+      win::kSOk) {
+    Log(u"ERROR: No system folder, script not started: " + scriptPath);
+    return;
+  }
+  WString command = QuotePath(path);
+  if (arguments != nullptr) command += u" " + *arguments;
+  std::unique_ptr<platform::AppendFile> output;
+  if (outputPath != nullptr) output = OpenScriptOutput(*outputPath);
+
+  platform::ProcessStart start;
+  start.application = systemFolder + u"\\cmd.exe";
+  // /d: no AutoRun commands from the registry; /s /c: the command is everything between the
+  // outer quotes, as given.
+  start.commandLine = u"cmd.exe /d /s /c \"" + command + u"\"";
+  start.creationFlags = win::kCreateUnicodeEnvironment;
   // The script's own folder: what it finds there is the package's.
-  const WString folder = path.substr(0, path.find_last_of(u"\\/"));
-  (void)RunCommand(commandLine, statusText, folder);
+  start.currentFolder = path.substr(0, path.find_last_of(u"\\/"));
+  start.output = output.get();
+  (void)RunCommand(start, statusText);
 }
 
 }  // namespace presetra

@@ -28,25 +28,103 @@ std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
   return bytes;
 }
 
+// An owner that could have put a link where our files go: anyone but the system's own accounts
+// and the account the action runs as.
+bool IsTrustedOwner(platform::Owner owner) {
+  return owner == platform::Owner::kSystem || owner == platform::Owner::kAdministrators ||
+         owner == platform::Owner::kTrustedInstaller || owner == platform::Owner::kCaller;
+}
+
+WString WithoutTrailingBackslash(const WString& path) {
+  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// What is wrong with a file or folder opened at `path`, or empty. A link shows as a reparse
+// point, or (where links are not reparse points, as under Wine) as a final path elsewhere.
+WString Refusal(const WString& path, const platform::FileFacts& facts, bool checkOwner) {
+  if (facts.reparsePoint || !EqualsIgnoringCase(facts.finalPath, path)) return path + u" is a link";
+  if (facts.linkCount > 1) return path + u" is a hard link";
+  if (checkOwner && !IsTrustedOwner(facts.owner)) {
+    return path + (facts.owner == platform::Owner::kUnknown ? u" has an owner that cannot be read"
+                                                            : u" belongs to another user");
+  }
+  return WString();
+}
+
+// Holds every folder from the drive's root down to `folder` ("C:\\System.sav", then each one
+// below it); what is wrong with the first one that cannot be trusted, or empty.
+WString HoldFolders(platform::FileSystem& files, const WString& folder,
+                    std::vector<std::unique_ptr<platform::HeldFolder>>& held) {
+  const WString target = WithoutTrailingBackslash(folder);
+  for (std::size_t end = target.find(u'\\', 3);; end = target.find(u'\\', end + 1)) {
+    const WString path = target.substr(0, end);
+    std::unique_ptr<platform::HeldFolder> folderHeld = files.HoldFolder(path);
+    if (!folderHeld) return path + u" cannot be opened";
+    WString refusal = Refusal(path, folderHeld->Facts(), /*checkOwner=*/true);
+    if (!refusal.empty()) return refusal;
+    held.push_back(std::move(folderHeld));
+    if (end == WString::npos) return WString();
+  }
+}
+
+// Opens the file for appending; what is wrong with it, or empty (and then `file` is open). The
+// folder's checks stand for the file's owner: whoever owns the folder decides the file.
+WString OpenChecked(platform::FileSystem& files, const WString& path,
+                    std::unique_ptr<platform::AppendFile>& file) {
+  file = files.OpenForAppend(path);
+  if (!file) return path + u" cannot be opened";
+  WString refusal = Refusal(path, file->Facts(), /*checkOwner=*/false);
+  if (!refusal.empty()) file.reset();
+  return refusal;
+}
+
 }  // namespace
 
 void CMSIInstaller::Log(WStringView text) {
-  if (context_.logPath.empty()) return;
-  std::unique_ptr<platform::AppendFile> file = system_.files().OpenForAppend(context_.logPath);
-  if (!file) return;
+  if (!logFile_) return;
 
   platform::LocalTime now = system_.clock().Now();
   WString timeOfDay = Format(u"%02u:%02u:%02u", now.hour, now.minute, now.second);
   WString stamp = Format(u"%s:%03u", timeOfDay, now.milliseconds);
 
   std::vector<std::uint8_t> bytes;
-  if (file->SizeAtOpen() == 0) bytes = {0xFF, 0xFE};
+  if (logNeedsByteOrderMark_) bytes = {0xFF, 0xFE};
   std::vector<std::uint8_t> line = EncodeLine(stamp, text);
   bytes.insert(bytes.end(), line.begin(), line.end());
-  (void)file->Append(bytes.data(), bytes.size());
+  if (logFile_->Append(bytes.data(), bytes.size())) logNeedsByteOrderMark_ = false;
+}
+
+void CMSIInstaller::CloseLog() {
+  logFile_.reset();
+  heldFolders_.clear();
+}
+
+WString CMSIInstaller::OpenLog() {
+  WString refusal = OpenChecked(system_.files(), context_.logPath, logFile_);
+  if (refusal.empty()) logNeedsByteOrderMark_ = logFile_->SizeAtOpen() == 0;
+  return refusal;
+}
+
+std::unique_ptr<platform::AppendFile> CMSIInstaller::OpenScriptOutput(const WString& path) {
+  platform::FileSystem& files = system_.files();
+  std::unique_ptr<platform::AppendFile> file;
+  std::vector<std::unique_ptr<platform::HeldFolder>> folders;
+  WString refusal = HoldFolders(files, path.substr(0, path.rfind(u'\\')), folders);
+  if (refusal.empty()) refusal = OpenChecked(files, path, file);
+  if (refusal.empty()) return file;
+  // Beside the log, whose folder has passed the same checks.
+  const WString beside = context_.logPath.substr(0, context_.logPath.rfind(u'\\') + 1) +
+                         path.substr(path.rfind(u'\\') + 1);
+  if (!logFile_ || EqualsIgnoringCase(beside, path) || !OpenChecked(files, beside, file).empty()) {
+    Log(u"Script output not written: " + refusal);
+    return nullptr;
+  }
+  Log(u"Script output goes to " + beside + u": " + refusal);
+  return file;
 }
 
 void CMSIInstaller::SelectLogPath() {
+  CloseLog();
   platform::FileSystem& files = system_.files();
   const WString factory = kFactoryFolder;
   WString folder;
@@ -66,6 +144,22 @@ void CMSIInstaller::SelectLogPath() {
     return;
   }
   context_.logPath = folder + context_.logFileName;
+  const bool inFactoryFolder = folder != context_.installDir;
+  WString refusal = inFactoryFolder ? HoldFolders(files, folder, heldFolders_) : WString();
+  if (refusal.empty()) refusal = OpenLog();
+  if (refusal.empty() || !inFactoryFolder || context_.installDir.empty()) {
+    if (!refusal.empty()) CloseLog();
+    return;
+  }
+  // Someone else could steer what SYSTEM writes there: the log goes where it goes when there is
+  // no factory folder, and says why.
+  CloseLog();
+  context_.logPath = context_.installDir + context_.logFileName;
+  if (!OpenLog().empty()) {
+    CloseLog();
+    return;
+  }
+  Log(u"Log folder " + folder + u" not used: " + refusal);
 }
 
 }  // namespace presetra

@@ -29,12 +29,20 @@ CAdvInstaller& LoadedModule::InstallerForCall(MsiHandle handle) {
   return *installer_;
 }
 
+// The log is open for one action at a time: between actions nothing of ours holds the factory
+// folders, and another program may move or read the log.
 unsigned LoadedModule::Commit(MsiHandle handle) {
-  return static_cast<unsigned>(InstallerForCall(handle).Commit());
+  CAdvInstaller& installer = InstallerForCall(handle);
+  const int result = installer.Commit();
+  installer.CloseLog();
+  return static_cast<unsigned>(result);
 }
 
 unsigned LoadedModule::Uninstall(MsiHandle handle) {
-  return static_cast<unsigned>(InstallerForCall(handle).Uninstall());
+  CAdvInstaller& installer = InstallerForCall(handle);
+  const int result = installer.Uninstall();
+  installer.CloseLog();
+  return static_cast<unsigned>(result);
 }
 
 }  // namespace presetra

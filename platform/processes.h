@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
@@ -15,15 +16,26 @@ struct ProcessInformation {
   Handle thread = 0;
 };
 
+// What to start, and how.
+struct ProcessStart {
+  // The program's full path; empty: the command line's first token names it.
+  WString application;
+  WString commandLine;
+  win::Dword creationFlags = 0;
+  // Never the caller's: a program that looks for its tools there must find only its own.
+  WString currentFolder;
+  // The file the program's standard output and error go to, or null for none. Only this
+  // handle is inherited.
+  AppendFile* output = nullptr;
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
-  // CreateProcessW with no application name, a writable copy of the command line, no inherited
-  // handles, the caller's environment, `currentFolder` as the new process's current folder
-  // (never the caller's: a program that looks for its tools there must find only its own), and
-  // STARTF_USESHOWWINDOW with SW_HIDE. On failure *started is left unchanged.
-  [[nodiscard]] virtual bool CreateProcess(WStringView commandLine, win::Dword creationFlags,
-                                           WStringView currentFolder,
+  // CreateProcessW with a writable copy of the command line, the caller's environment,
+  // STARTF_USESHOWWINDOW with SW_HIDE, and no inherited handle but the output's. On failure
+  // *started is left unchanged.
+  [[nodiscard]] virtual bool CreateProcess(const ProcessStart& start,
                                            ProcessInformation* started) = 0;
   // WaitForSingleObject: WAIT_OBJECT_0 when the process ended, WAIT_TIMEOUT, or WAIT_FAILED.
   [[nodiscard]] virtual win::Dword WaitForSingleObject(Handle handle, win::Dword milliseconds) = 0;

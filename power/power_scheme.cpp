@@ -63,7 +63,10 @@ bool CPowerScheme::Run(const WString& arguments) {
   installer_->Log(commandLine);
   platform::Processes& processes = installer_->System().processes();
   platform::ScopedProcess process(processes);
-  if (!processes.CreateProcess(commandLine, 0, systemFolder_, process.Receive())) return false;
+  platform::ProcessStart start;
+  start.commandLine = commandLine;
+  start.currentFolder = systemFolder_;
+  if (!processes.CreateProcess(start, process.Receive())) return false;
   if (processes.WaitForSingleObject(process.process(), kPowercfgTimeoutMs) != win::kWaitObject0) {
     // powercfg is left running; the next command starts at once.
     installer_->Log(u"ERROR: Command timed out");

@@ -20,6 +20,8 @@ std::string CallName(Call call) {
       return "GetVersionExW";
     case Call::kCreateDirectory:
       return "CreateDirectoryW";
+    case Call::kHoldFolder:
+      return "CreateFileW (folder)";
     case Call::kFileOpen:
       return "file open";
     case Call::kProcessCreate:

@@ -1,22 +1,68 @@
 #include "platform/sim/file_system.h"
 
 #include <sstream>
+#include <utility>
 
 namespace presetra::sim {
 
+namespace {
+
 class AppendFileImpl : public platform::AppendFile {
  public:
-  AppendFileImpl(std::vector<std::uint8_t>& bytes) : bytes_(bytes), sizeAtOpen_(bytes.size()) {}
+  AppendFileImpl(std::shared_ptr<std::vector<std::uint8_t>> bytes, platform::FileFacts facts)
+      : bytes_(std::move(bytes)), sizeAtOpen_(bytes_->size()), facts_(std::move(facts)) {}
   std::uint64_t SizeAtOpen() const override { return sizeAtOpen_; }
   bool Append(const std::uint8_t* data, std::size_t size) override {
-    bytes_.insert(bytes_.end(), data, data + size);
+    bytes_->insert(bytes_->end(), data, data + size);
     return true;
   }
+  const platform::FileFacts& Facts() const override { return facts_; }
+  // The simulated processes take the file itself.
+  std::uintptr_t NativeHandle() const override { return 0; }
 
  private:
-  std::vector<std::uint8_t>& bytes_;
+  // Shared with the file's names: like a handle, it keeps the file even when a name goes.
+  std::shared_ptr<std::vector<std::uint8_t>> bytes_;
   std::uint64_t sizeAtOpen_;
+  platform::FileFacts facts_;
 };
+
+class HeldFolderImpl : public platform::HeldFolder {
+ public:
+  HeldFolderImpl(std::shared_ptr<std::size_t> count, platform::FileFacts facts)
+      : count_(std::move(count)), facts_(std::move(facts)) {
+    ++*count_;
+  }
+  ~HeldFolderImpl() override { --*count_; }
+  const platform::FileFacts& Facts() const override { return facts_; }
+
+ private:
+  std::shared_ptr<std::size_t> count_;
+  platform::FileFacts facts_;
+};
+
+const char* OwnerName(platform::Owner owner) {
+  switch (owner) {
+    case platform::Owner::kSystem:
+      return "SYSTEM";
+    case platform::Owner::kAdministrators:
+      return "Administrators";
+    case platform::Owner::kTrustedInstaller:
+      return "TrustedInstaller";
+    case platform::Owner::kCaller:
+      return "caller";
+    case platform::Owner::kOther:
+      return "a standard user";
+    case platform::Owner::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
+// Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
+constexpr int kMaxLinkHops = 31;
+
+}  // namespace
 
 FileSystem::FileSystem(Faults& faults) : faults_(faults) {
   AddFolder(u"C:");
@@ -46,9 +92,55 @@ WString FileSystem::ParentOf(const WString& normalized) {
   return normalized.substr(0, slash);
 }
 
-const FileSystem::Node* FileSystem::Find(WStringView path) const {
-  auto it = nodes_.find(ToUpper(Normalize(path)));
+WString FileSystem::Resolve(WStringView path, bool followLast) const {
+  WString current = Normalize(path);
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    bool replaced = false;
+    for (std::size_t end = 0; end != WString::npos && !replaced;) {
+      end = current.find(u'\\', end + 1);
+      const bool last = end == WString::npos;
+      if (last && !followLast) break;
+      const WString prefix = current.substr(0, end);
+      auto it = nodes_.find(ToUpper(prefix));
+      if (it != nodes_.end() && it->second.linkTarget) {
+        current = Normalize(*it->second.linkTarget + (last ? WString() : current.substr(end)));
+        replaced = true;
+      }
+    }
+    if (!replaced) return current;
+  }
+  return WString();
+}
+
+const FileSystem::Node* FileSystem::Find(WStringView path, bool followLast) const {
+  const WString resolved = Resolve(path, followLast);
+  if (resolved.empty()) return nullptr;
+  auto it = nodes_.find(ToUpper(resolved));
   return it == nodes_.end() ? nullptr : &it->second;
+}
+
+FileSystem::Node* FileSystem::Find(WStringView path, bool followLast) {
+  return const_cast<Node*>(std::as_const(*this).Find(path, followLast));
+}
+
+FileSystem::Node& FileSystem::Put(const WString& normalized) {
+  WString parent = ParentOf(normalized);
+  if (!parent.empty() && nodes_.find(ToUpper(parent)) == nodes_.end()) AddFolder(parent);
+  Node& node = nodes_[ToUpper(normalized)];
+  if (node.path.empty()) node.path = normalized;
+  return node;
+}
+
+platform::FileFacts FileSystem::FactsOf(const WString& normalized, const Node& node) const {
+  platform::FileFacts facts;
+  facts.reparsePoint = node.linkTarget.has_value();
+  facts.owner = node.owner;
+  facts.finalPath = normalized;
+  facts.linkCount = 0;
+  for (const auto& [key, other] : nodes_) {
+    if (other.bytes == node.bytes) ++facts.linkCount;
+  }
+  return facts;
 }
 
 bool FileSystem::PathFileExists(WStringView path) {
@@ -64,57 +156,93 @@ bool FileSystem::PathIsRelative(WStringView path) {
 }
 
 bool FileSystem::CanCreateIn(WStringView path) const {
-  WString normalized = Normalize(path);
-  const Node* parent = Find(ParentOf(normalized));
+  const Node* parent = Find(ParentOf(Normalize(path)));
   return parent != nullptr && parent->folder && !parent->readOnly;
 }
 
 bool FileSystem::CreateDirectory(WStringView path) {
   if (faults_.ShouldFail(Call::kCreateDirectory)) return false;
-  WString normalized = Normalize(path);
-  if (normalized.empty() || PathIsRelative(normalized)) return false;
-  if (Find(normalized) != nullptr) return false;
-  if (!CanCreateIn(normalized)) return false;
-  AddFolder(normalized);
+  if (path.empty() || PathIsRelative(Normalize(path))) return false;
+  const WString resolved = Resolve(path, false);
+  if (resolved.empty() || nodes_.count(ToUpper(resolved)) != 0) return false;
+  if (!CanCreateIn(resolved)) return false;
+  // The library's folders: made by the installer's account, under its protected access list.
+  AddFolder(resolved, platform::Owner::kSystem);
   return true;
+}
+
+std::unique_ptr<platform::HeldFolder> FileSystem::HoldFolder(WStringView path) {
+  if (faults_.ShouldFail(Call::kHoldFolder)) return nullptr;
+  const WString resolved = Resolve(path, false);
+  auto it = nodes_.find(ToUpper(resolved));
+  if (resolved.empty() || it == nodes_.end()) return nullptr;
+  const Node& node = it->second;
+  if (!node.folder && !node.linkTarget) return nullptr;
+  return std::make_unique<HeldFolderImpl>(heldFolders_, FactsOf(resolved, node));
 }
 
 std::unique_ptr<platform::AppendFile> FileSystem::OpenForAppend(WStringView path) {
   if (faults_.ShouldFail(Call::kFileOpen)) return nullptr;
-  WString normalized = Normalize(path);
-  auto it = nodes_.find(ToUpper(normalized));
-  if (it == nodes_.end()) {
-    if (PathIsRelative(normalized) || !CanCreateIn(normalized)) return nullptr;
-    AddFile(normalized);
-    it = nodes_.find(ToUpper(normalized));
+  ++opens_;
+  std::unique_ptr<platform::AppendFile> file;
+  const WString resolved = Resolve(path, false);
+  if (!resolved.empty() && !PathIsRelative(resolved)) {
+    auto it = nodes_.find(ToUpper(resolved));
+    if (it == nodes_.end() && CanCreateIn(resolved)) {
+      AddFile(resolved);
+      it = nodes_.find(ToUpper(resolved));
+    }
+    if (it != nodes_.end() && !it->second.folder && !it->second.readOnly) {
+      file = std::make_unique<AppendFileImpl>(it->second.bytes, FactsOf(resolved, it->second));
+    }
   }
-  if (it->second.folder || it->second.readOnly) return nullptr;
-  return std::make_unique<AppendFileImpl>(it->second.bytes);
+  for (auto pending = pendingLinks_.begin(); pending != pendingLinks_.end();) {
+    if (pending->atOpen == opens_) {
+      AddLink(pending->path, pending->target);
+      pending = pendingLinks_.erase(pending);
+    } else {
+      ++pending;
+    }
+  }
+  return file;
 }
 
-void FileSystem::AddFolder(WStringView path) {
+void FileSystem::AddFolder(WStringView path, platform::Owner owner) {
   WString normalized = Normalize(path);
   if (normalized.empty()) return;
-  WString parent = ParentOf(normalized);
-  if (!parent.empty() && Find(parent) == nullptr) AddFolder(parent);
-  Node& node = nodes_[ToUpper(normalized)];
-  if (node.path.empty()) node.path = normalized;
+  Node& node = Put(normalized);
   node.folder = true;
+  node.owner = owner;
 }
 
 void FileSystem::AddFile(WStringView path, std::vector<std::uint8_t> bytes) {
-  WString normalized = Normalize(path);
-  WString parent = ParentOf(normalized);
-  if (!parent.empty() && Find(parent) == nullptr) AddFolder(parent);
-  Node& node = nodes_[ToUpper(normalized)];
-  node.path = normalized;
+  Node& node = Put(Normalize(path));
   node.folder = false;
+  node.linkTarget.reset();
+  node.bytes = std::make_shared<std::vector<std::uint8_t>>(std::move(bytes));
+}
+
+void FileSystem::AddLink(WStringView path, WStringView target) {
+  const WString normalized = Normalize(path);
+  Remove(normalized);
+  Node& node = Put(normalized);
+  node.folder = false;
+  node.owner = platform::Owner::kOther;
+  node.linkTarget = Normalize(target);
+}
+
+void FileSystem::AddHardLink(WStringView path, WStringView existing) {
+  const Node* file = Find(existing);
+  if (file == nullptr || file->folder) return;
+  auto bytes = file->bytes;
+  Node& node = Put(Normalize(path));
+  node.folder = false;
+  node.linkTarget.reset();
   node.bytes = std::move(bytes);
 }
 
 void FileSystem::MakeReadOnly(WStringView path) {
-  auto it = nodes_.find(ToUpper(Normalize(path)));
-  if (it != nodes_.end()) it->second.readOnly = true;
+  if (Node* node = Find(path)) node->readOnly = true;
 }
 
 void FileSystem::Remove(WStringView path) {
@@ -126,6 +254,10 @@ void FileSystem::Remove(WStringView path) {
       ++it;
     }
   }
+}
+
+void FileSystem::LinkAfterOpens(std::uint64_t n, WStringView path, WStringView target) {
+  pendingLinks_.push_back(PendingLink{opens_ + n, WString(path), WString(target)});
 }
 
 bool FileSystem::IsFolder(WStringView path) const {
@@ -141,28 +273,44 @@ bool FileSystem::IsFile(WStringView path) const {
 std::optional<std::vector<std::uint8_t>> FileSystem::ReadFile(WStringView path) const {
   const Node* node = Find(path);
   if (node == nullptr || node->folder) return std::nullopt;
-  return node->bytes;
+  return *node->bytes;
 }
 
 bool FileSystem::AppendFromOutside(WStringView path, const std::vector<std::uint8_t>& bytes) {
-  WString normalized = Normalize(path);
-  auto it = nodes_.find(ToUpper(normalized));
+  const WString resolved = Resolve(path);
+  if (resolved.empty()) return false;
+  auto it = nodes_.find(ToUpper(resolved));
   if (it == nodes_.end()) {
-    if (!CanCreateIn(normalized)) return false;
-    AddFile(normalized);
-    it = nodes_.find(ToUpper(normalized));
+    if (!CanCreateIn(resolved)) return false;
+    AddFile(resolved);
+    it = nodes_.find(ToUpper(resolved));
   }
   if (it->second.folder || it->second.readOnly) return false;
-  it->second.bytes.insert(it->second.bytes.end(), bytes.begin(), bytes.end());
+  it->second.bytes->insert(it->second.bytes->end(), bytes.begin(), bytes.end());
   return true;
+}
+
+std::vector<WString> FileSystem::Below(WStringView path) const {
+  const WString key = ToUpper(Normalize(path));
+  std::vector<WString> paths;
+  for (const auto& [other, node] : nodes_) {
+    if (other == key || other.rfind(key + u"\\", 0) == 0) paths.push_back(node.path);
+  }
+  return paths;
 }
 
 std::string FileSystem::Dump() const {
   std::ostringstream out;
   for (const auto& [key, node] : nodes_) {
     out << Utf16ToUtf8(node.path) << (node.folder ? "\\" : "")
-        << (node.readOnly ? " (read-only)" : "");
-    if (!node.folder) out << " " << node.bytes.size() << " bytes";
+        << (node.readOnly ? " (read-only)" : "") << " owner " << OwnerName(node.owner);
+    if (node.linkTarget) {
+      out << " -> " << Utf16ToUtf8(*node.linkTarget);
+    } else if (!node.folder) {
+      out << " " << node.bytes->size() << " bytes";
+      const auto links = FactsOf(node.path, node).linkCount;
+      if (links > 1) out << ", " << links << " names";
+    }
     out << "\n";
   }
   return out.str();

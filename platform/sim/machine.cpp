@@ -107,6 +107,8 @@ void Machine::Apply(const MachineProfile& profile) {
                           }});
   shell_.SetUiLanguage(profile.uiLanguage);
   files_.AddFile(profile.systemFolder + u"\\powercfg.exe");
+  files_.AddFile(profile.systemFolder + u"\\cmd.exe");
+  processes_.InstallInterpreter(profile.systemFolder + u"\\cmd.exe");
   files_.AddFolder(shell_.programFilesFolder);
   const WString installDir = InstallDir();
   files_.AddFile(installDir + u"Presetra.dll");
@@ -123,6 +125,19 @@ void Machine::Apply(const MachineProfile& profile) {
     case FactoryFolder::kReadOnly:
       files_.AddFolder(u"C:\\System.sav");
       files_.MakeReadOnly(u"C:\\System.sav");
+      break;
+    case FactoryFolder::kUserOwned:
+      for (const char16_t* folder :
+           {u"C:\\System.sav", u"C:\\System.sav\\LOGS", u"C:\\System.sav\\LOGS\\OSIT"}) {
+        files_.AddFolder(folder, platform::Owner::kOther);
+      }
+      break;
+    case FactoryFolder::kLinked:
+      // Folders made at the root of C:\ let any signed-in user change what is inside them,
+      // also where an administrator made them.
+      files_.AddFolder(u"C:\\Users\\Public\\Linked", platform::Owner::kOther);
+      files_.AddFolder(u"C:\\System.sav\\LOGS");
+      files_.AddLink(u"C:\\System.sav\\LOGS\\OSIT", u"C:\\Users\\Public\\Linked");
       break;
   }
 

@@ -33,7 +33,7 @@ ProgramRun Processes::Parse(WStringView commandLine) {
   return run;
 }
 
-void Processes::RunScript(ProgramRun& run) {
+void Processes::RunScript(ProgramRun& run, platform::AppendFile* output) {
   // The command interpreter sets up the redirection before it runs the script: a target it
   // cannot open ends the command there.
   WString scriptArguments = run.arguments;
@@ -54,34 +54,68 @@ void Processes::RunScript(ProgramRun& run) {
       run.exitCode = 1;
       return;
     }
+  } else if (output != nullptr) {
+    run.redirectedTo = output->Facts().finalPath;
   }
   run.scriptRan = true;
   auto program = programs_.find(ToUpper(run.program));
   if (program == programs_.end()) return;
   ProgramRun scriptRun = run;
   scriptRun.arguments = scriptArguments;
-  std::string output = program->second(scriptRun);
+  std::string text = program->second(scriptRun);
   run.exitCode = scriptRun.exitCode;
   run.runsForMs = scriptRun.runsForMs;
-  if (!run.redirectedTo.empty()) {
-    (void)files_.AppendFromOutside(run.redirectedTo,
-                                   std::vector<std::uint8_t>(output.begin(), output.end()));
+  const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  if (redirect != WString::npos) {
+    (void)files_.AppendFromOutside(run.redirectedTo, bytes);
+  } else if (output != nullptr) {
+    (void)output->Append(bytes.data(), bytes.size());
   }
 }
 
-bool Processes::CreateProcess(WStringView commandLine, win::Dword, WStringView currentFolder,
+void Processes::RunInterpreter(ProgramRun& run, platform::AppendFile* output) {
+  // "cmd.exe [/d] [/s] /c COMMAND": with /s, COMMAND loses its first and last quote.
+  const std::size_t c = ToUpper(run.arguments).find(u"/C ");
+  if (c == WString::npos) {
+    run.exitCode = 1;
+    return;
+  }
+  WString command = run.arguments.substr(c + 3);
+  if (ToUpper(run.arguments.substr(0, c)).find(u"/S") != WString::npos && command.size() >= 2 &&
+      command.front() == u'"' && command.back() == u'"') {
+    command = command.substr(1, command.size() - 2);
+  }
+  ProgramRun script = Parse(command);
+  run.script = script.program;
+  run.scriptCommandLine = command;
+  if (!files_.IsFile(script.program)) {
+    run.exitCode = 1;  // "is not recognized as an internal or external command"
+    return;
+  }
+  RunScript(script, output);
+  run.scriptRan = script.scriptRan;
+  run.redirectedTo = script.redirectedTo;
+  run.exitCode = script.exitCode;
+  run.runsForMs = script.runsForMs;
+}
+
+bool Processes::CreateProcess(const platform::ProcessStart& start,
                               platform::ProcessInformation* started) {
   if (faults_.ShouldFail(Call::kProcessCreate)) return false;
-  ProgramRun run = Parse(commandLine);
+  ProgramRun run = Parse(start.commandLine);
+  if (!start.application.empty()) run.program = start.application;
   if (run.program.empty() || !files_.IsFile(run.program)) return false;
   // Windows refuses a current folder that is not one (ERROR_DIRECTORY).
-  if (!files_.IsFolder(currentFolder)) return false;
-  run.currentFolder = WString(currentFolder);
+  if (!files_.IsFolder(start.currentFolder)) return false;
+  run.currentFolder = start.currentFolder;
   for (const auto& fragment : refusedFragments_) {
     if (run.commandLine.find(fragment) != WString::npos) return false;
   }
-  if (EndsWithIgnoringCase(run.program, u".cmd") || EndsWithIgnoringCase(run.program, u".bat")) {
-    RunScript(run);
+  if (interpreters_.count(ToUpper(run.program)) != 0) {
+    RunInterpreter(run, start.output);
+  } else if (EndsWithIgnoringCase(run.program, u".cmd") ||
+             EndsWithIgnoringCase(run.program, u".bat")) {
+    RunScript(run, start.output);
   } else {
     auto program = programs_.find(ToUpper(run.program));
     if (program != programs_.end()) program->second(run);
@@ -119,6 +153,10 @@ bool Processes::CloseHandle(platform::Handle handle) {
 
 void Processes::InstallProgram(WStringView path, Program program) {
   programs_[ToUpper(WString(path))] = std::move(program);
+}
+
+void Processes::InstallInterpreter(WStringView path) {
+  interpreters_.insert(ToUpper(WString(path)));
 }
 
 }  // namespace presetra::sim

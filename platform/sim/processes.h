@@ -1,7 +1,8 @@
 // The simulated process table. A started command line is carried out at once by the program it
 // names, when that program is installed here; the program says how long it runs, so a wait
 // with a shorter time-out times out and leaves it running. Command scripts (.cmd) run under
-// a command interpreter that carries out the ">>" redirection of their output first.
+// the command interpreter, started by name ("cmd.exe /c ...") or by the script's own name, as
+// Windows does; the interpreter carries out a ">>" redirection of their output first.
 #pragma once
 
 #include <functional>
@@ -21,11 +22,13 @@ namespace presetra::sim {
 // A program's run: what it was started with, and how long it takes.
 struct ProgramRun {
   WString commandLine;
-  WString program;         // the first token, unquoted
-  WString arguments;       // the rest after the separating blank, as given
-  WString currentFolder;   // the folder it was started in
-  WString redirectedTo;    // for scripts: the ">>" target, unquoted
-  bool scriptRan = false;  // for scripts: the interpreter got as far as the script
+  WString program;            // the first token, unquoted
+  WString arguments;          // the rest after the separating blank, as given
+  WString currentFolder;      // the folder it was started in
+  WString redirectedTo;       // for scripts: where the output went (">>" target or output file)
+  bool scriptRan = false;     // for scripts: the interpreter got as far as the script
+  WString script;             // for the interpreter: the script it ran
+  WString scriptCommandLine;  // for the interpreter: the command it was given after /c
   win::Dword exitCode = 0;
   std::string output;  // what the program printed
   std::uint64_t runsForMs = 30;
@@ -40,13 +43,15 @@ class Processes : public platform::Processes {
 
   Processes(Faults& faults, FileSystem& files, Clock& clock);
 
-  bool CreateProcess(WStringView commandLine, win::Dword creationFlags, WStringView currentFolder,
+  bool CreateProcess(const platform::ProcessStart& start,
                      platform::ProcessInformation* started) override;
   win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
   bool CloseHandle(platform::Handle handle) override;
 
   // Installs the behaviour of a program file (the file must exist to be started).
   void InstallProgram(WStringView path, Program program);
+  // Installs the command interpreter (cmd.exe) at the path.
+  void InstallInterpreter(WStringView path);
   // Every process whose command line contains `fragment` runs forever.
   void HangWhenCommandContains(WStringView fragment) {
     hangFragments_.push_back(WString(fragment));
@@ -61,12 +66,14 @@ class Processes : public platform::Processes {
 
  private:
   static ProgramRun Parse(WStringView commandLine);
-  void RunScript(ProgramRun& run);
+  void RunScript(ProgramRun& run, platform::AppendFile* output);
+  void RunInterpreter(ProgramRun& run, platform::AppendFile* output);
 
   Faults& faults_;
   FileSystem& files_;
   Clock& clock_;
   std::map<WString, Program> programs_;  // by upper-cased path
+  std::set<WString> interpreters_;       // by upper-cased path
   std::vector<WString> hangFragments_;
   std::vector<WString> refusedFragments_;
   std::vector<ProgramRun> runs_;

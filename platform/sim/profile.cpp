@@ -236,8 +236,14 @@ MachineProfile ParseProfile(const std::string& text) {
       profile.factoryFolder = FactoryFolder::kPresent;
     } else if (state == "read_only") {
       profile.factoryFolder = FactoryFolder::kReadOnly;
+    } else if (state == "user_owned") {
+      profile.factoryFolder = FactoryFolder::kUserOwned;
+    } else if (state == "linked") {
+      profile.factoryFolder = FactoryFolder::kLinked;
     } else {
-      throw ProfileError("factory_folder", "expected \"absent\", \"present\" or \"read_only\"");
+      throw ProfileError("factory_folder",
+                         "expected \"absent\", \"present\", \"read_only\", \"user_owned\" or "
+                         "\"linked\"");
     }
   }
 

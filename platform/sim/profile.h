@@ -30,7 +30,13 @@ struct RegistryKeyEdit {
   std::optional<std::vector<RegistryValue>> values;
 };
 
-enum class FactoryFolder { kAbsent, kPresent, kReadOnly };
+enum class FactoryFolder {
+  kAbsent,
+  kPresent,    // made by an administrator
+  kReadOnly,   // nothing can be made in it
+  kUserOwned,  // C:\System.sav and LOGS\OSIT made by a standard user
+  kLinked,     // a standard user made LOGS\OSIT a junction to C:\Users\Public\Linked
+};
 
 // Which package runs the actions: the 32-bit DLL in a 32-bit installer process, or the 64-bit
 // DLL in a 64-bit one.

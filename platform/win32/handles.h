@@ -107,4 +107,45 @@ class SafeArrayAccess {
   HRESULT result_;
 };
 
+// A kernel handle (file, process, thread): CloseHandle once. INVALID_HANDLE_VALUE and null are
+// no handle.
+class ScopedHandle {
+ public:
+  ScopedHandle() = default;
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Reset(); }
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE* Receive() {
+    Reset();
+    return &handle_;
+  }
+  // Hands the handle to a new owner.
+  HANDLE Release() { return std::exchange(handle_, nullptr); }
+  void Reset() {
+    if (*this) ::CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// Memory that Windows allocated with LocalAlloc for the caller: LocalFree once.
+template <typename T>
+class ScopedLocal {
+ public:
+  ScopedLocal() = default;
+  ScopedLocal(const ScopedLocal&) = delete;
+  ScopedLocal& operator=(const ScopedLocal&) = delete;
+  ~ScopedLocal() { LocalFree(ptr_); }
+  T get() const { return ptr_; }
+  T* Receive() { return &ptr_; }
+
+ private:
+  T ptr_ = nullptr;
+};
+
 }  // namespace presetra::win32

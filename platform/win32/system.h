@@ -23,12 +23,13 @@ class FileSystem : public platform::FileSystem {
   bool PathFileExists(WStringView path) override;
   bool PathIsRelative(WStringView path) override;
   bool CreateDirectory(WStringView path) override;
+  std::unique_ptr<platform::HeldFolder> HoldFolder(WStringView path) override;
   std::unique_ptr<platform::AppendFile> OpenForAppend(WStringView path) override;
 };
 
 class Processes : public platform::Processes {
  public:
-  bool CreateProcess(WStringView commandLine, win::Dword creationFlags, WStringView currentFolder,
+  bool CreateProcess(const platform::ProcessStart& start,
                      platform::ProcessInformation* started) override;
   win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
   bool CloseHandle(platform::Handle handle) override;

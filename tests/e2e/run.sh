@@ -228,6 +228,23 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
   status=$(grep -x -e 'TARN BIOS Process' -e 'Connected Standby ppkg update' "$out.sim.txt" || true)
   { echo "Status line:"; [[ -z "$status" ]] || echo "$status"; } >>"$out.sim.txt"
   WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  # What a standard user's junction points at stays empty: neither the log nor a script's
+  # output follows it.
+  local linked="$prefix/drive_c/Users/Public/Linked"
+  if [[ -d "$linked" ]] && [[ -n "$(ls -A "$linked")" ]]; then
+    complain "$arch $name: something was written through the junction: $(ls -A "$linked" | tr '\n' ' ')"
+    return 1
+  fi
+  # The BIOS script's output went to the file the DLL opened for it, where the log says.
+  if grep -qx 'TARN BIOS Process' "$out.sim.txt"; then
+    local folder="$prefix/drive_c/System.sav/LOGS/OSIT"
+    grep -q '^Script output goes to C:\\Program Files' "$out.sim.txt" &&
+      folder="$prefix/drive_c/$program_files/Vorlan/Presetra"
+    if ! grep -aqs 'TBIOS.cmd' "$folder/Presetra_BIOS.log"; then
+      complain "$arch $name: the BIOS script's output is not in $folder/Presetra_BIOS.log"
+      return 1
+    fi
+  fi
   if ! diff -u "$out.sim.txt" "$out.wine.txt" >"$out.diff"; then
     complain "$arch $name: Wine and the simulated machine differ:"
     head -40 "$out.diff" >&2

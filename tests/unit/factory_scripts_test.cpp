@@ -29,8 +29,11 @@ TEST(FactoryScriptsTest, BiosScriptPassesTheBuildAndConnectedStandby) {
     EXPECT_EQ(fixture.RecipeLog(),
               (std::vector<std::string>{"Start calling Tarn BIOS", "All commands:",
                                         "Data Files\\TBIOS.cmd", arguments, "TARN BIOS Process"}));
+    // The interpreter runs the script; the output file is the library's, opened before.
     const auto& run = fixture.machine->processes().Runs().back();
-    EXPECT_EQ(Utf16ToUtf8(run.commandLine), kScripts + "TBIOS.cmd\" " + arguments);
+    EXPECT_EQ(Utf16ToUtf8(run.scriptCommandLine),
+              kScripts + "TBIOS.cmd\" " + " " + c.build + " " + c.flag);
+    EXPECT_EQ(Utf16ToUtf8(run.redirectedTo), "c:\\system.sav\\logs\\osit\\Presetra_BIOS.log");
     EXPECT_TRUE(run.scriptRan);
     EXPECT_TRUE(fixture.machine->files().IsFile(u"C:\\System.sav\\LOGS\\OSIT\\Presetra_BIOS.log"));
   }
@@ -56,21 +59,31 @@ TEST(FactoryScriptsTest, ModernStandbyPackageRunsEvenWithoutABuildNumber) {
               (std::vector<std::string>{"Start Setting Modern Standby Disconnected",
                                         "All commands:", "Data Files\\MSD.cmd", arguments,
                                         "Connected Standby ppkg update"}));
-    EXPECT_EQ(Utf16ToUtf8(fixture.machine->processes().Runs().back().commandLine),
-              kScripts + "MSD.cmd\" " + arguments);
+    const auto& run = fixture.machine->processes().Runs().back();
+    EXPECT_EQ(Utf16ToUtf8(run.scriptCommandLine), kScripts + "MSD.cmd\" " + " " + build);
+    EXPECT_EQ(Utf16ToUtf8(run.redirectedTo), "c:\\system.sav\\logs\\osit\\Presetra_MSD.log");
   }
 }
 
-TEST(FactoryScriptsTest, AMissingRedirectFolderStopsTheInterpreterNotTheInstall) {
-  // The main log falls back to the install folder; the redirection still names the factory
-  // folder, which does not exist, so the interpreter fails before the script runs.
+TEST(FactoryScriptsTest, AnOutputFileThatFailsTheChecksIsNotWrittenAndTheScriptStillRuns) {
+  // A user made the output file another name of a file SYSTEM would never write.
   PolicyFixture fixture("");
-  fixture.machine->files().Remove(u"C:\\System.sav");
+  fixture.machine->files().AddFile(u"C:\\Windows\\win.ini", {'x'});
+  fixture.machine->files().AddHardLink(u"C:\\System.sav\\LOGS\\OSIT\\Presetra_BIOS.log",
+                                       u"C:\\Windows\\win.ini");
   fixture.policy().SetBuildNumber(u"19041");
   fixture.policy().RunBiosScript();
+  const auto log = fixture.RecipeLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(
+      log[log.size() - 2],
+      "Script output not written: c:\\system.sav\\logs\\osit\\Presetra_BIOS.log is a hard link");
+  EXPECT_EQ(log.back(), "TARN BIOS Process");
   const auto& run = fixture.machine->processes().Runs().back();
-  EXPECT_FALSE(run.scriptRan);
-  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_TRUE(run.scriptRan);
+  EXPECT_EQ(run.redirectedTo, u"");
+  EXPECT_EQ(fixture.machine->files().ReadFile(u"C:\\Windows\\win.ini"),
+            std::vector<std::uint8_t>{'x'});
 }
 
 TEST(FactoryScriptsTest, MissingScriptsAreReportedAndPassedOver) {

@@ -17,9 +17,16 @@ using LauncherTest = testing::InstallerTest;
 
 const WString kSystem = u"C:\\Windows\\system32";
 
+platform::ProcessStart Start(const WString& commandLine) {
+  platform::ProcessStart start;
+  start.commandLine = commandLine;
+  start.currentFolder = kSystem;
+  return start;
+}
+
 TEST_F(LauncherTest, RunsAProgramAndWaitsForIt) {
-  EXPECT_EQ(
-      installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"Listing", kSystem), 1);
+  EXPECT_EQ(installer_->RunCommand(Start(u"C:\\Windows\\system32\\powercfg.exe -list"), u"Listing"),
+            1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Listing"}));
   ASSERT_EQ(machine_->processes().Runs().size(), 1u);
   EXPECT_EQ(machine_->processes().Runs()[0].arguments, u"-list");
@@ -28,15 +35,15 @@ TEST_F(LauncherTest, RunsAProgramAndWaitsForIt) {
 }
 
 TEST_F(LauncherTest, ReportsAProgramThatCannotStart) {
-  EXPECT_EQ(installer_->RunCommand(u"C:\\nowhere.exe", u"Status", kSystem), 0);
+  EXPECT_EQ(installer_->RunCommand(Start(u"C:\\nowhere.exe"), u"Status"), 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Unable to launch last command"}));
 }
 
 TEST_F(LauncherTest, LeavesAProgramRunningPastItsTimeOut) {
   machine_->processes().HangWhenCommandContains(u"-hang");
   std::uint64_t before = machine_->clock().MillisecondsSinceMidnight();
-  EXPECT_EQ(
-      installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -hang", u"Status", kSystem), 1);
+  EXPECT_EQ(installer_->RunCommand(Start(u"C:\\Windows\\system32\\powercfg.exe -hang"), u"Status"),
+            1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Status", "ERROR: Command timed out"}));
   // It waited the full 15 minutes.
   EXPECT_GE(machine_->clock().MillisecondsSinceMidnight() - before, 900000u);
@@ -45,7 +52,7 @@ TEST_F(LauncherTest, LeavesAProgramRunningPastItsTimeOut) {
 
 TEST_F(LauncherTest, AFailedWaitCountsAsATimeOut) {
   machine_->faults().FailEvery(sim::Call::kProcessWait);
-  EXPECT_EQ(installer_->RunCommand(u"C:\\Windows\\system32\\powercfg.exe -list", u"S", kSystem), 1);
+  EXPECT_EQ(installer_->RunCommand(Start(u"C:\\Windows\\system32\\powercfg.exe -list"), u"S"), 1);
   EXPECT_EQ(Log(), (std::vector<std::string>{"S", "ERROR: Command timed out"}));
 }
 
@@ -65,8 +72,13 @@ TEST_F(LauncherTest, RunScriptQuotesThePathAndAppendsTheArguments) {
   };
   for (const auto& c : cases) {
     installer_->RunScript(c.path, u"Status", c.arguments);
-    EXPECT_EQ(machine_->processes().Runs().back().commandLine, c.commandLine);
-    EXPECT_EQ(machine_->processes().Runs().back().currentFolder, dir + u"Data Files");
+    const auto& run = machine_->processes().Runs().back();
+    // The interpreter by its full path, given the script's command line whole.
+    EXPECT_EQ(run.program, kSystem + u"\\cmd.exe");
+    EXPECT_EQ(run.commandLine, u"cmd.exe /d /s /c \"" + c.commandLine + u"\"");
+    EXPECT_EQ(run.scriptCommandLine, c.commandLine);
+    EXPECT_TRUE(run.scriptRan);
+    EXPECT_EQ(run.currentFolder, dir + u"Data Files");
   }
 }
 

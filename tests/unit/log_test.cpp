@@ -8,6 +8,7 @@ namespace presetra {
 namespace {
 
 using testing::kOsitLog;
+using testing::LogTexts;
 using testing::MachineFrom;
 
 std::vector<std::uint8_t> Utf16Le(WStringView text) {
@@ -51,45 +52,60 @@ TEST(LogTest, AppendsToAnExistingLogWithoutASecondMark) {
   EXPECT_EQ(machine->files().ReadFile(kOsitLog), expected);
 }
 
-TEST(LogTest, WritesNothingWithoutAPathOrAWritableFile) {
+TEST(LogTest, WritesNothingWithoutAPathOrAFileItCanOpen) {
   auto machine = MachineFrom(R"("factory_folder": "present")");
   CMSIInstaller installer(*machine);
   installer.Log(u"before the path is chosen");
   installer.Context().logFileName = u"Presetra.log";
-  installer.SelectLogPath();
+  // Nor is there an install folder to fall back on.
   machine->faults().FailEvery(sim::Call::kFileOpen);
+  installer.SelectLogPath();
   installer.Log(u"cannot open");
-  EXPECT_FALSE(machine->files().ReadFile(kOsitLog).has_value());
+  EXPECT_FALSE(machine->files().ReadFile(kOsitLog).has_value()) << machine->Dump();
 }
 
 TEST(SelectLogPathTest, TakesTheFirstFolderThatWorks) {
+  const WString installDirLog = u"C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra.log";
   struct Case {
     const char* name;
     std::string profile;
-    std::vector<const char16_t*> extraFolders;
+    std::vector<const char16_t*> extraFolders;  // read-only
+    const char16_t* existingLog;                // a log left by an earlier run
     bool failCreation;
-    const char16_t* logPath;
+    WString logPath;
+    std::vector<std::string> lines;  // what the first Log call leaves in the file
   } cases[] = {
-      {"OSIT folder exists", R"("factory_folder": "present")", {}, false, kOsitLog.c_str()},
-      {"nothing there, C: writable", "", {}, false, kOsitLog.c_str()},
+      {"OSIT folder exists", R"("factory_folder": "present")", {}, nullptr, false, kOsitLog, {"L"}},
+      {"nothing there, C: writable", "", {}, nullptr, false, kOsitLog, {"L"}},
+      // Nothing can be made in a read-only folder: the log of an earlier run is used.
       {"factory folder read-only with LOGS",
        R"("factory_folder": "read_only")",
        {u"C:\\System.sav\\LOGS"},
+       u"C:\\System.sav\\LOGS\\Presetra.log",
        false,
-       u"C:\\System.sav\\LOGS\\Presetra.log"},
+       u"C:\\System.sav\\LOGS\\Presetra.log",
+       {"L"}},
       {"factory folder read-only",
        R"("factory_folder": "read_only")",
        {},
+       u"C:\\System.sav\\Presetra.log",
        false,
-       u"C:\\System.sav\\Presetra.log"},
-      {"no folder can be made",
-       "",
+       u"C:\\System.sav\\Presetra.log",
+       {"L"}},
+      // ... or, with none, the install folder, where the log says why.
+      {"factory folder read-only, no log there",
+       R"("factory_folder": "read_only")",
        {},
-       true,
-       u"C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra.log"},
+       nullptr,
+       false,
+       installDirLog,
+       {"Log folder C:\\System.sav\\ not used: C:\\System.sav\\Presetra.log cannot be opened",
+        "L"}},
+      {"no folder can be made", "", {}, nullptr, true, installDirLog, {"L"}},
   };
   for (const auto& c : cases) {
     auto machine = MachineFrom(c.profile);
+    if (c.existingLog != nullptr) machine->files().AddFile(c.existingLog);
     for (auto folder : c.extraFolders) {
       machine->files().AddFolder(folder);
       machine->files().MakeReadOnly(folder);
@@ -98,7 +114,9 @@ TEST(SelectLogPathTest, TakesTheFirstFolderThatWorks) {
     CAdvInstaller installer(*machine);
     SetContextNames(installer);
     installer.SelectLogPath();
+    installer.Log(u"L");
     EXPECT_EQ(installer.Context().logPath, c.logPath) << c.name;
+    EXPECT_EQ(LogTexts(*machine, c.logPath), c.lines) << c.name;
   }
 }
 

@@ -133,11 +133,26 @@ int main(int argc, char** argv) {
     values << Utf16ToUtf8(key) << "\t" << Utf16ToUtf8(name) << "\n";
   }
 
-  if (profile.factoryFolder == sim::FactoryFolder::kPresent) {
-    std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
-  } else if (profile.factoryFolder == sim::FactoryFolder::kReadOnly) {
-    std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
-    return 2;
+  switch (profile.factoryFolder) {
+    case sim::FactoryFolder::kAbsent:
+      break;
+    case sim::FactoryFolder::kPresent:
+      std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
+      break;
+    case sim::FactoryFolder::kLinked:
+      // Wine follows a symbolic link in the prefix as Windows follows a junction.
+      std::filesystem::create_directories(driveC / "Users" / "Public" / "Linked");
+      std::filesystem::create_directories(driveC / "System.sav" / "LOGS");
+      std::filesystem::create_directory_symlink("../../Users/Public/Linked",
+                                                driveC / "System.sav" / "LOGS" / "OSIT");
+      break;
+    case sim::FactoryFolder::kReadOnly:
+      std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
+      return 2;
+    case sim::FactoryFolder::kUserOwned:
+      // Wine shows every file as owned by the user it runs as, whoever made it.
+      std::cerr << "presetra-seed: Wine keeps no owner of a folder other than its own user\n";
+      return 2;
   }
   return 0;
 }
