@@ -28,8 +28,8 @@ std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
   return bytes;
 }
 
-// An owner that could have put a link where our files go: anyone but the system's own accounts
-// and the account the action runs as.
+// Owners who cannot have planted a link for us to follow: the system's own accounts, and the
+// account the action runs as (which could write anywhere it writes anyway).
 bool IsTrustedOwner(platform::Owner owner) {
   return owner == platform::Owner::kSystem || owner == platform::Owner::kAdministrators ||
          owner == platform::Owner::kTrustedInstaller || owner == platform::Owner::kCaller;

@@ -12,6 +12,25 @@ std::string Quoted(const std::string& text) {
   return "[\"" + text + "\"]";
 }
 
+// A field that names one of a few values.
+template <typename T>
+T Choice(const Json& value, const std::string& field,
+         std::initializer_list<std::pair<const char*, T>> choices) {
+  if (value.is_string()) {
+    for (const auto& [name, choice] : choices) {
+      if (value.get<std::string>() == name) return choice;
+    }
+  }
+  std::string expected;
+  std::size_t i = 0;
+  for (const auto& choice : choices) {
+    if (i > 0) expected += i + 1 == choices.size() ? " or " : ", ";
+    expected += "\"" + std::string(choice.first) + "\"";
+    ++i;
+  }
+  throw ProfileError(field, "expected " + expected);
+}
+
 WString Text(const Json& value, const std::string& field) {
   if (!value.is_string()) throw ProfileError(field, "expected a string");
   return Utf8ToUtf16(value.get<std::string>());
@@ -229,30 +248,17 @@ MachineProfile ParseProfile(const std::string& text) {
   }
 
   if (auto folder = root.find("factory_folder"); folder != root.end()) {
-    std::string state = folder->is_string() ? folder->get<std::string>() : "";
-    if (state == "absent") {
-      profile.factoryFolder = FactoryFolder::kAbsent;
-    } else if (state == "present") {
-      profile.factoryFolder = FactoryFolder::kPresent;
-    } else if (state == "read_only") {
-      profile.factoryFolder = FactoryFolder::kReadOnly;
-    } else if (state == "user_owned") {
-      profile.factoryFolder = FactoryFolder::kUserOwned;
-    } else if (state == "linked") {
-      profile.factoryFolder = FactoryFolder::kLinked;
-    } else {
-      throw ProfileError("factory_folder",
-                         "expected \"absent\", \"present\", \"read_only\", \"user_owned\" or "
-                         "\"linked\"");
-    }
+    profile.factoryFolder = Choice<FactoryFolder>(*folder, "factory_folder",
+                                                  {{"absent", FactoryFolder::kAbsent},
+                                                   {"present", FactoryFolder::kPresent},
+                                                   {"read_only", FactoryFolder::kReadOnly},
+                                                   {"user_owned", FactoryFolder::kUserOwned},
+                                                   {"linked", FactoryFolder::kLinked}});
   }
 
   if (auto scripts = root.find("package_scripts"); scripts != root.end()) {
-    std::string state = scripts->is_string() ? scripts->get<std::string>() : "";
-    if (state != "present" && state != "absent") {
-      throw ProfileError("package_scripts", "expected \"present\" or \"absent\"");
-    }
-    profile.packageScripts = state == "present";
+    profile.packageScripts =
+        Choice<bool>(*scripts, "package_scripts", {{"present", true}, {"absent", false}});
   }
 
   if (auto system = root.find("system_folder"); system != root.end()) {
@@ -260,14 +266,9 @@ MachineProfile ParseProfile(const std::string& text) {
   }
 
   if (auto architecture = root.find("package_architecture"); architecture != root.end()) {
-    std::string name = architecture->is_string() ? architecture->get<std::string>() : "";
-    if (name == "x86") {
-      profile.packageArchitecture = PackageArchitecture::kX86;
-    } else if (name == "x64") {
-      profile.packageArchitecture = PackageArchitecture::kX64;
-    } else {
-      throw ProfileError("package_architecture", "expected \"x86\" or \"x64\"");
-    }
+    profile.packageArchitecture = Choice<PackageArchitecture>(
+        *architecture, "package_architecture",
+        {{"x86", PackageArchitecture::kX86}, {"x64", PackageArchitecture::kX64}});
   }
 
   if (auto hanging = root.find("hanging_commands"); hanging != root.end()) {

@@ -1,0 +1,10 @@
+# What both MinGW-w64 cross builds share; the toolchain files name the processor and the
+# compilers' prefix (PRESETRA_MINGW_PREFIX) before they include this.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${PRESETRA_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${PRESETRA_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${PRESETRA_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${PRESETRA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
