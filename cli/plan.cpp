@@ -6,6 +6,7 @@
 
 #include "platform/sim/powercfg/interpreter.h"
 #include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/sim/powercfg/windows_defaults.h"
 #include "policy/board_lists.h"
 
 namespace presetra::cli {
@@ -316,9 +317,17 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
       const auto key = sim::powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
       if (value == scheme->values.end()) continue;
-      planned.settings.push_back(PlannedSetting{
-          info.subgroupName, info.settingName, SettingValueText(info, value->second.ac),
-          SettingValueText(info, value->second.dc), set.ac.count(key) > 0, set.dc.count(key) > 0});
+      const bool setAc = set.ac.count(key) > 0;
+      const bool setDc = set.dc.count(key) > 0;
+      // An inherited value that no source has for Windows 10 is not shown as if it were one.
+      const bool known = sim::powercfg::IsWindowsDefaultKnown(info);
+      auto text = [&](bool setByRecipe, const std::optional<std::uint32_t>& index) {
+        return setByRecipe || known ? SettingValueText(info, index)
+                                    : std::string("Windows default unknown");
+      };
+      planned.settings.push_back(PlannedSetting{info.subgroupName, info.settingName,
+                                                text(setAc, value->second.ac),
+                                                text(setDc, value->second.dc), setAc, setDc});
     }
     plan.scheme = planned;
   }

@@ -48,6 +48,14 @@ target_link_libraries(presetra PRIVATE presetra_cli)
 
 enable_testing()
 add_subdirectory(tests/unit)
+
+# The table of Windows' defaults is refused when a value has no source.
+add_test(NAME windows_defaults_need_sources
+         COMMAND Python3::Interpreter ${PRESETRA_WINDOWS_DEFAULTS_GENERATOR}
+                 ${PROJECT_SOURCE_DIR}/tests/unit/data/windows_defaults_without_source.tsv
+                 ${CMAKE_CURRENT_BINARY_DIR}/windows_defaults_without_source.cpp)
+set_tests_properties(windows_defaults_need_sources PROPERTIES
+                     PASS_REGULAR_EXPRESSION "windows_defaults_without_source.tsv:3: a value without a source")
 add_subdirectory(tests/bench)
 
 # Lays a machine profile into a Wine prefix for the end-to-end tests.

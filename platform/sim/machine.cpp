@@ -84,6 +84,7 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   shell_.systemFolder = profile.systemFolder;
+  schemes_ = powercfg::MemorySchemeStore(profile.platformRole);
   // 64-bit Windows gives a 64-bit process its own program-files folder and registry view.
   const bool x64 = profile.packageArchitecture == PackageArchitecture::kX64;
   shell_.programFilesFolder = x64 ? u"C:\\Program Files" : u"C:\\Program Files (x86)";

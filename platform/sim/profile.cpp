@@ -24,8 +24,12 @@ T Choice(const Json& value, const std::string& field,
   std::string expected;
   std::size_t i = 0;
   for (const auto& choice : choices) {
+    // Appended piece by piece: "x" + text + "y" makes g++ 12 at -O3 warn falsely
+    // (-Wrestrict, GCC bug 105329).
     if (i > 0) expected += i + 1 == choices.size() ? " or " : ", ";
-    expected += "\"" + std::string(choice.first) + "\"";
+    expected += '"';
+    expected += choice.first;
+    expected += '"';
     ++i;
   }
   throw ProfileError(field, "expected " + expected);
@@ -209,6 +213,12 @@ MachineProfile ParseProfile(const std::string& text) {
       } else {
         throw ProfileError("power.connected_standby", "expected true, false or \"error\"");
       }
+    }
+    if (auto role = power->find("platform_role"); role != power->end()) {
+      profile.platformRole =
+          Choice<powercfg::PlatformRole>(*role, "power.platform_role",
+                                         {{"mobile", powercfg::PlatformRole::kMobile},
+                                          {"desktop", powercfg::PlatformRole::kDesktop}});
     }
   }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sim/devices.h"
+#include "platform/sim/powercfg/windows_defaults.h"
 #include "platform/sim/registry.h"
 
 namespace presetra::sim {
@@ -50,6 +51,8 @@ struct MachineProfile {
   std::optional<WString> biosFeatureByte;
   // nullopt: GetPwrCapabilities fails.
   std::optional<bool> connectedStandby = false;
+  // What Windows provisioned its power defaults for.
+  powercfg::PlatformRole platformRole = powercfg::PlatformRole::kMobile;
   std::uint16_t uiLanguage = 1033;
   std::vector<RegistryKeyEdit> registry;
   std::vector<NetworkAdapter> networkAdapters;

@@ -12,11 +12,14 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; ex
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
        -I"$root" -I"$out")
 python3 "$root/tools/gen_string_table.py" cpp "$root/resources/strings.tsv" "$out/string_table_data.cpp"
+python3 "$root/tools/gen_power_defaults.py" "$root/platform/sim/powercfg/windows_defaults.tsv" \
+  "$out/windows_defaults_data.cpp"
 # The system's code and the simulated machine, built once for every target.
 objects=()
 for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/sim/powercfg/*.cpp \
               "$root"/host/*.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
-              "$root"/resources/string_table.cpp "$out/string_table_data.cpp"; do
+              "$root"/resources/string_table.cpp "$out/string_table_data.cpp" \
+              "$out/windows_defaults_data.cpp"; do
   object="$out/obj/$(echo "${source#$root/}" | tr '/' '_').o"
   if [[ ! -f "$object" || "$source" -nt "$object" ]]; then
     clang++ "${flags[@]}" -c "$source" -o "$object"

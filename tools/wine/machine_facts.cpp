@@ -66,6 +66,9 @@ std::string FormatFacts(const MachineFacts& facts) {
           : *facts.connectedStandby ? "true"
                                     : "false")
       << "\n";
+  out << "platform_role\t"
+      << (facts.platformRole == sim::powercfg::PlatformRole::kDesktop ? "desktop" : "mobile")
+      << "\n";
   for (const auto& adapter : facts.adapters) {
     out << "adapter\t" << Escape(adapter.instanceName) << "\t"
         << (adapter.writesFail ? "write_fails" : "ok") << "\n";
@@ -96,6 +99,9 @@ MachineFacts ParseFacts(const std::string& text) {
       } else {
         facts.connectedStandby = fields[1] == "true";
       }
+    } else if (kind == "platform_role" && fields.size() > 1) {
+      facts.platformRole = fields[1] == "desktop" ? sim::powercfg::PlatformRole::kDesktop
+                                                  : sim::powercfg::PlatformRole::kMobile;
     } else if (kind == "adapter" && fields.size() > 2) {
       facts.adapters.push_back({Unescape(fields[1]), fields[2] == "write_fails"});
     }

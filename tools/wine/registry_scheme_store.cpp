@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tools/wine/machine_facts.h"
+
 namespace presetra::wine {
 
 namespace {
@@ -90,13 +92,14 @@ WString Braceless(WStringView guid) {
 
 }  // namespace
 
-RegistrySchemeStore::RegistrySchemeStore() {
+RegistrySchemeStore::RegistrySchemeStore() : role_(ReadFacts().platformRole) {
   Key schemes(kSchemes, true);
   if (schemes.String(u"ActivePowerScheme")) return;
-  for (const auto& scheme : sim::powercfg::WindowsSchemes()) Put(scheme);
+  const std::vector<Scheme> windows = sim::powercfg::WindowsSchemes(role_);
+  for (const auto& scheme : windows) Put(scheme);
   SetActive(sim::powercfg::kBalanced);
   std::vector<WString> guids;
-  for (const auto& scheme : sim::powercfg::WindowsSchemes()) guids.push_back(scheme.guid);
+  for (const auto& scheme : windows) guids.push_back(scheme.guid);
   SetDefaultSchemes(guids);
 }
 

@@ -11,7 +11,8 @@ namespace presetra::wine {
 
 class RegistrySchemeStore : public sim::powercfg::SchemeStore {
  public:
-  // Lays Windows' three schemes into a registry that has none yet.
+  // Lays Windows' three schemes into a registry that has none yet, with the defaults of the
+  // platform role the machine's facts give.
   RegistrySchemeStore();
 
   std::vector<sim::powercfg::Scheme> Schemes() const override;
@@ -28,6 +29,10 @@ class RegistrySchemeStore : public sim::powercfg::SchemeStore {
   void SetDefaultSchemes(const std::vector<WString>& guids) override;
   std::optional<std::uint32_t> HibernateFileSize() const override;
   void SetHibernateFileSize(std::uint32_t percent) override;
+  sim::powercfg::PlatformRole Role() const override { return role_; }
+
+ private:
+  sim::powercfg::PlatformRole role_;
 };
 
 }  // namespace presetra::wine

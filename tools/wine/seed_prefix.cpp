@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
   facts.oemStrings = profile.oemStrings;
   facts.biosFeatureByte = profile.biosFeatureByte;
   facts.connectedStandby = profile.connectedStandby;
+  facts.platformRole = profile.platformRole;
   std::vector<sim::RegistryKeyEdit> adapterKeys;
   for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {
     const auto& adapter = profile.networkAdapters[i];

@@ -119,8 +119,9 @@ WString NewSchemeGuid(const SchemeStore& store) {
   return Utf8ToUtf16(text);
 }
 
+// -query lists what Windows shows; -qh also the settings Windows hides.
 Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
-              const StringResolver& resolve) {
+              const StringResolver& resolve, bool withHidden) {
   std::vector<Scheme> schemes;
   if (args.size() > 1) {
     WString guid = SchemeGuid(store, args[1]);
@@ -138,6 +139,7 @@ Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
     WString subgroup;
     for (const auto& info : SettingsCatalog()) {
       SettingKey key = KeyOf(info);
+      if (info.hidden && !withHidden) continue;
       if (!onlySubgroup.empty() && key.subgroup != onlySubgroup) continue;
       auto value = scheme.values.find(key);
       if (value == scheme.values.end()) continue;
@@ -231,7 +233,8 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
     }
     return outcome;
   }
-  if (IsOption(option, {u"query", u"q"})) return Query(store, args, resolve);
+  if (IsOption(option, {u"query", u"q"})) return Query(store, args, resolve, false);
+  if (IsOption(option, {u"qh"})) return Query(store, args, resolve, true);
   if (IsOption(option, {u"getactivescheme"})) {
     auto active = store.Find(store.Active());
     if (!active) return Fail(kDoesNotExist);

@@ -1,38 +1,37 @@
 #include "platform/sim/powercfg/scheme_store.h"
 
 #include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/sim/powercfg/windows_defaults.h"
 
 namespace presetra::sim::powercfg {
 
 namespace {
 
-std::vector<Scheme> BuildWindowsSchemes() {
+std::vector<Scheme> BuildWindowsSchemes(PlatformRole role) {
   struct Named {
     const char16_t* guid;
     const char16_t* name;
     const char16_t* description;
-    DefaultValues SettingInfo::*values;
   };
+  // The resource IDs of powrprof.dll that Windows 10 names its schemes with (H1, H2).
   const Named named[] = {
-      {kBalanced, u"@%SystemRoot%\\system32\\powrprof.dll,-2,Balanced",
-       u"@%SystemRoot%\\system32\\powrprof.dll,-3,Automatically balances performance with "
-       u"energy consumption on capable hardware.",
-       &SettingInfo::balanced},
-      {kPowerSaver, u"@%SystemRoot%\\system32\\powrprof.dll,-10,Power saver",
-       u"@%SystemRoot%\\system32\\powrprof.dll,-11,Saves energy by reducing your computer's "
-       u"performance where possible.",
-       &SettingInfo::powerSaver},
-      {kHighPerformance, u"@%SystemRoot%\\system32\\powrprof.dll,-12,High performance",
-       u"@%SystemRoot%\\system32\\powrprof.dll,-13,Favors performance, but may use more "
-       u"energy.",
-       &SettingInfo::highPerformance},
+      {kBalanced, u"@%SystemRoot%\\system32\\powrprof.dll,-15,Balanced",
+       u"@%SystemRoot%\\system32\\powrprof.dll,-14,Automatically balances performance with "
+       u"energy consumption on capable hardware."},
+      {kPowerSaver, u"@%SystemRoot%\\system32\\powrprof.dll,-11,Power saver",
+       u"@%SystemRoot%\\system32\\powrprof.dll,-10,Saves energy by reducing your computer's "
+       u"performance where possible."},
+      {kHighPerformance, u"@%SystemRoot%\\system32\\powrprof.dll,-13,High performance",
+       u"@%SystemRoot%\\system32\\powrprof.dll,-12,Favors performance, but may use more "
+       u"energy."},
   };
   std::vector<Scheme> schemes;
   for (const auto& n : named) {
     Scheme scheme{n.guid, n.name, n.description, {}};
     for (const auto& info : SettingsCatalog()) {
-      const DefaultValues& values = info.*(n.values);
-      scheme.values[KeyOf(info)] = {values.ac, values.dc};
+      if (auto values = WindowsDefaultOf(info, n.guid, role)) {
+        scheme.values[KeyOf(info)] = {values->ac, values->dc};
+      }
     }
     schemes.push_back(scheme);
   }
@@ -41,13 +40,15 @@ std::vector<Scheme> BuildWindowsSchemes() {
 
 }  // namespace
 
-std::vector<Scheme> WindowsSchemes() {
-  static const std::vector<Scheme> schemes = BuildWindowsSchemes();
-  return schemes;
+std::vector<Scheme> WindowsSchemes(PlatformRole role) {
+  static const std::vector<Scheme> mobile = BuildWindowsSchemes(PlatformRole::kMobile);
+  static const std::vector<Scheme> desktop = BuildWindowsSchemes(PlatformRole::kDesktop);
+  return role == PlatformRole::kDesktop ? desktop : mobile;
 }
 
-MemorySchemeStore::MemorySchemeStore()
-    : schemes_(WindowsSchemes()),
+MemorySchemeStore::MemorySchemeStore(PlatformRole role)
+    : role_(role),
+      schemes_(WindowsSchemes(role)),
       active_(kBalanced),
       defaults_{kBalanced, kPowerSaver, kHighPerformance} {}
 

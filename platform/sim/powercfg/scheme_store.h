@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/sim/powercfg/windows_defaults.h"
 #include "platform/text.h"
 
 namespace presetra::sim::powercfg {
@@ -44,6 +45,8 @@ class SchemeStore {
   virtual void SetDefaultSchemes(const std::vector<WString>& guids) = 0;
   virtual std::optional<std::uint32_t> HibernateFileSize() const = 0;
   virtual void SetHibernateFileSize(std::uint32_t percent) = 0;
+  // The platform role Windows provisioned its own schemes' defaults for.
+  virtual PlatformRole Role() const = 0;
 };
 
 // One value set through SetValue.
@@ -55,8 +58,9 @@ struct ValueWrite {
 
 class MemorySchemeStore : public SchemeStore {
  public:
-  // Windows 10's Balanced (active), Power saver and High performance with their defaults.
-  MemorySchemeStore();
+  // Windows 10's Balanced (active), Power saver and High performance with their defaults for
+  // the role.
+  explicit MemorySchemeStore(PlatformRole role = PlatformRole::kMobile);
 
   std::vector<Scheme> Schemes() const override { return schemes_; }
   std::vector<WString> Guids() const override;
@@ -71,6 +75,7 @@ class MemorySchemeStore : public SchemeStore {
   void SetDefaultSchemes(const std::vector<WString>& guids) override { defaults_ = guids; }
   std::optional<std::uint32_t> HibernateFileSize() const override { return hibernateSize_; }
   void SetHibernateFileSize(std::uint32_t percent) override { hibernateSize_ = percent; }
+  PlatformRole Role() const override { return role_; }
   // Every value set through SetValue, in order: what a run set, as opposed to what a scheme
   // got from the one it was copied from.
   const std::vector<ValueWrite>& Writes() const { return writes_; }
@@ -78,6 +83,7 @@ class MemorySchemeStore : public SchemeStore {
  private:
   const Scheme* Lookup(WStringView guid) const;
 
+  PlatformRole role_;
   std::vector<Scheme> schemes_;
   WString active_;
   std::vector<WString> defaults_;
@@ -85,7 +91,7 @@ class MemorySchemeStore : public SchemeStore {
   std::vector<ValueWrite> writes_;
 };
 
-// Windows' own three schemes with their default values.
-std::vector<Scheme> WindowsSchemes();
+// Windows' own three schemes with their default values for the role.
+std::vector<Scheme> WindowsSchemes(PlatformRole role);
 
 }  // namespace presetra::sim::powercfg

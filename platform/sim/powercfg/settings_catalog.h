@@ -1,5 +1,5 @@
-// The power settings a Windows 10 machine knows, with their names, units and the default
-// values of Windows' three schemes: what powercfg shows and what a new copy of Balanced holds.
+// The power settings a Windows 10 machine knows, with their names, units and choices: what
+// powercfg shows. Their default values in Windows' schemes are in windows_defaults.h.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +29,8 @@ struct SettingInfo {
   const char16_t* alias;             // powercfg's alias, or nullptr
   const char* unit;                  // "Seconds", "%", "Milliseconds", or "" for a choice
   std::vector<const char*> choices;  // names of the indexes, for a choice
-  DefaultValues balanced;
-  DefaultValues powerSaver;
-  DefaultValues highPerformance;
+  // Windows hides it: powercfg lists it only when asked for hidden settings (/qh).
+  bool hidden = false;
 };
 
 const std::vector<SettingInfo>& SettingsCatalog();
