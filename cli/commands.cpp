@@ -123,6 +123,9 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
   if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
   try {
     const Plan plan = MakePlan(profileText, source);
+    for (const auto& warning : plan.warnings) {
+      err << "presetra: " << source << ": warning: " << warning << "\n";
+    }
     out << (format == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
   } catch (const sim::ProfileError& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
@@ -180,6 +183,9 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   } catch (const sim::ProfileError& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
+  }
+  for (const auto& warning : run.profile.warnings) {
+    err << "presetra: " << source << ": warning: " << warning << "\n";
   }
   sim::Machine& machine = *run.machine;
   for (const auto& line : run.log) out << Utf16ToUtf8(line) << "\n";

@@ -154,6 +154,9 @@ bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans
     }
     try {
       Plan plan = MakePlan(*text, path);
+      for (const auto& warning : plan.warnings) {
+        err << "presetra: " << path << ": warning: " << warning << "\n";
+      }
       plan.machine = BaseName(path);
       plans->push_back(std::move(plan));
     } catch (const sim::ProfileError& error) {

@@ -237,6 +237,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
 
   Plan plan;
   plan.machine = machineName;
+  plan.warnings = run.profile.warnings;
   plan.board = Utf16ToUtf8(run.board);
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
   const std::optional<bool>& standby = run.profile.connectedStandby;

@@ -69,6 +69,8 @@ struct OtherSchemeValue {
 
 struct Plan {
   std::string machine;  // where the profile came from
+  // The profile's warnings (valid, but most likely a mistake), for standard error.
+  std::vector<std::string> warnings;
   std::string board;
   std::string build;
   std::string featureBytes;

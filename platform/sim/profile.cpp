@@ -1,5 +1,7 @@
 #include "platform/sim/profile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <nlohmann/json.hpp>
 
 namespace presetra::sim {
@@ -33,6 +35,97 @@ T Choice(const Json& value, const std::string& field,
     ++i;
   }
   throw ProfileError(field, "expected " + expected);
+}
+
+// Edits between two names, ignoring case.
+std::size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The known name a misspelt one most likely meant, or empty when none is close.
+std::string Nearest(const std::string& name, std::initializer_list<const char*> known) {
+  std::string best;
+  std::size_t bestDistance = std::max<std::size_t>(2, name.size() / 3) + 1;
+  for (const char* candidate : known) {
+    const std::size_t d = Distance(name, candidate);
+    if (d < bestDistance) {
+      best = candidate;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+// A field the format does not know must not pass for an absent one: it is an error that names
+// it, with the nearest known name. "description" and names starting with "_" are free.
+void ExpectOnlyFields(const Json& object, const std::string& path,
+                      std::initializer_list<const char*> known) {
+  for (const auto& [name, value] : object.items()) {
+    if (name == "description" || name.rfind('_', 0) == 0) continue;
+    bool isKnown = false;
+    for (const char* candidate : known) isKnown = isKnown || name == candidate;
+    if (isKnown) continue;
+    std::string message = "unknown field";
+    const std::string nearest = Nearest(name, known);
+    if (!nearest.empty()) {
+      // Appended piece by piece (g++ 12 -Wrestrict, GCC bug 105329).
+      message += "; did you mean \"";
+      message += nearest;
+      message += "\"?";
+    }
+    throw ProfileError(path.empty() ? name : path + "." + name, message);
+  }
+}
+
+// The registry values the custom actions read, by key: a near spelling of one of them in its
+// key is almost certainly a typo, and the machine would silently lack the value.
+void WarnOfNearNames(const RegistryKeyEdit& edit, const std::string& field,
+                     std::vector<std::string>& warnings) {
+  struct Read {
+    const char16_t* key;
+    std::initializer_list<const char*> names;
+  };
+  static const Read reads[] = {
+      {u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+       {"MachineID", "Version", "AccelerometerAny", "Accelerometer", "Accelerometer6000",
+        "Accelerometer6007"}},
+      {u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
+       {"CurrentBuildNumber"}},
+  };
+  if (!edit.values) return;
+  for (const auto& read : reads) {
+    if (!EqualsIgnoringCase(edit.path, read.key)) continue;
+    for (const auto& value : *edit.values) {
+      const std::string name = Utf16ToUtf8(value.name);
+      const std::string nearest = Nearest(name, read.names);
+      if (nearest.empty() || EqualsIgnoringCase(value.name, Utf8ToUtf16(nearest))) continue;
+      bool present = false;
+      for (const auto& other : *edit.values) {
+        present = present || EqualsIgnoringCase(other.name, Utf8ToUtf16(nearest));
+      }
+      if (!present) {
+        std::string warning = field;
+        warning += Quoted(name);
+        warning += ": the actions read \"";
+        warning += nearest;
+        warning += "\", which this key does not have; is this it?";
+        warnings.push_back(std::move(warning));
+      }
+    }
+  }
 }
 
 WString Text(const Json& value, const std::string& field) {
@@ -92,6 +185,7 @@ RegistryValue ParseValue(const std::string& name, const Json& value, const std::
   if (!value.is_object()) {
     throw ProfileError(field, "expected a string, an integer or an object with type and data");
   }
+  ExpectOnlyFields(value, field, {"type", "data", "nul"});
   auto type = value.find("type");
   auto data = value.find("data");
   if (type == value.end() || !type->is_string()) {
@@ -135,6 +229,7 @@ RegistryValue ParseValue(const std::string& name, const Json& value, const std::
 
 NetworkAdapter ParseAdapter(const Json& value, const std::string& field) {
   if (!value.is_object()) throw ProfileError(field, "expected an object");
+  ExpectOnlyFields(value, field, {"enumerator", "driver", "hardware_ids", "wmi"});
   NetworkAdapter adapter;
   adapter.description = OptionalText(value, "description", field);
   adapter.enumerator = OptionalText(value, "enumerator", field);
@@ -174,6 +269,10 @@ MachineProfile ParseProfile(const std::string& text) {
   }
   if (!root.is_object()) throw ProfileError("", "expected a JSON object");
   MachineProfile profile;
+  ExpectOnlyFields(root, "",
+                   {"profile", "firmware", "power", "ui_language", "registry", "network_adapters",
+                    "factory_folder", "package_scripts", "system_folder", "package_architecture",
+                    "hanging_commands"});
 
   auto version = root.find("profile");
   if (version == root.end()) throw ProfileError("profile", "missing (expected 1)");
@@ -187,6 +286,7 @@ MachineProfile ParseProfile(const std::string& text) {
 
   if (auto firmware = root.find("firmware"); firmware != root.end()) {
     if (!firmware->is_object()) throw ProfileError("firmware", "expected an object");
+    ExpectOnlyFields(*firmware, "firmware", {"oem_strings", "bios_feature_byte"});
     if (auto oem = firmware->find("oem_strings"); oem != firmware->end() && !oem->is_null()) {
       if (!oem->is_array()) throw ProfileError("firmware.oem_strings", "expected an array");
       std::vector<std::optional<WString>> strings;
@@ -205,6 +305,7 @@ MachineProfile ParseProfile(const std::string& text) {
 
   if (auto power = root.find("power"); power != root.end()) {
     if (!power->is_object()) throw ProfileError("power", "expected an object");
+    ExpectOnlyFields(*power, "power", {"connected_standby", "platform_role"});
     if (auto cs = power->find("connected_standby"); cs != power->end()) {
       if (cs->is_boolean()) {
         profile.connectedStandby = cs->get<bool>();
@@ -245,6 +346,7 @@ MachineProfile ParseProfile(const std::string& text) {
         }
         edit.values = list;
       }
+      WarnOfNearNames(edit, field, profile.warnings);
       profile.registry.push_back(edit);
     }
   }

@@ -62,6 +62,8 @@ struct MachineProfile {
   PackageArchitecture packageArchitecture = PackageArchitecture::kX86;
   // Not in the base format: command-line fragments whose processes never end.
   std::vector<WString> hangingCommands;
+  // What looks like a mistake but is valid: a registry value name near one the actions read.
+  std::vector<std::string> warnings;
 };
 
 // Parses a profile. Throws ProfileError naming the field on malformed input.

@@ -59,6 +59,34 @@ TEST(CliTest, ABadProfileIsReportedWithItsFileAndField) {
   EXPECT_EQ(missing.err, "presetra: /nonexistent/machine.json: cannot be read\n");
 }
 
+TEST(CliTest, AMisspeltFieldFailsAndANearValueNameWarnsInEveryCommand) {
+  const std::string typo =
+      WriteTemp("typo.json", R"({"profile": 1, "power": {"conected_standby": true}})");
+  const std::string near = WriteTemp("near.json", R"({"profile": 1, "registry": {
+      "HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachinID": "62E6"}}})");
+  const std::string warning = "presetra: " + near +
+                              ": warning: registry[\"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\"
+                              "Presetra\"][\"MachinID\"]: the actions read \"MachineID\", which "
+                              "this key does not have; is this it?\n";
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"commit", "--machine"},
+                                                  std::vector<std::string>{"plan", "--machine"}}) {
+    std::vector<std::string> arguments = command;
+    arguments.push_back(typo);
+    Result refused = RunTool(arguments);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "presetra: " + typo +
+                               ": power.conected_standby: unknown field; did you mean "
+                               "\"connected_standby\"?\n");
+    arguments.back() = near;
+    Result warned = RunTool(arguments);
+    EXPECT_EQ(warned.status, 0);
+    EXPECT_EQ(warned.err, warning);
+  }
+  Result matrix = RunTool({"matrix", near});
+  EXPECT_EQ(matrix.status, 0);
+  EXPECT_EQ(matrix.err, warning);
+}
+
 TEST(CliTest, RefusesUnknownArguments) {
   for (auto arguments : std::vector<std::vector<std::string>>{
            {}, {"install"}, {"commit", "--machine"}, {"--machine", "x.json"}}) {

@@ -126,3 +126,56 @@ TEST(SimMachineTest, ANumberTooLargeForAnyTypeIsAMalformedProfile) {
 
 }  // namespace
 }  // namespace presetra::sim
+
+namespace presetra::sim {
+namespace {
+
+// A misspelt field must never pass for an absent one: the machine would be another machine.
+TEST(SimMachineTest, AFieldTheFormatDoesNotKnowIsAnErrorThatNamesTheNearestOne) {
+  struct Case {
+    std::string fields;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      {R"("power": {"conected_standby": true})",
+       R"(power.conected_standby: unknown field; did you mean "connected_standby"?)"},
+      {R"("firmware": {"oem_string": ["FBYTE#3X."]})",
+       R"(firmware.oem_string: unknown field; did you mean "oem_strings"?)"},
+      {R"("network_adapter": [])",
+       R"(network_adapter: unknown field; did you mean "network_adapters"?)"},
+      {R"("network_adapters": [{"enumertor": "PCI"}])",
+       R"(network_adapters[0].enumertor: unknown field; did you mean "enumerator"?)"},
+      {R"("registry": {"HKLM\\S": {"V": {"type": "REG_SZ", "data": "x", "nil": false}}})",
+       R"(registry["HKLM\S"]["V"].nil: unknown field; did you mean "nul"?)"},
+      {R"("colour": "red")", "colour: unknown field"},
+      // Free text and fields for other tools.
+      {R"("description": "x", "_comment": 1, "power": {"_note": "x"})", ""},
+  };
+  for (const auto& c : cases) {
+    const std::string json = R"({"profile": 1, )" + c.fields + "}";
+    try {
+      ParseProfile(json);
+      EXPECT_EQ(c.message, "") << json;
+    } catch (const ProfileError& error) {
+      EXPECT_EQ(error.what(), c.message) << json;
+    }
+  }
+}
+
+TEST(SimMachineTest, AValueNameNearOneTheActionsReadIsAWarning) {
+  const auto profile = ParseProfile(R"({"profile": 1, "registry": {
+      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion":
+          {"CurrentBuildNumer": "19041"},
+      "HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": "62E6", "Versoin": "1.0"}}})");
+  EXPECT_EQ(
+      profile.warnings,
+      (std::vector<std::string>{
+          R"(registry["HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows NT\CurrentVersion"]["CurrentBuildNumer"]: the actions read "CurrentBuildNumber", which this key does not have; is this it?)",
+          R"(registry["HKLM\SOFTWARE\WOW6432Node\Vorlan\Presetra"]["Versoin"]: the actions read "Version", which this key does not have; is this it?)"}));
+  // Spelt right, or beside the right spelling: nothing to say.
+  EXPECT_TRUE(ParseProfile(R"({"profile": 1, "registry": {
+      "HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"Version": "1", "Versions": "2"}}})")
+                  .warnings.empty());
+}
+
+}  // namespace
+}  // namespace presetra::sim
