@@ -1,5 +1,6 @@
 #include "cli/machine_writer.h"
 
+#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -50,6 +51,65 @@ bool ParseOemStrings(std::string text, std::vector<std::string>* strings, std::s
   return true;
 }
 
+bool IsDigits(const std::string& text) {
+  return !text.empty() && text.size() <= 9 &&
+         text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Windows' build number as CurrentBuildNumber holds it. "10.0.N", as winver and ver print it,
+// is taken as N, and said so; anything else ("22H2", "19O45") is refused, for the recipe would
+// take such a machine for one older than every threshold.
+bool CheckBuild(std::string* build, std::ostream& err) {
+  const std::string prefix = "10.0.";
+  if (build->rfind(prefix, 0) == 0 && IsDigits(build->substr(prefix.size()))) {
+    err << "presetra: machine: --build " << *build << " taken as build "
+        << build->substr(prefix.size()) << "\n";
+    *build = build->substr(prefix.size());
+  }
+  if (IsDigits(*build)) return true;
+  err << "presetra: machine: --build \"" << *build
+      << "\" is not a Windows build number: give CurrentBuildNumber's digits, for instance 19045\n";
+  return false;
+}
+
+// A board ID is four hexadecimal digits, compared with the board lists as upper-case text: a
+// lower-case one is upper-cased (and said so), anything else refused.
+bool CheckBoard(std::string* board, std::ostream& err) {
+  if (board->size() == 4 &&
+      board->find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
+    std::string upper = *board;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper != *board) {
+      err << "presetra: machine: --board " << *board << " taken as " << upper
+          << " (board IDs are upper case)\n";
+      *board = upper;
+    }
+    return true;
+  }
+  err << "presetra: machine: --board \"" << *board
+      << "\" is not a board ID: four hexadecimal digits, for instance 62E6\n";
+  return false;
+}
+
+// Without an "FBYTE#" entry the machine has no feature tokens and is classed as a notebook:
+// valid, but worth a word, and a near miss is named.
+void WarnWithoutFeatureBytes(const std::vector<std::string>& strings, std::ostream& err) {
+  for (const auto& entry : strings) {
+    if (entry.find("FBYTE#") != std::string::npos) return;
+  }
+  err << "presetra: machine: warning: no OEM string has \"FBYTE#\": the machine has no feature "
+         "tokens and will be classed as a notebook";
+  for (const auto& entry : strings) {
+    std::string upper = entry;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.find("FBYTE#") != std::string::npos || upper.find("FBYTE ") != std::string::npos) {
+      err << "; \"" << entry << "\" looks like one (the marker is FBYTE#, in upper case)";
+      break;
+    }
+  }
+  err << "\n";
+}
+
 }  // namespace
 
 int RunMachineWriter(const std::vector<std::string>& arguments, std::ostream& out,
@@ -98,6 +158,8 @@ int RunMachineWriter(const std::vector<std::string>& arguments, std::ostream& ou
     err << "presetra: machine: " << problem << "\n";
     return 2;
   }
+  if (!CheckBuild(&build, err) || !CheckBoard(&board, err)) return 2;
+  WarnWithoutFeatureBytes(strings, err);
   Json profile = {
       {"profile", 1},
       {"description", "Board " + board + ", build " + build +

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 
@@ -284,6 +285,65 @@ TEST(MachineWriterTest, RefusesWhatItCannotUse) {
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err.rfind("presetra: machine: ", 0), 0u) << result.err;
+  }
+}
+
+// What an engineer types for a build and a board, and what the profile then holds.
+TEST(MachineWriterTest, ChecksTheBuildTheBoardAndTheFeatureByteMarker) {
+  const std::string fbyte = R"({"FBYTE#3Xaw.", "BUILDID#20WW;"})";
+  struct Case {
+    std::string strings, board, build;
+    int status;
+    std::string err;
+    std::string machineId = "", buildNumber = "";  // what the profile holds, when written
+  } cases[] = {
+      {fbyte, "62E6", "19045", 0, "", "62E6", "19045"},
+      {fbyte, "62E6", "10.0.19045", 0,
+       "presetra: machine: --build 10.0.19045 taken as build 19045\n", "62E6", "19045"},
+      {fbyte, "e23f", "19045", 0,
+       "presetra: machine: --board e23f taken as E23F (board IDs are upper case)\n", "E23F",
+       "19045"},
+      {fbyte, "62E6", "22H2", 2,
+       "presetra: machine: --build \"22H2\" is not a Windows build number: give "
+       "CurrentBuildNumber's digits, for instance 19045\n"},
+      {fbyte, "62E6", "19O45", 2,
+       "presetra: machine: --build \"19O45\" is not a Windows build number: give "
+       "CurrentBuildNumber's digits, for instance 19045\n"},
+      {fbyte, "62E6", "", 2, ""},
+      {fbyte, " E23F", "19045", 2,
+       "presetra: machine: --board \" E23F\" is not a board ID: four hexadecimal digits, for "
+       "instance 62E6\n"},
+      {fbyte, "ZZZZ", "19045", 2,
+       "presetra: machine: --board \"ZZZZ\" is not a board ID: four hexadecimal digits, for "
+       "instance 62E6\n"},
+      {fbyte, "0x8A1F", "19045", 2,
+       "presetra: machine: --board \"0x8A1F\" is not a board ID: four hexadecimal digits, for "
+       "instance 62E6\n"},
+      {R"({"ABC", "BUILDID#20WW;"})", "62E6", "19045", 0,
+       "presetra: machine: warning: no OEM string has \"FBYTE#\": the machine has no feature "
+       "tokens and will be classed as a notebook\n",
+       "62E6", "19045"},
+      {R"({"fbyte#3Xaw."})", "62E6", "19045", 0,
+       "presetra: machine: warning: no OEM string has \"FBYTE#\": the machine has no feature "
+       "tokens and will be classed as a notebook; \"fbyte#3Xaw.\" looks like one (the marker is "
+       "FBYTE#, in upper case)\n",
+       "62E6", "19045"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.board + " " + c.build + " " + c.strings);
+    Result result = RunTool(
+        {"machine", "--from-oem-strings", c.strings, "--board", c.board, "--build", c.build});
+    EXPECT_EQ(result.status, c.status);
+    if (!c.err.empty() || c.status == 0) {
+      EXPECT_EQ(result.err, c.err);
+    }
+    if (c.status != 0) continue;
+    const auto profile = nlohmann::json::parse(result.out);
+    EXPECT_EQ(profile["registry"]["HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra"]["MachineID"],
+              c.machineId);
+    EXPECT_EQ(profile["registry"]["HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"]
+                     ["CurrentBuildNumber"],
+              c.buildNumber);
   }
 }
 
