@@ -110,9 +110,12 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
     const bool hasValue = i + 1 < arguments.size();
     if (arguments[i] == "--machine" && hasValue) {
       machineFile = arguments[++i];
-    } else if (arguments[i] == "--format" && hasValue &&
-               (arguments[i + 1] == "text" || arguments[i + 1] == "json")) {
+    } else if (arguments[i] == "--format" && hasValue) {
       format = arguments[++i];
+      if (format != "text" && format != "json") {
+        err << "presetra plan: --format \"" << format << "\": expected text or json\n";
+        return 2;
+      }
     } else {
       err << "presetra plan: unknown or incomplete argument \"" << arguments[i] << "\"\n" << kUsage;
       return 2;
@@ -154,6 +157,13 @@ bool ReadMachineProfile(const std::string& file, std::string* text, std::string*
 }
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  // "presetra --help", "presetra COMMAND --help": the usage, on standard output.
+  for (const auto& argument : arguments) {
+    if (argument == "--help" || argument == "-h" || argument == "/?") {
+      out << kUsage;
+      return 0;
+    }
+  }
   if (!arguments.empty() && arguments[0] == "machine") {
     return RunMachineWriter(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out,
                             err);

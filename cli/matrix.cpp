@@ -122,8 +122,11 @@ std::string BaseName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-// The profiles named on the command line, folders expanded to their *.json files in name order.
-std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments) {
+// The profiles named on the command line, folders expanded to their *.json files (in any case:
+// files copied from Windows may say .JSON) in name order. A folder without one is named on
+// standard error and makes `allFound` false.
+std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments,
+                                      std::ostream& err, bool* allFound) {
   std::vector<std::string> paths;
   for (const auto& argument : arguments) {
     std::error_code error;
@@ -133,7 +136,13 @@ std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments)
     }
     std::vector<std::string> inFolder;
     for (const auto& entry : std::filesystem::directory_iterator(argument, error)) {
-      if (entry.path().extension() == ".json") inFolder.push_back(entry.path().string());
+      if (EndsWithIgnoringCase(Utf8ToUtf16(entry.path().filename().string()), u".json")) {
+        inFolder.push_back(entry.path().string());
+      }
+    }
+    if (inFolder.empty()) {
+      err << "presetra: " << argument << ": no *.json machine profiles in this folder\n";
+      *allFound = false;
     }
     std::sort(inFolder.begin(), inFolder.end());
     paths.insert(paths.end(), inFolder.begin(), inFolder.end());
@@ -145,7 +154,7 @@ std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments)
 bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans,
              std::ostream& err) {
   bool allPlanned = true;
-  for (const auto& path : ProfilePaths(arguments)) {
+  for (const auto& path : ProfilePaths(arguments, err, &allPlanned)) {
     const std::optional<std::string> text = ReadFileText(path);
     if (!text) {
       err << "presetra: " << path << ": cannot be read; skipped\n";
@@ -256,9 +265,13 @@ int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std:
   TableFormat format = TableFormat::kMarkdown;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--format" && i + 1 < arguments.size() &&
-        (arguments[i + 1] == "markdown" || arguments[i + 1] == "csv")) {
-      format = arguments[++i] == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
+    if (argument == "--format" && i + 1 < arguments.size()) {
+      const std::string& value = arguments[++i];
+      if (value != "markdown" && value != "csv") {
+        err << "presetra matrix: --format \"" << value << "\": expected markdown or csv\n";
+        return 2;
+      }
+      format = value == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
     } else if (argument == "--diff") {
       diff = true;
     } else if (argument.rfind("--", 0) == 0) {

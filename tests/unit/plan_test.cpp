@@ -172,24 +172,44 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
   Write(folder / "future.json", "{\"profile\": 2}");
   Write(folder / "notes.txt", "not a profile, not looked at");
   fs::create_directory(folder / "folder.json");
+  // Copied from Windows: the extension in upper case is a profile all the same.
+  fs::copy_file(Example("desktop"), folder / "DESK2.JSON");
   const std::string missing = (folder / "missing.json").string();
+  const fs::path empty = Folder("fleet-empty");
 
-  Result result = RunTool({"matrix", folder.string(), missing});
+  Result result = RunTool({"matrix", folder.string(), missing, empty.string()});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "| Machine | Class | Scheme | Decisions |\n"
             "|---|---|---|---|\n"
+            "| DESK2.JSON | Desktop, RPOS or thin client | Vorlan Optimized (recommended) | "
+            "20H2+; desktop |\n"
             "| desktop.json | Desktop, RPOS or thin client | Vorlan Optimized (recommended) | "
             "20H2+; desktop |\n");
   const std::string dir = folder.string() + "/";
   EXPECT_EQ(result.err,
-            "presetra: " + dir +
+            "presetra: " + empty.string() + ": no *.json machine profiles in this folder\n" +
+                "presetra: " + dir +
                 "broken.json: not valid JSON: [json.exception.parse_error.101] parse error at "
                 "line 1, column 15: syntax error while parsing object key - "
                 "unexpected end of input; expected string literal; skipped\n" +
                 "presetra: " + dir + "folder.json: cannot be read; skipped\n" + "presetra: " + dir +
                 "future.json: profile: unsupported version (expected 1); skipped\n" +
                 "presetra: " + missing + ": cannot be read; skipped\n");
+}
+
+TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, std::vector<std::string>{"plan", "--help"},
+        std::vector<std::string>{"matrix", "examples", "-h"}}) {
+    Result result = RunTool(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(
+        result.out.rfind("usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n", 0),
+        0u)
+        << result.out;
+  }
 }
 
 struct UsageCase {
@@ -209,7 +229,7 @@ TEST_P(ToolUsage, IsRefusedWithStatus2) {
 INSTANTIATE_TEST_SUITE_P(
     PlanAndMatrix, ToolUsage,
     ::testing::Values(UsageCase{{"plan", "--format", "xml"},
-                                "presetra plan: unknown or incomplete argument \"--format\""},
+                                "presetra plan: --format \"xml\": expected text or json"},
                       UsageCase{{"plan", "--machine"},
                                 "presetra plan: unknown or incomplete argument \"--machine\""},
                       UsageCase{{"plan", "--machine", "/nonexistent/machine.json"},
@@ -218,6 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"matrix", "examples", "--diff"},
                                 "presetra matrix: --diff needs profiles"},
                       UsageCase{{"matrix", "examples", "--format", "html"},
+                                "presetra matrix: --format \"html\": expected markdown or csv"},
+                      UsageCase{{"matrix", "examples", "--format"},
                                 "presetra matrix: unknown or incomplete argument \"--format\""}),
     // The arguments, as a test name: "plan_format_xml".
     [](const auto& info) {
