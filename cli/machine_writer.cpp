@@ -51,6 +51,11 @@ bool ParseOemStrings(std::string text, std::vector<std::string>* strings, std::s
   return true;
 }
 
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
 bool IsDigits(const std::string& text) {
   return !text.empty() && text.size() <= 9 &&
          text.find_first_not_of("0123456789") == std::string::npos;
@@ -77,8 +82,7 @@ bool CheckBuild(std::string* build, std::ostream& err) {
 bool CheckBoard(std::string* board, std::ostream& err) {
   if (board->size() == 4 &&
       board->find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
-    std::string upper = *board;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = Upper(*board);
     if (upper != *board) {
       err << "presetra: machine: --board " << *board << " taken as " << upper
           << " (board IDs are upper case)\n";
@@ -100,8 +104,7 @@ void WarnWithoutFeatureBytes(const std::vector<std::string>& strings, std::ostre
   err << "presetra: machine: warning: no OEM string has \"FBYTE#\": the machine has no feature "
          "tokens and will be classed as a notebook";
   for (const auto& entry : strings) {
-    std::string upper = entry;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = Upper(entry);
     if (upper.find("FBYTE#") != std::string::npos || upper.find("FBYTE ") != std::string::npos) {
       err << "; \"" << entry << "\" looks like one (the marker is FBYTE#, in upper case)";
       break;

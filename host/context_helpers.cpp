@@ -27,6 +27,15 @@ void SetContextNames(CMSIInstaller& installer) {
   context.registryKey = WString(u"Software\\") + u"Vorlan" + u"\\" + context.productName;
 }
 
+WString SystemFolder(platform::Shell& shell) {
+  constexpr std::size_t kSystemFolderChars = 261;
+  WString folder;
+  if (shell.GetFolderPath(win::kCsidlSystem, kSystemFolderChars, &folder) != win::kSOk) {
+    folder.clear();
+  }
+  return folder;
+}
+
 WString ReadRegistryString(platform::Registry& registry, WStringView key, WStringView valueName) {
   platform::ScopedRegKey handle(registry);
   // The product key and Windows' version live where a 32-bit process finds them

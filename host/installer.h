@@ -139,6 +139,9 @@ class CAdvInstaller : public CMSIInstaller {
 
 // Fills the context names: product and log file name, install folder, product registry key.
 void SetContextNames(CMSIInstaller& installer);
+// The system folder (SHGetFolderPathW with CSIDL_SYSTEM, 261 characters); empty when Windows
+// cannot name it, and then nothing that lives there may be started by its bare name.
+WString SystemFolder(platform::Shell& shell);
 // The REG_SZ or REG_EXPAND_SZ (unexpanded) value under HKLM\key in the 32-bit registry view (the
 // one the module was first built for, so that both builds read the same physical keys); empty on
 // any failure.

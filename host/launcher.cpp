@@ -6,7 +6,6 @@ namespace presetra {
 
 namespace {
 constexpr win::Dword kScriptTimeoutMs = 900000;
-constexpr std::size_t kSystemFolderChars = 261;
 }  // namespace
 
 int CMSIInstaller::RunCommand(const platform::ProcessStart& start, const WString& statusText) {
@@ -38,9 +37,8 @@ void CMSIInstaller::RunScript(const WString& scriptPath, const WString& statusTe
     path = context_.installDir + path;
   }
   // The interpreter by its full path: "cmd.exe" alone would be looked for along the search path.
-  WString systemFolder;
-  if (system_.shell().GetFolderPath(win::kCsidlSystem, kSystemFolderChars, &systemFolder) !=
-      win::kSOk) {
+  const WString systemFolder = SystemFolder(system_.shell());
+  if (systemFolder.empty()) {
     Log(u"ERROR: No system folder, script not started: " + scriptPath);
     return;
   }

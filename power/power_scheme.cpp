@@ -5,7 +5,6 @@ namespace presetra {
 namespace {
 
 constexpr win::Dword kPowercfgTimeoutMs = 60000;
-constexpr std::size_t kSystemFolderChars = 261;
 constexpr char16_t kSleepSubgroup[] = u"238c9fa8-0aad-41ed-83f4-97be242c8f20";
 constexpr char16_t kHibernateAfter[] = u"9d7815a6-7ee4-497e-8888-515a05f02364";
 constexpr char16_t kDiskSubgroup[] = u"0012ee47-9041-4b5d-9b77-535fba8b1442";
@@ -44,13 +43,11 @@ bool Expect(WStringView text, std::size_t& at, char16_t c) {
 }  // namespace
 
 CPowerScheme::CPowerScheme(const WString& schemeGuid, CMSIInstaller* installer)
-    : installer_(installer), schemeGuid_(schemeGuid) {
+    : installer_(installer),
+      systemFolder_(SystemFolder(installer->System().shell())),
+      schemeGuid_(schemeGuid) {
   // Without the system folder nothing is started: a bare "powercfg.exe" would be looked for
   // along the search path, which starts in folders other users can write to.
-  if (installer_->System().shell().GetFolderPath(win::kCsidlSystem, kSystemFolderChars,
-                                                 &systemFolder_) != win::kSOk) {
-    systemFolder_.clear();
-  }
   if (!systemFolder_.empty()) powercfgPath_ = systemFolder_ + u"\\powercfg.exe";
 }
 
