@@ -74,6 +74,16 @@ std::string DecisionLabels(const Plan& plan) {
   return labels;
 }
 
+// The lists the board is on, by name: "Excluded; Packaged 2018", or "none".
+std::string BoardListNames(const Plan& plan) {
+  std::string names;
+  for (const auto& list : plan.boardLists) {
+    if (!names.empty()) names += "; ";
+    names += list.substr(0, list.find(':'));
+  }
+  return names.empty() ? "none" : names;
+}
+
 std::string SchemeName(const Plan& plan) {
   return plan.scheme ? plan.scheme->name : "-";
 }
@@ -97,10 +107,11 @@ std::vector<std::pair<std::string, std::string>> Facts(const Plan& plan) {
       {"Connected Standby", plan.connectedStandby},
       {"Class", plan.platformClass},
       {"Decisions", DecisionLabels(plan)},
+      {"Board lists", BoardListNames(plan)},
       {"Scheme", SchemeName(plan)},
   };
   for (const auto& decision : plan.decisions) {
-    facts.emplace_back("Decision: " + decision.question, decision.answer);
+    facts.emplace_back("Decision: " + decision.question, decision.answerText);
   }
   for (const auto& [name, value] : SettingCells(plan)) facts.emplace_back(name, value);
   for (const auto& script : plan.scripts) {
@@ -125,8 +136,8 @@ std::string BaseName(const std::string& path) {
 // The profiles named on the command line, folders expanded to their *.json files (in any case:
 // files copied from Windows may say .JSON) in name order. A folder without one is named on
 // standard error and makes `allFound` false.
-std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments,
-                                      std::ostream& err, bool* allFound) {
+std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments, std::ostream& err,
+                                      bool* allFound) {
   std::vector<std::string> paths;
   for (const auto& argument : arguments) {
     std::error_code error;
@@ -154,6 +165,7 @@ std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments,
 bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans,
              std::ostream& err) {
   bool allPlanned = true;
+  std::vector<std::string> planned;
   for (const auto& path : ProfilePaths(arguments, err, &allPlanned)) {
     const std::optional<std::string> text = ReadFileText(path);
     if (!text) {
@@ -166,12 +178,19 @@ bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans
       for (const auto& warning : plan.warnings) {
         err << "presetra: " << path << ": warning: " << warning << "\n";
       }
-      plan.machine = BaseName(path);
+      planned.push_back(path);
       plans->push_back(std::move(plan));
     } catch (const sim::ProfileError& error) {
       err << "presetra: " << path << ": " << error.what() << "; skipped\n";
       allPlanned = false;
     }
+  }
+  // A machine is its file name, unless another profile has the same name: then its path.
+  std::map<std::string, int> named;
+  for (const auto& path : planned) ++named[BaseName(path)];
+  for (std::size_t i = 0; i < plans->size(); ++i) {
+    const std::string name = BaseName(planned[i]);
+    (*plans)[i].machine = named[name] > 1 ? planned[i] : name;
   }
   return allPlanned;
 }
@@ -199,12 +218,13 @@ std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format) {
     if (valuesOf[column].size() > 1 || present < plans.size()) differing.push_back(column);
   }
 
-  Row header = {"Machine", "Class", "Scheme", "Decisions"};
+  Row header = {"Machine", "Board", "Build", "Feature bytes", "Class", "Scheme", "Decisions"};
   for (const auto& column : differing) header.push_back(column + " (AC / DC)");
   std::vector<Row> rows;
   for (std::size_t i = 0; i < plans.size(); ++i) {
-    Row row = {plans[i].machine, plans[i].platformClass, SchemeName(plans[i]),
-               DecisionLabels(plans[i])};
+    const Plan& plan = plans[i];
+    Row row = {plan.machine,       plan.board,       plan.build,          plan.featureBytes,
+               plan.platformClass, SchemeName(plan), DecisionLabels(plan)};
     for (const auto& column : differing) {
       auto cell = cellsOf[i].find(column);
       row.push_back(cell == cellsOf[i].end() ? "-" : cell->second);

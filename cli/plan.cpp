@@ -15,76 +15,17 @@ namespace {
 
 using sim::powercfg::SettingInfo;
 
-// The log lines that record a decision, what was decided, and the short form of the fleet
-// table.
-struct DecisionLine {
-  const char16_t* line;
-  const char* question;
-  const char* answer;
-  const char* label;
-};
-
-constexpr char kConsumerQuestion[] = "Consumer product (7K, 7P and 7W)";
-constexpr char kTabletQuestion[] = "Tablet (bT)";
-constexpr char kDesktopFeatureQuestion[] = "Feature 3a or aN (desktop)";
 constexpr char kDesktopClass[] = "Desktop, RPOS or thin client";
 
-constexpr DecisionLine kDecisionLines[] = {
-    {u"Is Concumer Products", kConsumerQuestion, "yes", "consumer"},
-    {u"Tablet detected. Set AutoRotation Enable.", kTabletQuestion, "yes", "tablet"},
-    {u"20H2 and after", "Build 19042 (20H2) or later", "yes: SecureBIO left as it is", "20H2+"},
-    {u"SecureBIO enablement", "Build 19042 (20H2) or later", "no: SecureBIO turned off",
-     "pre-20H2"},
-    {u"Notebook System", "Notebook (aw or bT, or no feature bytes)", "yes", "notebook"},
-    {u"Detected as Desktop, RPOS or Thin Client", "Notebook (aw or bT, or no feature bytes)",
-     "no: desktop, RPOS or thin client", "desktop"},
-    {u"QUORLIN found, apply AdaptiveDisplayBrightness registry.", "Quorlin board",
-     "yes: adaptive-brightness curve written", "Quorlin"},
-    {u"Connected Standby supported", "Connected Standby", "yes", "CS"},
-    {u"Connected Standby Not Supported", "Connected Standby", "no", "no CS"},
-    {u"gu feature is detected.", "Feature gu", "yes", "gu"},
-    {u"gu feature NOT detected", "Feature gu", "no: Modern Standby package runs", "no gu"},
-    {u"RS 1/2", "Build before 16299 (RS3)", "yes: Modern Standby package runs", "RS1/2"},
-    {u"Windows 10 RS 3 or later, Skip MSDppkg installation", "Build before 16299 (RS3)",
-     "no: Modern Standby package skipped", "RS3+"},
-    {u"2018 and before", "Platform of 2018 and before", "yes", "2018-"},
-    {u"2019 and later", "Platform of 2018 and before", "no: 2019 and later", "2019+"},
-    {u"3a or aN feature detected", kDesktopFeatureQuestion, "yes", "3a/aN"},
-    {u"Windows Home detected", "Windows Home (dp with ar, as or at)", "yes", "Home"},
-    {u"Windows Home not detected", "Windows Home (dp with ar, as or at)", "no", ""},
-};
-
-std::string ClassOf(const std::vector<WString>& log) {
-  for (const auto& line : log) {
-    if (line == u"Is Concumer Products") return "Consumer";
-    if (line == u"Detected as Desktop, RPOS or Thin Client") return kDesktopClass;
-    if (line == u"Connected Standby supported") return "Notebook with Modern Standby";
-    if (line == u"Connected Standby Not Supported") return "Notebook without Modern Standby";
-  }
-  return "None (the commit stopped before choosing)";
-}
-
-std::vector<Decision> DecisionsOf(const std::vector<WString>& log, const std::string& klass) {
-  std::vector<Decision> decisions;
-  bool tablet = false;
-  bool desktopFeature = false;
-  for (const auto& line : log) {
-    for (const DecisionLine& known : kDecisionLines) {
-      if (line != known.line) continue;
-      decisions.push_back(Decision{known.question, known.answer, known.label});
-      tablet = tablet || known.question == kTabletQuestion;
-      desktopFeature = desktopFeature || known.question == kDesktopFeatureQuestion;
+std::string ClassOf(const std::vector<ExplainedDecision>& decisions) {
+  for (const auto& decision : decisions) {
+    if (decision.id == "consumer" && decision.answer) return "Consumer";
+    if (decision.id == "notebook" && !decision.answer) return kDesktopClass;
+    if (decision.id == "connected_standby") {
+      return decision.answer ? "Notebook with Modern Standby" : "Notebook without Modern Standby";
     }
   }
-  // Three questions log only their "yes".
-  if (klass != "Consumer" && klass.rfind("None", 0) != 0) {
-    decisions.insert(decisions.begin(), Decision{kConsumerQuestion, "no", ""});
-    if (!tablet) decisions.insert(decisions.begin() + 1, Decision{kTabletQuestion, "no", ""});
-  }
-  if (klass == kDesktopClass && !desktopFeature) {
-    decisions.push_back(Decision{kDesktopFeatureQuestion, "no", ""});
-  }
-  return decisions;
+  return "None (the commit stopped before choosing)";
 }
 
 std::vector<FeatureToken> TokensOf(const std::vector<FeatureQuery>& queries) {
@@ -242,14 +183,15 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
   const std::optional<bool>& standby = run.profile.connectedStandby;
   plan.connectedStandby = standby ? (*standby ? "yes" : "no") : "unknown";
+  plan.connectedStandbyAnswer = standby;
   // Where the module, a 32-bit one, reads the build number.
   if (auto build = machine.registry().GetValue(
           u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
           u"CurrentBuildNumber")) {
     plan.build = Utf16ToUtf8(TextOfUtf16Le(build->data.data(), build->data.size()));
   }
-  plan.platformClass = ClassOf(run.messages);
-  plan.decisions = DecisionsOf(run.messages, plan.platformClass);
+  plan.decisions = Explain(run.decisions, run.featureBytes, standby.has_value());
+  plan.platformClass = ClassOf(plan.decisions);
   plan.featureTokens = TokensOf(run.featureQueries);
   plan.boardLists = BoardListsOf(run.board);
 
@@ -300,10 +242,12 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
       if (value == scheme->values.end()) continue;
       for (bool ac : {true, false}) {
         if ((ac ? set.ac : set.dc).count(key) == 0) continue;
+        const std::optional<std::uint32_t>& index = ac ? value->second.ac : value->second.dc;
+        if (!index) continue;
         plan.otherSchemes.push_back(OtherSchemeValue{
-            SchemeNameOf(machine, *scheme),
-            std::string(info.subgroupName) + " / " + info.settingName, ac ? "AC" : "DC",
-            SettingValueText(info, ac ? value->second.ac : value->second.dc)});
+            Utf16ToUtf8(scheme->guid), SchemeNameOf(machine, *scheme), Utf16ToUtf8(info.subgroup),
+            Utf16ToUtf8(info.setting), std::string(info.subgroupName) + " / " + info.settingName,
+            ac ? "AC" : "DC", *index, SettingValueText(info, index)});
       }
     }
   }
@@ -326,9 +270,10 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
         return setByRecipe || known ? SettingValueText(info, index)
                                     : std::string("Windows default unknown");
       };
-      planned.settings.push_back(PlannedSetting{info.subgroupName, info.settingName,
-                                                text(setAc, value->second.ac),
-                                                text(setDc, value->second.dc), setAc, setDc});
+      planned.settings.push_back(PlannedSetting{
+          Utf16ToUtf8(info.subgroup), Utf16ToUtf8(info.setting), info.subgroupName,
+          info.settingName, value->second.ac, value->second.dc, known,
+          text(setAc, value->second.ac), text(setDc, value->second.dc), setAc, setDc});
     }
     plan.scheme = planned;
   }

@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/decisions.h"
 #include "cli/simulated_run.h"
 
 namespace presetra::cli {
-
-struct Decision {
-  std::string question;
-  std::string answer;
-  std::string label;  // the short form a fleet table shows; empty when not worth a column
-};
 
 struct ScriptRun {
   std::string script;  // file name
@@ -31,11 +26,6 @@ struct RegistryValueWritten {
   std::string Text() const;
 };
 
-struct FeatureToken {
-  std::string token;
-  std::optional<std::size_t> offset;  // nullopt: absent
-};
-
 struct AdapterOutcome {
   std::string adapter;  // description, or the first hardware ID
   std::string outcome;  // "configured" or "skipped"
@@ -43,8 +33,13 @@ struct AdapterOutcome {
 };
 
 struct PlannedSetting {
+  std::string subgroupGuid;
+  std::string settingGuid;  // or the alias of an OEM setting
   std::string subgroup;
   std::string name;
+  std::optional<std::uint32_t> acIndex;  // the value as powercfg stores it
+  std::optional<std::uint32_t> dcIndex;
+  bool windowsDefaultKnown = true;
   std::string ac;  // the value as a person reads it; "-" when the scheme has none
   std::string dc;
   bool acFromRecipe = false;
@@ -61,9 +56,13 @@ struct PlannedScheme {
 
 // A value the recipe set in another scheme than its own (Windows' schemes).
 struct OtherSchemeValue {
+  std::string schemeGuid;
   std::string scheme;
+  std::string subgroupGuid;
+  std::string settingGuid;
   std::string setting;  // "subgroup / name"
   std::string mode;     // "AC" or "DC"
+  std::uint32_t index = 0;
   std::string value;
 };
 
@@ -74,9 +73,10 @@ struct Plan {
   std::string board;
   std::string build;
   std::string featureBytes;
-  std::string connectedStandby;  // "yes", "no", or "unknown" when the query fails
+  std::string connectedStandby;                // "yes", "no", or "unknown" when the query fails
+  std::optional<bool> connectedStandbyAnswer;  // nullopt: the query fails
   std::string platformClass;
-  std::vector<Decision> decisions;
+  std::vector<ExplainedDecision> decisions;
   // Each token the run asked about, once, in the order first asked.
   std::vector<FeatureToken> featureTokens;
   std::vector<std::string> boardLists;  // the lists the board is on, with what they do

@@ -34,7 +34,9 @@ std::string PlanText(const Plan& plan) {
 
   Section(out, "Decisions");
   for (const auto& decision : plan.decisions) {
-    out += "  " + decision.question + ": " + decision.answer + "\n";
+    out += "  " + decision.question + ": " + decision.answerText;
+    if (!decision.because.empty()) out += "  [" + decision.because + "]";
+    out += "\n";
   }
   out += "  Feature tokens asked:";
   for (const auto& [token, offset] : plan.featureTokens) {
@@ -93,29 +95,60 @@ std::string PlanText(const Plan& plan) {
   out += "Windows' default schemes replaced: ";
   out += plan.defaultSchemesReplaced ? "yes\n" : "no\n";
   if (plan.hibernateFileSize) {
-    out += "Hibernation file size: " + std::to_string(*plan.hibernateFileSize) + " %\n";
+    out += "Hibernation file size: " + std::to_string(*plan.hibernateFileSize) +
+           " % of memory (powercfg /HIBERNATE /SIZE)\n";
   }
   return out;
 }
 
 nlohmann::ordered_json PlanJson(const Plan& plan) {
   using Json = nlohmann::ordered_json;
+  auto optional = [](const auto& value) { return value ? Json(*value) : Json(nullptr); };
   Json json;
+  json["presetra_plan"] = kPlanJsonVersion;
   json["machine"] = plan.machine;
-  json["board"] = plan.board;
-  json["build"] = plan.build;
+  json["board"] = plan.board.empty() ? Json(nullptr) : Json(plan.board);
+  // As Windows keeps it: text. The decisions carry the number the policy compared.
+  json["build"] = plan.build.empty() ? Json(nullptr) : Json(plan.build);
   json["feature_bytes"] = plan.featureBytes;
-  json["connected_standby"] = plan.connectedStandby;
+  json["connected_standby"] = optional(plan.connectedStandbyAnswer);
   json["platform_class"] = plan.platformClass;
   json["decisions"] = Json::array();
   for (const auto& decision : plan.decisions) {
-    json["decisions"].push_back(
-        {{"question", decision.question}, {"answer", decision.answer}, {"label", decision.label}});
+    Json inputs = Json::object();
+    if (!decision.tokens.empty()) {
+      inputs["feature_tokens"] = Json::object();
+      for (const auto& [token, offset] : decision.tokens) {
+        inputs["feature_tokens"][token] = optional(offset);
+      }
+    }
+    if (decision.boardList) {
+      inputs["board_list"] = {{"name", decision.boardList->list},
+                              {"boards", decision.boardList->boards},
+                              {"contains_board", decision.boardList->containsBoard}};
+    }
+    if (decision.build) {
+      inputs["build"] = *decision.build;
+      inputs["threshold"] = *decision.threshold;
+    }
+    if (!decision.values.empty()) {
+      inputs["registry_values"] = Json::object();
+      for (const auto& value : decision.values) {
+        inputs["registry_values"][value.name] = optional(value.data);
+      }
+    }
+    json["decisions"].push_back({{"id", decision.id},
+                                 {"question", decision.question},
+                                 {"answer", decision.answer},
+                                 {"answer_text", decision.answerText},
+                                 {"because", decision.because},
+                                 {"label", decision.label},
+                                 {"inputs", inputs}});
   }
-  json["feature_tokens"] = Json::object();
-  // Offsets in the feature-byte string; null: absent.
+  // Every token the commit asked about: its offset in the feature-byte string, null: absent.
+  json["feature_tokens_asked"] = Json::object();
   for (const auto& [token, offset] : plan.featureTokens) {
-    json["feature_tokens"][token] = offset ? Json(*offset) : Json(nullptr);
+    json["feature_tokens_asked"][token] = optional(offset);
   }
   json["board_lists"] = plan.boardLists;
   json["scripts"] = Json::array();
@@ -141,12 +174,17 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                    {"preferred_plan", plan.scheme->preferred},
                    {"settings", Json::array()}};
     for (const auto& setting : plan.scheme->settings) {
-      scheme["settings"].push_back({{"subgroup", setting.subgroup},
+      scheme["settings"].push_back({{"subgroup_guid", setting.subgroupGuid},
+                                    {"setting_guid", setting.settingGuid},
+                                    {"subgroup", setting.subgroup},
                                     {"setting", setting.name},
+                                    {"ac_index", optional(setting.acIndex)},
+                                    {"dc_index", optional(setting.dcIndex)},
                                     {"ac", setting.ac},
                                     {"dc", setting.dc},
                                     {"ac_from", setting.acFromRecipe ? "recipe" : "Balanced"},
-                                    {"dc_from", setting.dcFromRecipe ? "recipe" : "Balanced"}});
+                                    {"dc_from", setting.dcFromRecipe ? "recipe" : "Balanced"},
+                                    {"windows_default_known", setting.windowsDefaultKnown}});
     }
     json["scheme"] = scheme;
   } else {
@@ -154,14 +192,17 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   }
   json["other_schemes"] = Json::array();
   for (const auto& value : plan.otherSchemes) {
-    json["other_schemes"].push_back({{"scheme", value.scheme},
+    json["other_schemes"].push_back({{"scheme_guid", value.schemeGuid},
+                                     {"scheme", value.scheme},
+                                     {"subgroup_guid", value.subgroupGuid},
+                                     {"setting_guid", value.settingGuid},
                                      {"setting", value.setting},
                                      {"mode", value.mode},
+                                     {"index", value.index},
                                      {"value", value.value}});
   }
   json["default_schemes_replaced"] = plan.defaultSchemesReplaced;
-  json["hibernate_file_size"] =
-      plan.hibernateFileSize ? Json(*plan.hibernateFileSize) : Json(nullptr);
+  json["hibernate_file_size_percent"] = optional(plan.hibernateFileSize);
   return json;
 }
 

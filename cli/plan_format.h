@@ -8,6 +8,10 @@
 
 namespace presetra::cli {
 
+// The shape of the JSON plan, in its field "presetra_plan". It grows when a field's meaning or
+// type changes or a field goes; new fields do not change it. The plans before it had no field.
+inline constexpr int kPlanJsonVersion = 2;
+
 std::string PlanText(const Plan& plan);
 nlohmann::ordered_json PlanJson(const Plan& plan);
 

@@ -15,6 +15,8 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
     module.SetFeatureListener([&run](WStringView token, std::size_t offset) {
       run.featureQueries.push_back(FeatureQuery{WString(token), offset});
     });
+    module.SetDecisionListener(
+        [&run](const Decision& decision) { run.decisions.push_back(decision); });
     for (const auto& action : actions) {
       // The installer's handle is kept and never used: any value will do.
       if (action == "commit") {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/decision.h"
 #include "platform/sim/machine.h"
 
 namespace presetra::cli {
@@ -23,6 +24,8 @@ struct SimulatedRun {
   std::vector<WString> messages;
   // Every feature-token question of the run, in order.
   std::vector<FeatureQuery> featureQueries;
+  // Every decision of the policy, in the order taken.
+  std::vector<Decision> decisions;
   WString board;
   WString featureBytes;
 };

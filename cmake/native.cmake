@@ -32,6 +32,7 @@ add_library(presetra_cli STATIC
   cli/commands.cpp
   cli/file_text.cpp
   cli/machine_writer.cpp
+  cli/decisions.cpp
   cli/matrix.cpp
   cli/plan.cpp
   cli/plan_format.cpp

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/decision.h"
 #include "platform/system.h"
 #include "platform/text.h"
 
@@ -83,6 +84,11 @@ class CMSIInstaller {
   // is absent): what a tool that explains a run needs. The custom actions set none.
   using FeatureListener = std::function<void(WStringView token, std::size_t offset)>;
   void SetFeatureListener(FeatureListener listener) { featureListener_ = std::move(listener); }
+  // Hears every decision of the policy, with what decided it. The custom actions set none.
+  void SetDecisionListener(DecisionListener listener) { decisionListener_ = std::move(listener); }
+  void Decided(const Decision& decision) const {
+    if (decisionListener_) decisionListener_(decision);
+  }
   bool IsNotebook() const;
   bool IsConsumer() const;
 
@@ -105,6 +111,7 @@ class CMSIInstaller {
   MsiHandle handle_ = 0;
   InstallerContext context_;
   FeatureListener featureListener_;
+  DecisionListener decisionListener_;
   // The log of the running action, open from SelectLogPath to CloseLog, and the factory folders
   // it lies in, held so that none can be replaced by a link meanwhile.
   std::vector<std::unique_ptr<platform::HeldFolder>> heldFolders_;
@@ -137,6 +144,9 @@ class CAdvInstaller : public CMSIInstaller {
   platform::Hwnd statusLabel_ = 0;
 };
 
+// Where the feature-byte string carries the token on a token boundary (an even offset,
+// case-sensitive); npos when it does not.
+std::size_t FeatureOffset(WStringView featureBytes, WStringView token);
 // Fills the context names: product and log file name, install folder, product registry key.
 void SetContextNames(CMSIInstaller& installer);
 // The system folder (SHGetFolderPathW with CSIDL_SYSTEM, 261 characters); empty when Windows

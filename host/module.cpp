@@ -24,6 +24,7 @@ CAdvInstaller& LoadedModule::InstallerForCall(MsiHandle handle) {
   if (!installer_) {
     installer_ = std::make_unique<CAdvInstaller>(system_);
     installer_->SetFeatureListener(featureListener_);
+    installer_->SetDecisionListener(decisionListener_);
   }
   installer_->SetHandle(handle);
   return *installer_;

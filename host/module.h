@@ -36,6 +36,7 @@ class LoadedModule {
   void SetFeatureListener(CMSIInstaller::FeatureListener listener) {
     featureListener_ = std::move(listener);
   }
+  void SetDecisionListener(DecisionListener listener) { decisionListener_ = std::move(listener); }
   COSDefSet& Policy() { return policy_; }
 
  private:
@@ -46,6 +47,7 @@ class LoadedModule {
   COSDefSet policy_;
   std::unique_ptr<CAdvInstaller> installer_;
   CMSIInstaller::FeatureListener featureListener_;
+  DecisionListener decisionListener_;
 };
 
 }  // namespace presetra

@@ -9,11 +9,15 @@ namespace {
 std::int32_t g_connectedStandby = -1;
 }  // namespace
 
-bool CMSIInstaller::HasFeature(WStringView token) const {
-  const WString& bytes = context_.featureBytes;
-  std::size_t at = bytes.find(token);
+std::size_t FeatureOffset(WStringView featureBytes, WStringView token) {
+  std::size_t at = featureBytes.find(token);
   // Tokens are two characters wide: only one on a token boundary counts.
-  while (at != WString::npos && at % 2 != 0) at = bytes.find(token, at + 1);
+  while (at != WString::npos && at % 2 != 0) at = featureBytes.find(token, at + 1);
+  return at;
+}
+
+bool CMSIInstaller::HasFeature(WStringView token) const {
+  const std::size_t at = FeatureOffset(context_.featureBytes, token);
   if (featureListener_) featureListener_(token, at);
   return at != WString::npos;
 }

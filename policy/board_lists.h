@@ -42,8 +42,11 @@ inline constexpr BoardList kBoardLists[] = {
     {"Quorlin", "adaptive-brightness curve (notebooks)", kQuorlinBoards},
     {"Packaged 2018", "counts as 2018 and before on RS3 and later (Modern Standby, gu)",
      kPackagedBoards},
-    {"Excluded", "no AHCI link power values (notebook without Modern Standby)", kExcludedBoards},
-    {"Link power mode 1", "AHCI link power 1 instead of 4 (notebook without Modern Standby)",
+    {"Excluded",
+     "AHCI link power mode (HIPM/DIPM) left as Balanced has it (notebook without Modern Standby)",
+     kExcludedBoards},
+    {"Link power mode 1",
+     "AHCI link power mode (HIPM/DIPM) HIPM instead of Lowest (notebook without Modern Standby)",
      kLinkPowerMode1Boards},
     {"Wi-Fi in standby", "Wi-Fi stays on in standby (Modern Standby)", kWifiInStandbyBoards},
 };

@@ -34,7 +34,10 @@ void COSDefSet::ApplyDesktopScheme() {
   (void)scheme.Duplicate();
   (void)scheme.ChangeName(name, &description);
   ApplyRows(scheme, kRows1To3);
-  if (installer->HasFeature(u"3a") || installer->HasFeature(u"aN")) {
+  const bool shorter = installer->HasFeature(u"3a") || installer->HasFeature(u"aN");
+  installer->Decided(
+      {.question = Question::kDesktopFeature, .answer = shorter, .tokens = {u"3a", u"aN"}});
+  if (shorter) {
     installer->Log(u"3a or aN feature detected");
     ApplyRows(scheme, kRows4To5When3aOrAN);
   }

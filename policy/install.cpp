@@ -53,7 +53,10 @@ int COSDefSet::Install() {
   platform::System& system = installer->System();
   platform::Registry& registry = system.registry();
 
-  if (installer->IsConsumer()) {
+  const bool consumer = installer->IsConsumer();
+  installer->Decided(
+      {.question = Question::kConsumer, .answer = consumer, .tokens = {u"7K", u"7P", u"7W"}});
+  if (consumer) {
     installer->Log(u"Is Concumer Products");
     ApplyConsumerScheme();
     return result;
@@ -63,10 +66,16 @@ int COSDefSet::Install() {
   installer->Log(Format(u"Windows 10 build number: %s ", buildNumberText_));
   RunBiosScript();
 
-  if (installer->HasFeature(u"bT")) {
+  const bool tablet = installer->HasFeature(u"bT");
+  installer->Decided({.question = Question::kTablet, .answer = tablet, .tokens = {u"bT"}});
+  if (tablet) {
     installer->Log(u"Tablet detected. Set AutoRotation Enable.");
     WriteDword(registry, kAutoRotationKey, u"Enable", 1);
   }
+  installer->Decided({.question = Question::kBuild20H2OrLater,
+                      .answer = buildNumber_ >= k20H2,
+                      .build = buildNumber_,
+                      .threshold = k20H2});
   if (buildNumber_ >= k20H2) {
     installer->Log(u"20H2 and after");
   } else {
@@ -74,33 +83,60 @@ int COSDefSet::Install() {
     WriteDword(registry, kSecureBiometricsKey, u"Enabled", 0);
   }
 
-  if (installer->IsNotebook()) {
+  const bool notebook = installer->IsNotebook();
+  installer->Decided(
+      {.question = Question::kNotebook, .answer = notebook, .tokens = {u"aw", u"bT"}});
+  if (notebook) {
     const WString board = installer->GetMachineID();
     installer->Log(u"Notebook System");
     installer->Log(board);
-    if (IsOneOf(board, kQuorlinBoards)) {
+    const bool quorlin = IsOneOf(board, kQuorlinBoards);
+    installer->Decided({.question = Question::kQuorlinBoard,
+                        .answer = quorlin,
+                        .boards = kQuorlinBoards,
+                        .board = board});
+    if (quorlin) {
       installer->Log(u"QUORLIN found, apply AdaptiveDisplayBrightness registry.");
       WriteString(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
                   kLuxToNitsCurve);
     }
-    if (IsConnectedStandby(system.power())) {
+    const bool connectedStandby = IsConnectedStandby(system.power());
+    installer->Decided({.question = Question::kConnectedStandby, .answer = connectedStandby});
+    if (connectedStandby) {
       installer->Log(u"Connected Standby supported");
       bool before2019 = false;
-      if (installer->HasFeature(u"gu")) {
+      const bool gu = installer->HasFeature(u"gu");
+      installer->Decided({.question = Question::kFeatureGu, .answer = gu, .tokens = {u"gu"}});
+      if (gu) {
         installer->Log(u"gu feature is detected.");
+        installer->Decided({.question = Question::kBuildBeforeRs3,
+                            .answer = buildNumber_ < kRs3,
+                            .build = buildNumber_,
+                            .threshold = kRs3});
         if (buildNumber_ < kRs3) {
           installer->Log(u"RS 1/2");
           RunModernStandbyPackage();
           before2019 = true;
         } else {
           installer->Log(u"Windows 10 RS 3 or later, Skip MSDppkg installation");
-          if (IsOneOf(board, kPackagedBoards)) before2019 = true;
+          before2019 = IsOneOf(board, kPackagedBoards);
+          installer->Decided({.question = Question::kPackagedBoard,
+                              .answer = before2019,
+                              .boards = kPackagedBoards,
+                              .board = board});
         }
       } else {
         installer->Log(u"gu feature NOT detected");
         RunModernStandbyPackage();
         before2019 = true;
       }
+      installer->Decided({.question = Question::kPlatformBefore2019,
+                          .answer = before2019,
+                          .tokens = {u"gu"},
+                          .boards = kPackagedBoards,
+                          .board = board,
+                          .build = buildNumber_,
+                          .threshold = kRs3});
       ApplyModernStandbyScheme(before2019);
       (void)CPowerScheme(kNoScheme, installer).SetHibernateSize();
     } else {

@@ -90,7 +90,11 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
   ApplyRows(scheme, kRows1To20);
 
   // Hibernation: exactly one of three branches.
-  if (installer->HasFeature(u"a6") || installer->HasFeature(u"a2")) {
+  const bool hibernationHidden = installer->HasFeature(u"a6") || installer->HasFeature(u"a2");
+  installer->Decided({.question = Question::kHibernationHidden,
+                      .answer = hibernationHidden,
+                      .tokens = {u"a6", u"a2"}});
+  if (hibernationHidden) {
     ApplyRows(scheme, kRows21To22);
     (void)HideHibernateAfter(installer);
   } else if (before2019) {
@@ -106,6 +110,9 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
   const bool windowsHome = installer->HasFeature(u"dp") &&
                            (installer->HasFeature(u"ar") || installer->HasFeature(u"as") ||
                             installer->HasFeature(u"at"));
+  installer->Decided({.question = Question::kWindowsHome,
+                      .answer = windowsHome,
+                      .tokens = {u"dp", u"ar", u"as", u"at"}});
   if (windowsHome) {
     installer->Log(u"Windows Home detected");
     ApplyRows(scheme, kRows29To30WindowsHome);
@@ -114,7 +121,12 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
     ApplyRows(scheme, kRows31To32OtherEditions);
   }
   if (!before2019) ApplyRows(scheme, kRows33To34);
-  if (IsOneOf(board, kWifiInStandbyBoards)) {
+  const bool wifiInStandby = IsOneOf(board, kWifiInStandbyBoards);
+  installer->Decided({.question = Question::kWifiInStandbyBoard,
+                      .answer = wifiInStandby,
+                      .boards = kWifiInStandbyBoards,
+                      .board = board});
+  if (wifiInStandby) {
     for (const char16_t* command : kBoard21E2Commands) (void)scheme.Run(command);
   }
   ApplyRows(scheme, kRow35);

@@ -153,7 +153,12 @@ void COSDefSet::ResetNotebookCaches() {
 bool COSDefSet::IsBoardNotExcluded() {
   if (!g_boardCheckPending) return g_boardNotExcluded;
   g_boardCheckPending = false;
-  g_boardNotExcluded = !IsOneOf(Installer()->GetMachineID(), kExcludedBoards);
+  const WString board = Installer()->GetMachineID();
+  g_boardNotExcluded = !IsOneOf(board, kExcludedBoards);
+  Installer()->Decided({.question = Question::kExcludedBoard,
+                        .answer = !g_boardNotExcluded,
+                        .boards = kExcludedBoards,
+                        .board = board});
   return g_boardNotExcluded;
 }
 
@@ -162,16 +167,23 @@ bool COSDefSet::HasAccelerometer() {
   g_accelerometer = 0;
   platform::Registry& registry = Installer()->System().registry();
   const WString key = Installer()->GetRegistryKey();
-  if (ReadRegistryString(registry, key, u"AccelerometerAny") == u"1") {
+  Decision decision{.question = Question::kAccelerometer};
+  const WString anyOf = ReadRegistryString(registry, key, u"AccelerometerAny");
+  decision.values.emplace_back(u"AccelerometerAny", anyOf);
+  if (anyOf == u"1") {
     g_accelerometer = 1;
-    return true;
+  } else {
+    // All three are read before any is tested.
+    for (const char16_t* name : {u"Accelerometer", u"Accelerometer6000", u"Accelerometer6007"}) {
+      decision.values.emplace_back(name, ReadRegistryString(registry, key, name));
+    }
+    for (const auto& [name, data] : decision.values) {
+      if (data == u"1") g_accelerometer = 1;
+    }
   }
-  // All three are read before any is tested.
-  const WString any = ReadRegistryString(registry, key, u"Accelerometer");
-  const WString id6000 = ReadRegistryString(registry, key, u"Accelerometer6000");
-  const WString id6007 = ReadRegistryString(registry, key, u"Accelerometer6007");
-  if (any == u"1" || id6000 == u"1" || id6007 == u"1") g_accelerometer = 1;
-  return g_accelerometer == 1;
+  decision.answer = g_accelerometer == 1;
+  Installer()->Decided(decision);
+  return decision.answer;
 }
 
 void COSDefSet::ApplyNotebookScheme() {
@@ -187,7 +199,13 @@ void COSDefSet::ApplyNotebookScheme() {
     std::int32_t value = row.value;
     if (row.rule == ValueRule::kLinkPowerOfBoard) {
       if (!IsBoardNotExcluded()) continue;
-      if (IsOneOf(installer->GetMachineID(), kLinkPowerMode1Boards)) value = 1;
+      const WString board = installer->GetMachineID();
+      const bool mode1 = IsOneOf(board, kLinkPowerMode1Boards);
+      installer->Decided({.question = Question::kLinkPowerMode1Board,
+                          .answer = mode1,
+                          .boards = kLinkPowerMode1Boards,
+                          .board = board});
+      if (mode1) value = 1;
     } else if (row.rule == ValueRule::kLidOfAccelerometer) {
       value = HasAccelerometer() ? 0 : 1;
     }

@@ -118,6 +118,122 @@ TEST(PlanTest, SaysWhyEachAdapterIsConfiguredOrSkipped) {
             "Ethernet without a driver key: skipped, its device properties could not be read\n");
 }
 
+// A notebook profile with the given feature bytes, board, build, Connected Standby and product
+// key values (a JSON object's members).
+std::string NotebookProfile(const std::string& featureBytes, const std::string& board,
+                            const std::string& build, const std::string& standby,
+                            const std::string& productKeyValues = "") {
+  std::string profile = R"({"profile": 1, "firmware": {"oem_strings": [")";
+  profile += featureBytes.empty() ? "BUILDID#20WW;" : "FBYTE#" + featureBytes + ".";
+  profile += R"("]}, "power": {"connected_standby": )" + standby + R"(}, "registry": {
+      "HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
+             board + "\"" + productKeyValues + R"(},
+      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion":
+        {"CurrentBuildNumber": ")" +
+             build + R"("}}})";
+  return profile;
+}
+
+struct ReasonCase {
+  const char* name;
+  std::string profile;
+  const char* decision;  // its id
+  const char* line;      // "answer  [because]"
+};
+
+class DecisionReason : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(DecisionReason, SaysTheAnswerAndWhatDecidedIt) {
+  const ReasonCase& c = GetParam();
+  Plan plan = MakePlan(c.profile, c.name);
+  std::string line = "(not decided)";
+  for (const auto& decision : plan.decisions) {
+    if (decision.id == c.decision) line = decision.answerText + "  [" + decision.because + "]";
+  }
+  EXPECT_EQ(line, c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, DecisionReason,
+    ::testing::Values(
+        // All three consumer tokens are needed: one is not enough, and the two the commit did
+        // not ask about are named too.
+        ReasonCase{"one_consumer_token", NotebookProfile("7Kaw", "8A4F", "19042", "false"),
+                   "consumer", "no  [7K at 0, 7P absent, 7W absent]"},
+        ReasonCase{"consumer_token_off_boundary",
+                   NotebookProfile("37KPaw", "8A4F", "19042", "false"), "consumer",
+                   "no  [7K absent, 7P absent, 7W absent]"},
+        ReasonCase{"no_feature_bytes", NotebookProfile("", "8A4F", "19042", "false"), "notebook",
+                   "yes  [no feature bytes: counted as a notebook]"},
+        ReasonCase{"build_on_20h2", NotebookProfile("aw", "8A4F", "19042", "false"),
+                   "build_20h2_or_later",
+                   "yes: SecureBIO left as it is  [build 19042 is at or after 19042]"},
+        ReasonCase{"build_before_20h2", NotebookProfile("aw", "8A4F", "19041", "false"),
+                   "build_20h2_or_later",
+                   "no: SecureBIO turned off  [build 19041 is before 19042]"},
+        ReasonCase{"connected_standby_query_fails",
+                   NotebookProfile("aw", "8A4F", "19042", "\"error\""), "connected_standby",
+                   "no  [the power API's query failed: counted as no]"},
+        // The Modern Standby package skip comes from gu with RS3; the generation from the
+        // packaged-board list.
+        ReasonCase{"gu_on_rs3", NotebookProfile("awgu", "8A4F", "16299", "true"),
+                   "build_before_rs3",
+                   "no: Modern Standby package skipped  [build 16299 is at or after 16299]"},
+        ReasonCase{"gu_before_rs3", NotebookProfile("awgu", "8A4F", "16298", "true"),
+                   "platform_2018_and_before",
+                   "yes  [gu at 2, build 16298 is before 16299 (RS3): the Modern Standby package "
+                   "runs]"},
+        ReasonCase{"gu_on_rs3_not_packaged", NotebookProfile("awgu", "8A4F", "16299", "true"),
+                   "platform_2018_and_before",
+                   "no: 2019 and later  [gu at 2, build 16299 is at or after 16299 (RS3), board "
+                   "8A4F is not on the Packaged 2018 list (369E, B6A3, 1C5C, 228B)]"},
+        ReasonCase{"no_gu", NotebookProfile("aw", "8A4F", "16299", "true"),
+                   "platform_2018_and_before", "yes  [gu absent: the Modern Standby package runs]"},
+        ReasonCase{"hibernation_2019_and_later", NotebookProfile("awgu", "8A4F", "19042", "true"),
+                   "hibernation_hidden",
+                   "no: hibernate never (AC) and after 16 h (DC), AHCI link power Lowest, as on "
+                   "platforms of 2019 and later  [a6 absent, a2 absent]"},
+        ReasonCase{"hibernation_a2", NotebookProfile("awa2", "8A4F", "19042", "true"),
+                   "hibernation_hidden", "yes  [a6 absent, a2 at 2]"},
+        ReasonCase{"windows_home", NotebookProfile("awdpat", "8A4F", "19042", "true"),
+                   "windows_home",
+                   "yes: no password on wake-up  [dp at 2, ar absent, as absent, at at 4]"},
+        ReasonCase{"link_power_mode_1", NotebookProfile("aw", "C52D", "19042", "false"),
+                   "link_power_mode_1_board",
+                   "yes: HIPM/DIPM set to HIPM  [board C52D is on the Link power mode 1 list "
+                   "(3F8C, C52D)]"},
+        // Without AccelerometerAny the three others are read, all before any is looked at.
+        ReasonCase{"accelerometer_6007",
+                   NotebookProfile("aw", "8A4F", "19042", "false", R"(, "Accelerometer6007": "1")"),
+                   "accelerometer",
+                   "yes: closing the lid on battery does nothing  [AccelerometerAny not set, "
+                   "Accelerometer not set, Accelerometer6000 not set, Accelerometer6007 \"1\"]"},
+        ReasonCase{"no_accelerometer",
+                   NotebookProfile("aw", "8A4F", "19042", "false", R"(, "AccelerometerAny": "0")"),
+                   "accelerometer",
+                   "no: closing the lid on battery sleeps  [AccelerometerAny \"0\", Accelerometer "
+                   "not set, Accelerometer6000 not set, Accelerometer6007 not set]"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MatrixTest, ProfilesOfTheSameNameAreToldApartByTheirPaths) {
+  const fs::path first = Folder("fleet-line-1");
+  const fs::path second = Folder("fleet-line-2");
+  fs::copy_file(Example("notebook"), first / "unit.json");
+  fs::copy_file(Example("desktop"), first / "desktop.json");
+  Write(second / "unit.json", Replaced(ReadText(Example("notebook")), "\"E23F\"", "\"8A1F\""));
+
+  Result result = RunTool({"matrix", first.string(), second.string(), "--format", "csv"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::vector<std::string> machines;
+  std::istringstream rows(result.out);
+  for (std::string row; std::getline(rows, row);) {
+    machines.push_back(row.substr(0, row.find(',', row.find(',') + 1)));
+  }
+  EXPECT_EQ(machines, (std::vector<std::string>{"Machine,Board", "desktop.json,8B2B",
+                                                (first / "unit.json").string() + ",E23F",
+                                                (second / "unit.json").string() + ",8A1F"}));
+}
+
 TEST(MatrixTest, ExampleFleetAsMarkdownAndCsv) {
   Result markdown = RunTool({"matrix", PRESETRA_EXAMPLES_DIR});
   ASSERT_EQ(markdown.status, 0) << markdown.err;
@@ -149,6 +265,12 @@ TEST(MatrixTest, DiffShowsOnlyWhatAChangedBoardAndFeatureByteChange) {
             "| Machine | What | Before | After |\n"
             "|---|---|---|---|\n"
             "| notebook-modern-standby.json | Feature bytes | 3XawbTgu | 3XawbTgua6 |\n"
+            "| notebook-modern-standby.json | Decisions | tablet; pre-20H2; notebook; Quorlin; CS; "
+            "gu; RS3+; 2019+ | tablet; pre-20H2; notebook; Quorlin; CS; gu; RS3+; 2019+; a6/a2 "
+            "|\n"
+            "| notebook-modern-standby.json | Decision: Hibernation never, the setting hidden (a6 "
+            "or a2) | no: hibernate never (AC) and after 16 h (DC), AHCI link power Lowest, as on "
+            "platforms of 2019 and later | yes |\n"
             "| notebook-modern-standby.json | Hard disk / AHCI Link Power Management - "
             "HIPM/DIPM | Lowest / Lowest | HIPM / HIPM |\n"
             "| notebook-modern-standby.json | Sleep / Hibernate after | Never / 16 h | Never / "
@@ -157,8 +279,16 @@ TEST(MatrixTest, DiffShowsOnlyWhatAChangedBoardAndFeatureByteChange) {
             "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\238C9FA8-0AAD-41ED-"
             "83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364\\Attributes | (none) | "
             "REG_DWORD 1 |\n"
-            // The board's link power mode 1 is Windows' own Balanced value: nothing else changes.
-            "| notebook.json | Board | E23F | 3F8C |\n");
+            // The board's link power mode 1 is Windows' own Balanced value: no setting changes,
+            // but the decisions say why.
+            "| notebook.json | Board | E23F | 3F8C |\n"
+            "| notebook.json | Decisions | 20H2+; notebook; no CS; excluded; accelerometer | "
+            "20H2+; notebook; no CS; link mode 1; accelerometer |\n"
+            "| notebook.json | Board lists | Excluded | Link power mode 1 |\n"
+            "| notebook.json | Decision: Board excluded from AHCI link power mode | yes: HIPM/DIPM "
+            "left as Balanced has it | no |\n"
+            "| notebook.json | Decision: Link power mode 1 board | (none) | yes: HIPM/DIPM set to "
+            "HIPM |\n");
 
   Result same = RunTool({"matrix", before.string(), "--diff", before.string()});
   EXPECT_EQ(same.status, 0);
@@ -180,12 +310,12 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
   Result result = RunTool({"matrix", folder.string(), missing, empty.string()});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "| Machine | Class | Scheme | Decisions |\n"
-            "|---|---|---|---|\n"
-            "| DESK2.JSON | Desktop, RPOS or thin client | Vorlan Optimized (recommended) | "
-            "20H2+; desktop |\n"
-            "| desktop.json | Desktop, RPOS or thin client | Vorlan Optimized (recommended) | "
-            "20H2+; desktop |\n");
+            "| Machine | Board | Build | Feature bytes | Class | Scheme | Decisions |\n"
+            "|---|---|---|---|---|---|---|\n"
+            "| DESK2.JSON | 8B2B | 19042 | 3X9Z | Desktop, RPOS or thin client | Vorlan Optimized "
+            "(recommended) | 20H2+; desktop |\n"
+            "| desktop.json | 8B2B | 19042 | 3X9Z | Desktop, RPOS or thin client | Vorlan "
+            "Optimized (recommended) | 20H2+; desktop |\n");
   const std::string dir = folder.string() + "/";
   EXPECT_EQ(result.err,
             "presetra: " + empty.string() + ": no *.json machine profiles in this folder\n" +
