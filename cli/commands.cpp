@@ -147,9 +147,10 @@ bool ReadMachineProfile(const std::string& file, std::string* text, std::string*
     return true;
   }
   *source = file;
-  std::optional<std::string> content = ReadFileText(file);
+  std::string problem;
+  std::optional<std::string> content = ReadFileText(file, &problem);
   if (!content) {
-    err << "presetra: " << file << ": cannot be read\n";
+    err << "presetra: " << file << ": " << problem << "\n";
     return false;
   }
   *text = std::move(*content);

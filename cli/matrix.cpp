@@ -167,9 +167,10 @@ bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans
   bool allPlanned = true;
   std::vector<std::string> planned;
   for (const auto& path : ProfilePaths(arguments, err, &allPlanned)) {
-    const std::optional<std::string> text = ReadFileText(path);
+    std::string problem;
+    const std::optional<std::string> text = ReadFileText(path, &problem);
     if (!text) {
-      err << "presetra: " << path << ": cannot be read; skipped\n";
+      err << "presetra: " << path << ": " << problem << "; skipped\n";
       allPlanned = false;
       continue;
     }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/file_text.h"
+#include "platform/sim/json_problem.h"
 #include "wmi/wmi_parameters.h"
 
 namespace presetra::cli {
@@ -269,13 +270,6 @@ void MapFromJson(const Json& json, const std::string& field, CWMIPropertyMap& ma
   }
 }
 
-bool ReadFile(const std::string& path, std::string* content) {
-  std::optional<std::string> text = ReadFileText(path);
-  if (!text) return false;
-  *content = std::move(*text);
-  return true;
-}
-
 }  // namespace
 
 int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -295,11 +289,13 @@ int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, s
            "       presetra wmiparams encode FILE.json OUT [--map]\n";
     return 2;
   }
-  std::string input;
-  if (!ReadFile(positional[1], &input)) {
-    err << "presetra: " << positional[1] << ": cannot be read\n";
+  std::string problem;
+  std::optional<std::string> text = ReadFileText(positional[1], &problem);
+  if (!text) {
+    err << "presetra: " << positional[1] << ": " << problem << "\n";
     return 2;
   }
+  const std::string& input = *text;
   CWMIParameters parameters;
   CWMIPropertyMap map;
   CObject& object = mapOnly ? static_cast<CObject&>(map) : parameters;
@@ -351,7 +347,8 @@ int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, s
       if (maps.size() > 1) MapFromJson(maps[1], "maps[1]", parameters.secondMap);
     }
   } catch (const Json::exception& error) {
-    err << "presetra: " << positional[1] << ": not valid JSON: " << error.what() << "\n";
+    err << "presetra: " << positional[1] << ": not valid JSON: " << sim::JsonProblem(input, error)
+        << "\n";
     return 2;
   } catch (const JsonError& error) {
     err << "presetra: " << positional[1] << ": " << error.field << ": " << error.message << "\n";

@@ -11,6 +11,7 @@ add_library(presetra_sim STATIC
   platform/sim/power.cpp
   ${PRESETRA_POWERCFG_SOURCES}
   platform/sim/processes.cpp
+  platform/sim/json_problem.cpp
   platform/sim/profile.cpp
   platform/sim/registry.cpp
   platform/sim/shell.cpp

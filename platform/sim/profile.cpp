@@ -1,5 +1,7 @@
 #include "platform/sim/profile.h"
 
+#include "platform/sim/json_problem.h"
+
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
@@ -265,7 +267,7 @@ MachineProfile ParseProfile(const std::string& text) {
     root = Json::parse(text);
   } catch (const Json::exception& error) {
     // A syntax error, and also a number too large for any type (out_of_range).
-    throw ProfileError("", std::string("not valid JSON: ") + error.what());
+    throw ProfileError("", "not valid JSON: " + JsonProblem(text, error));
   }
   if (!root.is_object()) throw ProfileError("", "expected a JSON object");
   MachineProfile profile;

@@ -47,6 +47,61 @@ TEST(CliTest, EveryExampleMachineRuns) {
   }
 }
 
+struct JsonProblemCase {
+  const char* name;
+  std::string text;
+  const char* problem;  // after "presetra: FILE: not valid JSON: "
+};
+
+class ProfileNotJson : public ::testing::TestWithParam<JsonProblemCase> {};
+
+TEST_P(ProfileNotJson, IsExplainedWithWhereAndTheLikelyCause) {
+  const std::string path = WriteTemp("not-json.json", GetParam().text);
+  Result result = RunTool({"plan", "--machine", path});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "presetra: " + path + ": not valid JSON: " + GetParam().problem + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ProfileNotJson,
+    ::testing::Values(
+        JsonProblemCase{"cut_short", "{\"profile\": 1,\n  \"power\": {",
+                        "line 2, column 13: the text ends before the JSON does: a closing '}', "
+                        "']' or '\"' is missing"},
+        // Notepad's "Unicode", and PowerShell 5's Out-File.
+        JsonProblemCase{"utf16", std::string("\xFF\xFE{\0\"\0p\0", 7),
+                        "the file is UTF-16 text (as Notepad or PowerShell may save it): save it "
+                        "as UTF-8"},
+        JsonProblemCase{"empty", " \r\n", "the file is empty: expected a JSON object"},
+        JsonProblemCase{"latin1",
+                        "{\"description\": \"Gr\xFC\xDF"
+                        "e\"}",
+                        "line 1, column 20: not UTF-8 text: save the file as UTF-8"},
+        // OEM strings as PowerShell prints a list: braces and no quotes.
+        JsonProblemCase{"list_without_quotes",
+                        "{\"profile\": 1, \"firmware\": {\"oem_strings\": [ABC, FBYTE#3Xaw.]}}",
+                        "line 1, column 45: text without double quotes: ABC: put text in double "
+                        "quotes (a list pasted from PowerShell or WMI, {a, b}, is [\"a\", \"b\"] "
+                        "in JSON)"},
+        JsonProblemCase{
+            "list_in_braces",
+            "{\"profile\": 1, \"firmware\": {\"oem_strings\": {\"ABC\", \"FBYTE#3Xaw.\"}}}",
+            "line 1, column 50: found ',', expected ':' (a list is written in [ ], "
+            "not { }, in JSON)"},
+        JsonProblemCase{"single_quotes", "{\"profile\": 1, \"description\": 'x'}",
+                        "line 1, column 31: text in single quotes: JSON needs double quotes"},
+        JsonProblemCase{"comma_before_brace", "{\"profile\": 1,\n}",
+                        "line 2, column 1: found '}', expected text in double quotes"},
+        JsonProblemCase{"line_break_in_text", "{\"description\": \"a\nb\"}",
+                        "line 1, column 19: a line break or control character inside text in "
+                        "double quotes: write it as \\n or \\uXXXX"},
+        JsonProblemCase{"text_after_the_end", "{\"profile\": 1} extra",
+                        "line 1, column 16: more text after the end of the JSON value"},
+        JsonProblemCase{"number_too_large", "{\"profile\": 1e999}",
+                        "a number too large to read: '1e999'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CliTest, ABadProfileIsReportedWithItsFileAndField) {
   std::string path = WriteTemp("bad.json", R"({"profile": 1, "power": {"connected_standby": 3}})");
   Result result = RunTool({"commit", "--machine", path});
@@ -57,7 +112,7 @@ TEST(CliTest, ABadProfileIsReportedWithItsFileAndField) {
 
   Result missing = RunTool({"uninstall", "--machine", "/nonexistent/machine.json"});
   EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(missing.err, "presetra: /nonexistent/machine.json: cannot be read\n");
+  EXPECT_EQ(missing.err, "presetra: /nonexistent/machine.json: no such file\n");
 }
 
 TEST(CliTest, AMisspeltFieldFailsAndANearValueNameWarnsInEveryCommand) {

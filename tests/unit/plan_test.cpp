@@ -320,12 +320,11 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
   EXPECT_EQ(result.err,
             "presetra: " + empty.string() + ": no *.json machine profiles in this folder\n" +
                 "presetra: " + dir +
-                "broken.json: not valid JSON: [json.exception.parse_error.101] parse error at "
-                "line 1, column 15: syntax error while parsing object key - "
-                "unexpected end of input; expected string literal; skipped\n" +
-                "presetra: " + dir + "folder.json: cannot be read; skipped\n" + "presetra: " + dir +
-                "future.json: profile: unsupported version (expected 1); skipped\n" +
-                "presetra: " + missing + ": cannot be read; skipped\n");
+                "broken.json: not valid JSON: line 1, column 15: the text ends before the JSON "
+                "does: a closing '}', ']' or '\"' is missing; skipped\n" +
+                "presetra: " + dir + "folder.json: a folder, not a file; skipped\n" + "presetra: " +
+                dir + "future.json: profile: unsupported version (expected 1); skipped\n" +
+                "presetra: " + missing + ": no such file; skipped\n");
 }
 
 TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
@@ -363,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"plan", "--machine"},
                                 "presetra plan: unknown or incomplete argument \"--machine\""},
                       UsageCase{{"plan", "--machine", "/nonexistent/machine.json"},
-                                "presetra: /nonexistent/machine.json: cannot be read"},
+                                "presetra: /nonexistent/machine.json: no such file"},
                       UsageCase{{"matrix"}, "presetra matrix: no profiles given"},
                       UsageCase{{"matrix", "examples", "--diff"},
                                 "presetra matrix: --diff needs profiles"},
