@@ -57,6 +57,8 @@ constexpr QuestionText kQuestions[] = {
     {Question::kAccelerometer, "accelerometer", "Accelerometer (in the product key)",
      "yes: closing the lid on battery does nothing", "no: closing the lid on battery sleeps",
      "accelerometer", ""},
+    {Question::kNetworkAdaptersListed, "network_adapters_listed",
+     "Network adapters listed by Windows", "yes", "no: no adapter is set", "", "no adapters"},
 };
 
 const QuestionText& TextOf(Question question) {
@@ -139,7 +141,8 @@ std::vector<ExplainedDecision> Explain(const std::vector<Decision>& decisions,
   std::vector<ExplainedDecision> explained;
   std::set<Question> seen;
   for (const Decision& decision : decisions) {
-    if (!seen.insert(decision.question).second) continue;
+    // A question about one adapter is told with the adapter.
+    if (decision.device || !seen.insert(decision.question).second) continue;
     const QuestionText& text = TextOf(decision.question);
     ExplainedDecision out;
     out.id = text.id;

@@ -97,42 +97,59 @@ std::string SchemeNameOf(sim::Machine& machine, const sim::powercfg::Scheme& sch
       }));
 }
 
+// Why an adapter the commit did not configure was left alone, from its decisions.
+std::string SkippedBecause(const Decision* pci, const Decision* wireless) {
+  if (pci == nullptr) return "not among the adapters Windows listed";
+  if (!pci->answer) {
+    std::vector<std::string> unread;
+    std::string enumerator;
+    for (const auto& [name, data] : pci->values) {
+      if (data.empty()) unread.push_back(Utf16ToUtf8(name));
+      if (WStringView(name) == u"EnumeratorName") enumerator = Utf16ToUtf8(data);
+    }
+    if (!enumerator.empty() && !EqualsIgnoringCase(Utf8ToUtf16(enumerator), u"PCI")) {
+      return "not a PCI device (enumerator " + enumerator + ")";
+    }
+    std::string why = "its device properties could not be read:";
+    for (const auto& name : unread) why += " " + name;
+    return why;
+  }
+  for (const auto& [name, data] : wireless->values) {
+    if (WStringView(name) == u"HardwareID" && !data.empty()) {
+      return "wireless: class code 0280 in its hardware IDs (" + Utf16ToUtf8(data) + ")";
+    }
+  }
+  return "wireless: its description names a wireless adapter";
+}
+
 std::vector<AdapterOutcome> AdaptersOf(SimulatedRun& run, const std::string& klass) {
   std::vector<AdapterOutcome> outcomes;
-  const std::vector<WString>& log = run.messages;
-  const bool enumerated =
-      std::find(log.begin(), log.end(),
-                u"Unable to enumerate NIC devices; failed to set NIC power management settings") ==
-      log.end();
+  bool listed = false;
+  for (const auto& decision : run.decisions) {
+    listed = listed || (decision.question == Question::kNetworkAdaptersListed && decision.answer);
+  }
   const auto wmiWrites = WmiWrites(*run.machine);
   const auto& registryWrites = run.machine->registry().Writes();
   for (std::size_t index = 0; index < run.profile.networkAdapters.size(); ++index) {
     const sim::NetworkAdapter& adapter = run.profile.networkAdapters[index];
+    const Decision* pci = nullptr;
+    const Decision* wireless = nullptr;
+    for (const auto& decision : run.decisions) {
+      if (decision.device != index) continue;
+      if (decision.question == Question::kPciAdapter) pci = &decision;
+      if (decision.question == Question::kWirelessAdapter) wireless = &decision;
+    }
     AdapterOutcome outcome;
     outcome.adapter = Utf16ToUtf8(adapter.description.value_or(
         adapter.hardwareIds && !adapter.hardwareIds->empty() ? adapter.hardwareIds->front()
                                                              : u"(unnamed adapter)"));
     outcome.outcome = "skipped";
-    const WString heading =
-        adapter.description && adapter.driver
-            ? Format(u"Setting %s (%s) power management", *adapter.description, *adapter.driver)
-            : WString();
-    auto at = heading.empty() ? log.end() : std::find(log.begin(), log.end(), heading);
     if (klass.rfind("Notebook", 0) != 0) {
       outcome.why = "network adapters are set on notebooks only";
-    } else if (!enumerated) {
+    } else if (!listed) {
       outcome.why = "the network adapters could not be listed";
-    } else if (at == log.end()) {
-      if (!adapter.enumerator || !EqualsIgnoringCase(*adapter.enumerator, u"PCI")) {
-        outcome.why = "not a PCI device (enumerator " +
-                      Utf16ToUtf8(adapter.enumerator.value_or(u"unknown")) + ")";
-      } else {
-        outcome.why = "its device properties could not be read";
-      }
-    } else if (at + 1 != log.end() && at[1] == u"Wireless, skip settings") {
-      const bool classCode = at != log.begin() && at[-1].rfind(u"CC_0280 Found: ", 0) == 0;
-      outcome.why = classCode ? "wireless: class code 0280 in its hardware IDs"
-                              : "wireless: its description names a wireless adapter";
+    } else if (pci == nullptr || !pci->answer || wireless == nullptr || wireless->answer) {
+      outcome.why = SkippedBecause(pci, wireless);
     } else {
       outcome.outcome = "configured";
       const WString instance = sim::AdapterInstanceName(adapter, index);

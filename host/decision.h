@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -14,23 +15,26 @@
 namespace presetra {
 
 enum class Question : std::uint8_t {
-  kConsumer,             // 7K, 7P and 7W all present
-  kTablet,               // bT
-  kBuild20H2OrLater,     // SecureBIO is left alone from 20H2 on
-  kNotebook,             // aw or bT, or no feature bytes at all
-  kQuorlinBoard,         // the adaptive-brightness curve
-  kConnectedStandby,     // the power API's answer
-  kFeatureGu,            // gu: the Modern Standby package may be skipped
-  kBuildBeforeRs3,       // with gu: the package runs before RS3 only
-  kPackagedBoard,        // with gu on RS3 and later: the package came with the board
-  kPlatformBefore2019,   // the Modern Standby recipe's generation
-  kHibernationHidden,    // a6 or a2: hibernation never, and the setting hidden
-  kWindowsHome,          // dp with ar, as or at
-  kWifiInStandbyBoard,   // Wi-Fi stays on in standby
-  kDesktopFeature,       // 3a or aN: shorter desktop time-outs
-  kExcludedBoard,        // the notebook recipe leaves the AHCI link power mode alone
-  kLinkPowerMode1Board,  // the link power mode is 1 instead of 4
-  kAccelerometer,        // the lid does nothing on battery
+  kConsumer,               // 7K, 7P and 7W all present
+  kTablet,                 // bT
+  kBuild20H2OrLater,       // SecureBIO is left alone from 20H2 on
+  kNotebook,               // aw or bT, or no feature bytes at all
+  kQuorlinBoard,           // the adaptive-brightness curve
+  kConnectedStandby,       // the power API's answer
+  kFeatureGu,              // gu: the Modern Standby package may be skipped
+  kBuildBeforeRs3,         // with gu: the package runs before RS3 only
+  kPackagedBoard,          // with gu on RS3 and later: the package came with the board
+  kPlatformBefore2019,     // the Modern Standby recipe's generation
+  kHibernationHidden,      // a6 or a2: hibernation never, and the setting hidden
+  kWindowsHome,            // dp with ar, as or at
+  kWifiInStandbyBoard,     // Wi-Fi stays on in standby
+  kDesktopFeature,         // 3a or aN: shorter desktop time-outs
+  kExcludedBoard,          // the notebook recipe leaves the AHCI link power mode alone
+  kLinkPowerMode1Board,    // the link power mode is 1 instead of 4
+  kAccelerometer,          // the lid does nothing on battery
+  kNetworkAdaptersListed,  // Windows handed over the network adapters
+  kPciAdapter,             // one adapter: its properties read, and on the PCI bus
+  kWirelessAdapter,        // one adapter: wireless by its description or its class code
 };
 
 struct Decision {
@@ -42,8 +46,11 @@ struct Decision {
   WString board{};
   std::int32_t build = 0;  // with `threshold`, when a build was compared
   std::int32_t threshold = 0;
-  // Registry values read for the answer: name and data as read (empty: missing).
+  // Registry values or device properties read for the answer: name and data as read (empty:
+  // missing).
   std::vector<std::pair<const char16_t*, WString>> values{};
+  // The adapter's index in the device set, for a question about one adapter.
+  std::optional<std::uint32_t> device{};
 };
 
 using DecisionListener = std::function<void(const Decision&)>;

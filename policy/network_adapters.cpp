@@ -47,7 +47,7 @@ std::optional<WString> ReadProperty(platform::Devices& devices, platform::Device
 
 struct HardwareIds {
   std::optional<WString> first;
-  bool classCodeWireless = false;
+  WString classCodeWireless;  // the entry with class code 0280, upper-cased; empty: none
 };
 
 // The hardware ID list, read once into a fixed buffer: the first entry identifies the
@@ -83,7 +83,7 @@ HardwareIds ReadHardwareIds(CMSIInstaller& installer, platform::DeviceInfoSet se
     WString upper = ToUpper(entry);
     if (upper.find(u"CC_0280") != WString::npos) {
       installer.Log(Format(u"CC_0280 Found: %s ", upper));
-      ids.classCodeWireless = true;
+      ids.classCodeWireless = upper;
       break;
     }
   }
@@ -156,6 +156,8 @@ void COSDefSet::ConfigureNetworkAdapters() {
   platform::System& system = installer->System();
   platform::Devices& devices = system.devices();
   const platform::DeviceInfoSet set = devices.GetNetClassDevices();
+  installer->Decided({.question = Question::kNetworkAdaptersListed,
+                      .answer = set != platform::kInvalidDeviceInfoSet});
   if (set == platform::kInvalidDeviceInfoSet) {
     installer->Log(u"Unable to enumerate NIC devices; failed to set NIC power management settings");
     return;
@@ -165,12 +167,24 @@ void COSDefSet::ConfigureNetworkAdapters() {
     auto driver = ReadProperty(devices, set, index, win::kSpdrpDriver);
     auto enumerator = ReadProperty(devices, set, index, win::kSpdrpEnumeratorName);
     HardwareIds ids = ReadHardwareIds(*installer, set, index);
-    if (!description || !driver || !enumerator || !ids.first ||
-        !EqualsIgnoringCase(*enumerator, u"PCI")) {
-      continue;
-    }
+    const bool pci =
+        description && driver && enumerator && ids.first && EqualsIgnoringCase(*enumerator, u"PCI");
+    installer->Decided({.question = Question::kPciAdapter,
+                        .answer = pci,
+                        .values = {{u"DeviceDesc", description.value_or(WString())},
+                                   {u"Driver", driver.value_or(WString())},
+                                   {u"EnumeratorName", enumerator.value_or(WString())},
+                                   {u"HardwareID", ids.first.value_or(WString())}},
+                        .device = index});
+    if (!pci) continue;
     installer->Log(Format(u"Setting %s (%s) power management", *description, *driver));
-    if (IsWirelessDescription(*description) || ids.classCodeWireless) {
+    const bool wireless = IsWirelessDescription(*description) || !ids.classCodeWireless.empty();
+    installer->Decided(
+        {.question = Question::kWirelessAdapter,
+         .answer = wireless,
+         .values = {{u"DeviceDesc", *description}, {u"HardwareID", ids.classCodeWireless}},
+         .device = index});
+    if (wireless) {
       installer->Log(u"Wireless, skip settings");
       continue;
     }

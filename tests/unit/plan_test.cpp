@@ -112,10 +112,12 @@ TEST(PlanTest, SaysWhyEachAdapterIsConfiguredOrSkipped) {
             "USB Ethernet: skipped, not a PCI device (enumerator USB)\n"
             "Killer Wireless-AC 1550: skipped, wireless: its description names a wireless "
             "adapter\n"
-            "Network Controller: skipped, wireless: class code 0280 in its hardware IDs\n"
+            "Network Controller: skipped, wireless: class code 0280 in its hardware IDs "
+            "(PCI\\VEN_8086&CC_028000)\n"
             "Ethernet I219-LM: configured, power management turned on through WMI (3 settings)\n"
             "Ethernet I225-V: configured, WMI refused; PnPCapabilities written\n"
-            "Ethernet without a driver key: skipped, its device properties could not be read\n");
+            "Ethernet without a driver key: skipped, its device properties could not be read: "
+            "Driver\n");
 }
 
 // A notebook profile with the given feature bytes, board, build, Connected Standby and product
