@@ -31,10 +31,6 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
     run.featureBytes = context.featureBytes;
   }
   run.log = run.machine->ReadLogLines(logPath);
-  for (const auto& line : run.log) {
-    const std::size_t tab = line.find(u'\t');
-    run.messages.push_back(tab == WString::npos ? line : line.substr(tab + 1));
-  }
   return run;
 }
 

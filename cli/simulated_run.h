@@ -20,8 +20,6 @@ struct SimulatedRun {
   sim::MachineProfile profile;
   std::unique_ptr<sim::Machine> machine;
   std::vector<WString> log;
-  // The log's texts without their time stamps.
-  std::vector<WString> messages;
   // Every feature-token question of the run, in order.
   std::vector<FeatureQuery> featureQueries;
   // Every decision of the policy, in the order taken.
