@@ -1,10 +1,10 @@
 #include "platform/sim/profile.h"
 
-#include "platform/sim/json_problem.h"
-
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
+
+#include "platform/sim/json_problem.h"
 
 namespace presetra::sim {
 
