@@ -15,7 +15,7 @@
 #include "cli/wmiparams.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/powercfg/describe.h"
-#include "tools/wine/end_state.h"
+#include "platform/sim/end_state.h"
 
 namespace presetra::cli {
 
@@ -79,7 +79,7 @@ void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostrea
     WString key = Utf8ToUtf16(line.substr(0, tab));
     WString name = Utf8ToUtf16(line.substr(tab + 1));
     auto value = machine.registry().GetValue(key, name);
-    out << wine::ValueLine(key, name,
+    out << sim::ValueLine(key, name,
                            value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
                            value ? value->data : std::vector<std::uint8_t>{});
   }

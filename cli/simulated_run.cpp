@@ -1,6 +1,6 @@
 #include "cli/simulated_run.h"
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "power/power_scheme.h"
 
 namespace presetra::cli {

@@ -5,6 +5,7 @@ add_library(presetra_sim STATIC
   platform/sim/clock.cpp
   platform/sim/com.cpp
   platform/sim/devices.cpp
+  platform/sim/end_state.cpp
   platform/sim/faults.cpp
   platform/sim/file_system.cpp
   platform/sim/machine.cpp
@@ -39,7 +40,6 @@ add_library(presetra_cli STATIC
   cli/plan_format.cpp
   cli/simulated_run.cpp
   cli/wmiparams.cpp
-  tools/wine/end_state.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
 target_include_directories(presetra_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -58,11 +58,14 @@ add_test(NAME windows_defaults_need_sources
                  ${CMAKE_CURRENT_BINARY_DIR}/windows_defaults_without_source.cpp)
 set_tests_properties(windows_defaults_need_sources PROPERTIES
                      PASS_REGULAR_EXPRESSION "windows_defaults_without_source.tsv:3: a value without a source")
+# Every include points down the README's layout table.
+add_test(NAME include_layers
+         COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check-layers.py
+                 ${PROJECT_SOURCE_DIR})
 add_subdirectory(tests/bench)
 
 # Lays a machine profile into a Wine prefix for the end-to-end tests.
-add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp
-  tools/wine/end_state.cpp)
+add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp)
 target_link_libraries(presetra-seed PRIVATE presetra_sim)
 
 # The real packages under Wine's Windows Installer, compared with the simulated machine. Needs

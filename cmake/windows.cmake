@@ -46,8 +46,8 @@ target_compile_definitions(presetra_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND
 
 enable_language(RC)
 presetra_generate_strings(rc ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
-presetra_module_def(${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/Presetra.def PRESETRA_DEF)
-add_library(Presetra SHARED platform/win32/dll_main.cpp ${PRESETRA_DEF}
+presetra_module_def(${CMAKE_CURRENT_SOURCE_DIR}/module/Presetra.def PRESETRA_DEF)
+add_library(Presetra SHARED module/dll_main.cpp ${PRESETRA_DEF}
   ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
 set_target_properties(Presetra PROPERTIES PREFIX "" OUTPUT_NAME "Presetra")
 target_link_libraries(Presetra PRIVATE presetra_win32
@@ -83,7 +83,7 @@ endif()
 # WMI service. They share the powercfg interpreter and the WQL parser with the simulated machine.
 add_library(presetra_standin_common STATIC
   ${PRESETRA_POWERCFG_SOURCES}
-  tools/wine/end_state.cpp
+  platform/sim/end_state.cpp
   tools/wine/machine_facts.cpp
   tools/wine/registry_scheme_store.cpp
 )

@@ -17,7 +17,7 @@ python3 "$root/tools/gen_power_defaults.py" "$root/platform/sim/powercfg/windows
 # The system's code and the simulated machine, built once for every target.
 objects=()
 for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/sim/powercfg/*.cpp \
-              "$root"/host/*.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
+              "$root"/host/*.cpp "$root"/module/loaded_module.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
               "$root"/resources/string_table.cpp "$out/string_table_data.cpp" \
               "$out/windows_defaults_data.cpp"; do
   object="$out/obj/$(echo "${source#$root/}" | tr '/' '_').o"

@@ -1,7 +1,7 @@
 // The entry points, the installer object's life, and the progress dialog's status line.
 #include <gtest/gtest.h>
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "test_machine.h"
 
 namespace presetra {

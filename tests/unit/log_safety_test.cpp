@@ -8,7 +8,7 @@
 #include <functional>
 #include <sstream>
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "test_machine.h"
 
 namespace presetra {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "test_machine.h"
 
 namespace presetra::testing {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "platform/sim/machine.h"
 
 namespace presetra::testing {

@@ -2,7 +2,7 @@
 // outlives the deletion, and Connected Standby machines keep everything.
 #include <gtest/gtest.h>
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "test_machine.h"
 
 namespace presetra {

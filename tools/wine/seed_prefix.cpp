@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "platform/sim/profile.h"
-#include "tools/wine/end_state.h"
+#include "platform/sim/end_state.h"
 #include "tools/wine/machine_facts.h"
 
 namespace {
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
             static_cast<std::streamsize>(wide.size() * sizeof(char16_t)));
 
   std::ofstream values(driveC / "presetra" / "values.txt", std::ios::binary);
-  for (const auto& [key, name] : wine::WrittenValues(profile)) {
+  for (const auto& [key, name] : sim::WrittenValues(profile)) {
     values << Utf16ToUtf8(key) << "\t" << Utf16ToUtf8(name) << "\n";
   }
 

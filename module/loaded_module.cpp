@@ -1,4 +1,4 @@
-#include "host/module.h"
+#include "module/loaded_module.h"
 
 #include "wmi/wmi_client.h"
 

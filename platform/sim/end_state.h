@@ -7,13 +7,13 @@
 
 #include "platform/sim/profile.h"
 
-namespace presetra::wine {
+namespace presetra::sim {
 
-std::vector<std::pair<WString, WString>> WrittenValues(const sim::MachineProfile& profile);
+std::vector<std::pair<WString, WString>> WrittenValues(const MachineProfile& profile);
 
 // "key<TAB>name<TAB>type<TAB>hex bytes", or "key<TAB>name<TAB>absent".
 std::string ValueLine(const WString& key, const WString& name,
                       const std::optional<std::uint32_t>& type,
                       const std::vector<std::uint8_t>& data);
 
-}  // namespace presetra::wine
+}  // namespace presetra::sim

@@ -1,8 +1,8 @@
-#include "tools/wine/end_state.h"
+#include "platform/sim/end_state.h"
 
-namespace presetra::wine {
+namespace presetra::sim {
 
-std::vector<std::pair<WString, WString>> WrittenValues(const sim::MachineProfile& profile) {
+std::vector<std::pair<WString, WString>> WrittenValues(const MachineProfile& profile) {
   std::vector<std::pair<WString, WString>> values = {
       {u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
        u"{025A5937-A6BE-4686-A844-36FE4BEC8B6D}",
@@ -43,4 +43,4 @@ std::string ValueLine(const WString& key, const WString& name,
   return line + std::to_string(*type) + "\t" + HexBytes(data.data(), data.size()) + "\n";
 }
 
-}  // namespace presetra::wine
+}  // namespace presetra::sim

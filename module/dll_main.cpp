@@ -1,7 +1,7 @@
 // The module's two exports. The platform and the loaded module are statics of the DLL: built
 // when Windows loads it, destroyed when it unloads it.
 
-#include "host/module.h"
+#include "module/loaded_module.h"
 #include "platform/win32/system.h"
 #include "platform/win32/windows_sdk.h"
 
