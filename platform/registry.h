@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
@@ -41,6 +42,17 @@ class Registry {
   virtual win::Long CloseKey(RegKey key) = 0;
 };
 
+// A value's type and bytes as RegSetValueExW takes them, made from what they mean.
+struct RegData {
+  win::Dword type = win::kRegNone;
+  std::vector<std::uint8_t> bytes;
+
+  // REG_DWORD: four bytes, little-endian, as Windows keeps them.
+  static RegData Dword(std::uint32_t value);
+  // REG_SZ: the UTF-16LE text with its terminating NUL, which the size must count.
+  static RegData String(WStringView text);
+};
+
 // Owns one open key and closes it once, when it goes.
 class ScopedRegKey {
  public:
@@ -49,7 +61,17 @@ class ScopedRegKey {
   ScopedRegKey& operator=(const ScopedRegKey&) = delete;
   ~ScopedRegKey() { Close(); }
 
-  RegKey* Receive() { return &key_; }
+  // The slot an open or create call fills. A key already held is closed first, so that a
+  // reused object lets go of nothing it still holds.
+  RegKey* Receive() {
+    Close();
+    return &key_;
+  }
+  // RegSetValueExW on the key held.
+  [[nodiscard]] win::Long SetValue(WStringView name, const RegData& data) {
+    return registry_.SetValue(key_, name, data.type, data.bytes.data(),
+                              static_cast<win::Dword>(data.bytes.size()));
+  }
   RegKey get() const { return key_; }
   explicit operator bool() const { return key_ != 0; }
   // Closes the key now and returns what RegCloseKey returned (ERROR_SUCCESS when none was open).
@@ -64,5 +86,14 @@ class ScopedRegKey {
   Registry& registry_;
   RegKey key_ = 0;
 };
+
+// How a key is reached for a write: as it is, or created with its missing parents.
+enum class KeyOpening { kOpenExisting, kCreate };
+
+// Opens (or creates, non-volatile) root\subKey with `access`, writes one value and closes the
+// key: the Win32 error of the first step that failed, or ERROR_SUCCESS.
+[[nodiscard]] win::Long WriteValue(Registry& registry, RegKey root, WStringView subKey,
+                                   win::Dword access, KeyOpening opening, WStringView name,
+                                   const RegData& data);
 
 }  // namespace presetra::platform

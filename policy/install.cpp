@@ -21,27 +21,11 @@ constexpr char16_t kLuxToNitsCurve[] =
     u"20000:500, 50000:750";
 
 // Creates or opens the key in the 64-bit view and writes one value. Failures are not reported.
-void WriteValue(platform::Registry& registry, WStringView key, WStringView name, win::Dword type,
-                const std::uint8_t* data, win::Dword size) {
-  platform::ScopedRegKey handle(registry);
-  if (registry.CreateKey(platform::kHkeyLocalMachine, key, win::kRegOptionNonVolatile,
-                         win::kKeyAllAccess | win::kKeyWow64_64Key,
-                         handle.Receive()) != win::kErrorSuccess) {
-    return;
-  }
-  (void)registry.SetValue(handle.get(), name, type, data, size);
-}
-
-void WriteDword(platform::Registry& registry, WStringView key, WStringView name,
-                std::uint32_t value) {
-  WriteValue(registry, key, name, win::kRegDword, reinterpret_cast<const std::uint8_t*>(&value),
-             sizeof(value));
-}
-
-void WriteString(platform::Registry& registry, WStringView key, WStringView name,
-                 const WString& text) {
-  WriteValue(registry, key, name, win::kRegSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-             static_cast<win::Dword>((text.size() + 1) * sizeof(char16_t)));
+void Write(platform::Registry& registry, WStringView key, WStringView name,
+           const platform::RegData& data) {
+  (void)platform::WriteValue(registry, platform::kHkeyLocalMachine, key,
+                             win::kKeyAllAccess | win::kKeyWow64_64Key,
+                             platform::KeyOpening::kCreate, name, data);
 }
 
 }  // namespace
@@ -70,7 +54,7 @@ int COSDefSet::Install() {
   installer->Decided({.question = Question::kTablet, .answer = tablet, .tokens = {u"bT"}});
   if (tablet) {
     installer->Log(u"Tablet detected. Set AutoRotation Enable.");
-    WriteDword(registry, kAutoRotationKey, u"Enable", 1);
+    Write(registry, kAutoRotationKey, u"Enable", platform::RegData::Dword(1));
   }
   installer->Decided({.question = Question::kBuild20H2OrLater,
                       .answer = buildNumber_ >= k20H2,
@@ -80,7 +64,7 @@ int COSDefSet::Install() {
     installer->Log(u"20H2 and after");
   } else {
     installer->Log(u"SecureBIO enablement");
-    WriteDword(registry, kSecureBiometricsKey, u"Enabled", 0);
+    Write(registry, kSecureBiometricsKey, u"Enabled", platform::RegData::Dword(0));
   }
 
   const bool notebook = installer->IsNotebook();
@@ -97,8 +81,8 @@ int COSDefSet::Install() {
                         .board = board});
     if (quorlin) {
       installer->Log(u"QUORLIN found, apply AdaptiveDisplayBrightness registry.");
-      WriteString(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
-                  kLuxToNitsCurve);
+      Write(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
+            platform::RegData::String(kLuxToNitsCurve));
     }
     const bool connectedStandby = IsConnectedStandby(system.power());
     installer->Decided({.question = Question::kConnectedStandby, .answer = connectedStandby});

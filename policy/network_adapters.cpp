@@ -136,16 +136,11 @@ bool WriteWmiSettings(platform::System& system, const WString& hardwareId) {
 }
 
 void WritePnPCapabilities(platform::Registry& registry, const WString& driverKey) {
-  const std::uint32_t value = kPnPCapabilitiesManaged;
   for (const char16_t* controlSet : kControlSets) {
-    platform::ScopedRegKey key(registry);
-    if (registry.OpenKey(platform::kHkeyLocalMachine, controlSet + driverKey,
-                         win::kKeyAllAccess | win::kKeyWow64_64Key,
-                         key.Receive()) != win::kErrorSuccess) {
-      continue;
-    }
-    (void)registry.SetValue(key.get(), u"PnPCapabilities", win::kRegDword,
-                            reinterpret_cast<const std::uint8_t*>(&value), sizeof(value));
+    (void)platform::WriteValue(registry, platform::kHkeyLocalMachine, controlSet + driverKey,
+                               win::kKeyAllAccess | win::kKeyWow64_64Key,
+                               platform::KeyOpening::kOpenExisting, u"PnPCapabilities",
+                               platform::RegData::Dword(kPnPCapabilitiesManaged));
   }
 }
 

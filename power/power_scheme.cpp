@@ -135,9 +135,7 @@ bool CPowerScheme::SetAsPreferredPlan() {
                 platform::kHkeyLocalMachine, kPreferredPlanKey, win::kRegOptionNonVolatile,
                 win::kKeyAllAccess | win::kKeyWow64_64Key, key.Receive()) == win::kErrorSuccess;
   if (ok) {
-    const auto* data = reinterpret_cast<const std::uint8_t*>(schemeGuid_.c_str());
-    auto size = static_cast<win::Dword>((schemeGuid_.size() + 1) * sizeof(char16_t));
-    ok = registry.SetValue(key.get(), u"PreferredPlan", win::kRegSz, data, size) ==
+    ok = key.SetValue(u"PreferredPlan", platform::RegData::String(schemeGuid_)) ==
          win::kErrorSuccess;
   }
   key.Close();

@@ -8,10 +8,6 @@ constexpr char16_t kHibernateAfterKey[] =
     u"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364";
 // Windows' power-setting attribute that hides a setting from the advanced power options.
 constexpr std::uint32_t kAttributeHide = 1;
-
-std::uint8_t const* DwordBytes(const std::uint32_t& value) {
-  return reinterpret_cast<const std::uint8_t*>(&value);
-}
 }  // namespace
 
 PowerSettingViaRegistry::PowerSettingViaRegistry(platform::Registry& registry, WStringView subKey)
@@ -22,8 +18,7 @@ PowerSettingViaRegistry::PowerSettingViaRegistry(platform::Registry& registry, W
 
 bool PowerSettingViaRegistry::WriteDword(WStringView name, std::uint32_t value) {
   if (!key_) return false;
-  return registry_.SetValue(key_.get(), name, win::kRegDword, DwordBytes(value), 4) ==
-         win::kErrorSuccess;
+  return key_.SetValue(name, platform::RegData::Dword(value)) == win::kErrorSuccess;
 }
 
 SessionManagerPower::SessionManagerPower(platform::Registry& registry)
@@ -57,8 +52,7 @@ bool HideHibernateAfter(CMSIInstaller* installer) {
     return true;
   }
   installer->Log(u"Opened Key " + keyPath);
-  if (registry.SetValue(key.get(), u"Attributes", win::kRegDword, DwordBytes(kAttributeHide), 4) !=
-      win::kErrorSuccess) {
+  if (key.SetValue(u"Attributes", platform::RegData::Dword(kAttributeHide)) != win::kErrorSuccess) {
     installer->Log(u"Error setting Attributes");
   } else {
     installer->Log(u"Sucessfully set Attributes");

@@ -87,6 +87,55 @@ TEST_F(SimRegistryTest, KeepsExactBytesAndReportsSizes) {
   EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
+TEST_F(SimRegistryTest, TypedWritesStoreWhatRegSetValueExWExpects) {
+  const struct {
+    platform::RegData data;
+    win::Dword type;
+    std::vector<std::uint8_t> bytes;
+  } cases[] = {
+      {platform::RegData::Dword(0x12345678), win::kRegDword, {0x78, 0x56, 0x34, 0x12}},
+      {platform::RegData::Dword(0xFFFFFFFF), win::kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}},
+      // The terminating NUL is part of the size, also for empty text.
+      {platform::RegData::String(u"ab"), win::kRegSz, {'a', 0, 'b', 0, 0, 0}},
+      {platform::RegData::String(u""), win::kRegSz, {0, 0}},
+      {platform::RegData::String(u"\u00e9\U0001F600"),
+       win::kRegSz,
+       {0xE9, 0x00, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(platform::WriteValue(registry_, platform::kHkeyLocalMachine, u"SOFTWARE\\Typed",
+                                   win::kKeyAllAccess | win::kKeyWow64_64Key,
+                                   platform::KeyOpening::kCreate, u"V", c.data),
+              win::kErrorSuccess);
+    auto stored = registry_.GetValue(u"HKLM\\SOFTWARE\\Typed", u"V");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->type, c.type);
+    EXPECT_EQ(stored->data, c.bytes);
+  }
+  // Opening an existing key does not create one; the key is closed either way.
+  EXPECT_EQ(
+      platform::WriteValue(registry_, platform::kHkeyLocalMachine, u"SOFTWARE\\Missing",
+                           win::kKeyAllAccess | win::kKeyWow64_64Key,
+                           platform::KeyOpening::kOpenExisting, u"V", platform::RegData::Dword(1)),
+      win::kErrorFileNotFound);
+  EXPECT_FALSE(registry_.GetValue(u"HKLM\\SOFTWARE\\Missing", u"V").has_value());
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+TEST_F(SimRegistryTest, AScopedKeyReusedForASecondOpenClosesTheFirst) {
+  registry_.PutValue(u"HKLM\\SOFTWARE\\T",
+                     RegistryValue{u"V", win::kRegSz, RegSzBytes(u"x", true)});
+  platform::ScopedRegKey key(registry_);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(registry_.OpenKey(platform::kHkeyLocalMachine, u"SOFTWARE\\T",
+                                win::kKeyRead | win::kKeyWow64_64Key, key.Receive()),
+              win::kErrorSuccess);
+    EXPECT_EQ(registry_.OpenKeyCount(), 1u);
+  }
+  EXPECT_EQ(key.Close(), win::kErrorSuccess);
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
 TEST_F(SimRegistryTest, CreateMakesParentsAndKeepsTheCaseWritten) {
   platform::RegKey key = 0;
   ASSERT_EQ(registry_.CreateKey(platform::kHkeyLocalMachine, u"SOFTWARE\\A\\Bc",
