@@ -34,17 +34,19 @@ int CAdvInstaller::Uninstall() {
 }
 
 void CAdvInstaller::SetStatusText(const WString& text) {
-  if (statusLabel_ == 0) return;
-  if (!System().windows().SendSetText(statusLabel_, text, kStatusTextTimeoutMs)) statusLabel_ = 0;
+  if (!statusLabel_) return;
+  if (!System().windows().SendSetText(statusLabel_, text, kStatusTextTimeoutMs)) {
+    statusLabel_ = platform::Hwnd();
+  }
 }
 
 bool CAdvInstaller::FindStatusLabel() {
-  statusLabel_ = 0;
+  statusLabel_ = platform::Hwnd();
   platform::Windows& windows = System().windows();
   const WString title = GetProductName() + u" Setup";
   platform::Hwnd dialog = windows.FindWindow(kDialogClass, &title);
-  if (dialog == 0) dialog = windows.FindWindow(kDialogClass, nullptr);
-  if (dialog != 0) {
+  if (!dialog) dialog = windows.FindWindow(kDialogClass, nullptr);
+  if (dialog) {
     windows.EnumChildWindows(dialog, [&](platform::Hwnd child) {
       platform::Rect client;
       if (windows.GetClientRect(child, &client) && client == kStatusLabelClientArea) {
@@ -54,7 +56,7 @@ bool CAdvInstaller::FindStatusLabel() {
       return true;
     });
   }
-  return statusLabel_ != 0;
+  return static_cast<bool>(statusLabel_);
 }
 
 }  // namespace presetra

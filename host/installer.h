@@ -141,7 +141,7 @@ class CAdvInstaller : public CMSIInstaller {
   platform::Hwnd StatusLabel() const { return statusLabel_; }
 
  private:
-  platform::Hwnd statusLabel_ = 0;
+  platform::Hwnd statusLabel_;
 };
 
 // Where the feature-byte string carries the token on a token boundary (an even offset,

@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
+#include "platform/handle.h"
 #include "platform/win_constants.h"
 
 namespace presetra::platform {
 
-using DeviceInfoSet = std::uintptr_t;
-inline constexpr DeviceInfoSet kInvalidDeviceInfoSet = static_cast<DeviceInfoSet>(-1);
+using DeviceInfoSet = TypedHandle<struct DeviceInfoSetKind>;
+// INVALID_HANDLE_VALUE, which SetupAPI returns for no set.
+inline constexpr DeviceInfoSet kInvalidDeviceInfoSet{static_cast<std::uintptr_t>(-1)};
 
 class Devices {
  public:

@@ -4,16 +4,18 @@
 #include <cstdint>
 
 #include "platform/files.h"
+#include "platform/handle.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
 namespace presetra::platform {
 
-using Handle = std::uintptr_t;
+// A process or a thread; 0 is none.
+using ProcessHandle = TypedHandle<struct ProcessKind>;
 
 struct ProcessInformation {
-  Handle process = 0;
-  Handle thread = 0;
+  ProcessHandle process;
+  ProcessHandle thread;
 };
 
 // What to start, and how.
@@ -38,8 +40,9 @@ class Processes {
   [[nodiscard]] virtual bool CreateProcess(const ProcessStart& start,
                                            ProcessInformation* started) = 0;
   // WaitForSingleObject: WAIT_OBJECT_0 when the process ended, WAIT_TIMEOUT, or WAIT_FAILED.
-  [[nodiscard]] virtual win::Dword WaitForSingleObject(Handle handle, win::Dword milliseconds) = 0;
-  virtual bool CloseHandle(Handle handle) = 0;
+  [[nodiscard]] virtual win::Dword WaitForSingleObject(ProcessHandle handle,
+                                                       win::Dword milliseconds) = 0;
+  virtual bool CloseHandle(ProcessHandle handle) = 0;
 };
 
 // Owns the two handles of a started process and closes them once.
@@ -48,14 +51,21 @@ class ScopedProcess {
   explicit ScopedProcess(Processes& processes) : processes_(processes) {}
   ScopedProcess(const ScopedProcess&) = delete;
   ScopedProcess& operator=(const ScopedProcess&) = delete;
-  ~ScopedProcess() {
-    if (info_.process != 0) processes_.CloseHandle(info_.process);
-    if (info_.thread != 0) processes_.CloseHandle(info_.thread);
+  ~ScopedProcess() { Close(); }
+  // The slot CreateProcess fills; handles already held are closed first.
+  ProcessInformation* Receive() {
+    Close();
+    return &info_;
   }
-  ProcessInformation* Receive() { return &info_; }
-  Handle process() const { return info_.process; }
+  ProcessHandle process() const { return info_.process; }
 
  private:
+  void Close() {
+    if (info_.process) processes_.CloseHandle(info_.process);
+    if (info_.thread) processes_.CloseHandle(info_.thread);
+    info_ = ProcessInformation();
+  }
+
   Processes& processes_;
   ProcessInformation info_;
 };

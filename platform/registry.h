@@ -11,14 +11,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/handle.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
 namespace presetra::platform {
 
 // An open registry key, or a predefined root. 0 is no key.
-using RegKey = std::uintptr_t;
-inline constexpr RegKey kHkeyLocalMachine = 0x80000002;
+using RegKey = TypedHandle<struct RegKeyKind>;
+inline constexpr RegKey kHkeyLocalMachine{0x80000002};
 
 class Registry {
  public:
@@ -73,18 +74,18 @@ class ScopedRegKey {
                               static_cast<win::Dword>(data.bytes.size()));
   }
   RegKey get() const { return key_; }
-  explicit operator bool() const { return key_ != 0; }
+  explicit operator bool() const { return static_cast<bool>(key_); }
   // Closes the key now and returns what RegCloseKey returned (ERROR_SUCCESS when none was open).
   win::Long Close() {
     win::Long result = win::kErrorSuccess;
-    if (key_ != 0) result = registry_.CloseKey(key_);
-    key_ = 0;
+    if (key_) result = registry_.CloseKey(key_);
+    key_ = RegKey();
     return result;
   }
 
  private:
   Registry& registry_;
-  RegKey key_ = 0;
+  RegKey key_;
 };
 
 // How a key is reached for a write: as it is, or created with its missing parents.

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/handle.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
 namespace presetra::platform {
 
-using Hwnd = std::uintptr_t;
+// A window; 0 is none.
+using Hwnd = TypedHandle<struct WindowKind>;
 
 struct Rect {
   std::int32_t left = 0;

@@ -15,7 +15,7 @@ void AppendUnits(std::vector<std::uint8_t>& bytes, WStringView text) {
 
 platform::DeviceInfoSet Devices::GetNetClassDevices() {
   if (faults_.ShouldFail(Call::kDeviceSet)) return platform::kInvalidDeviceInfoSet;
-  platform::DeviceInfoSet set = nextSet_++;
+  const platform::DeviceInfoSet set(nextSet_++);
   openSets_.insert(set);
   return set;
 }

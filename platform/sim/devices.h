@@ -37,7 +37,7 @@ class Devices : public platform::Devices {
  private:
   Faults& faults_;
   std::set<platform::DeviceInfoSet> openSets_;
-  platform::DeviceInfoSet nextSet_ = 0x5000;
+  std::uintptr_t nextSet_ = 0x5000;
 };
 
 }  // namespace presetra::sim

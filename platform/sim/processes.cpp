@@ -124,15 +124,15 @@ bool Processes::CreateProcess(const platform::ProcessStart& start,
     if (run.commandLine.find(fragment) != WString::npos) run.runsForMs = kForever;
   }
   runs_.push_back(run);
-  started->process = nextHandle_;
-  started->thread = nextHandle_ + 4;
-  handles_[nextHandle_] = runs_.size() - 1;
-  handles_[nextHandle_ + 4] = runs_.size() - 1;
+  started->process = platform::ProcessHandle(nextHandle_);
+  started->thread = platform::ProcessHandle(nextHandle_ + 4);
+  handles_[started->process] = runs_.size() - 1;
+  handles_[started->thread] = runs_.size() - 1;
   nextHandle_ += 8;
   return true;
 }
 
-win::Dword Processes::WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) {
+win::Dword Processes::WaitForSingleObject(platform::ProcessHandle handle, win::Dword milliseconds) {
   if (faults_.ShouldFail(Call::kProcessWait)) return win::kWaitFailed;
   auto it = handles_.find(handle);
   if (it == handles_.end()) return win::kWaitFailed;
@@ -147,7 +147,7 @@ win::Dword Processes::WaitForSingleObject(platform::Handle handle, win::Dword mi
   return win::kWaitObject0;
 }
 
-bool Processes::CloseHandle(platform::Handle handle) {
+bool Processes::CloseHandle(platform::ProcessHandle handle) {
   return handles_.erase(handle) != 0;
 }
 

@@ -45,8 +45,8 @@ class Processes : public platform::Processes {
 
   bool CreateProcess(const platform::ProcessStart& start,
                      platform::ProcessInformation* started) override;
-  win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
-  bool CloseHandle(platform::Handle handle) override;
+  win::Dword WaitForSingleObject(platform::ProcessHandle handle, win::Dword milliseconds) override;
+  bool CloseHandle(platform::ProcessHandle handle) override;
 
   // Installs the behaviour of a program file (the file must exist to be started).
   void InstallProgram(WStringView path, Program program);
@@ -77,8 +77,8 @@ class Processes : public platform::Processes {
   std::vector<WString> hangFragments_;
   std::vector<WString> refusedFragments_;
   std::vector<ProgramRun> runs_;
-  std::map<platform::Handle, std::size_t> handles_;  // handle -> index into runs_
-  platform::Handle nextHandle_ = 0x100;
+  std::map<platform::ProcessHandle, std::size_t> handles_;  // handle -> index into runs_
+  std::uintptr_t nextHandle_ = 0x100;
 };
 
 }  // namespace presetra::sim

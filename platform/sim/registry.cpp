@@ -107,7 +107,7 @@ Registry::Key* Registry::Make(const std::vector<WString>& path) {
 }
 
 platform::RegKey Registry::NewHandle(Key* key, win::Dword access, std::vector<WString> path) {
-  platform::RegKey handle = nextHandle_;
+  const platform::RegKey handle(nextHandle_);
   nextHandle_ += 4;
   handles_[handle] = Open{key, access, std::move(path)};
   return handle;

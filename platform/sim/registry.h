@@ -96,7 +96,7 @@ class Registry : public platform::Registry {
     std::vector<WString> path;  // physical, below HKEY_LOCAL_MACHINE
   };
   std::map<platform::RegKey, Open> handles_;
-  platform::RegKey nextHandle_ = 0x1000;
+  std::uintptr_t nextHandle_ = 0x1000;
   std::vector<WString> queried_;
   std::vector<RegistryWrite> writes_;
   struct PendingChange {

@@ -12,14 +12,14 @@ const Windows::Window* Windows::Find(platform::Hwnd handle) const {
 }
 
 platform::Hwnd Windows::FindWindow(WStringView className, const WString* title) {
-  if (faults_.ShouldFail(Call::kFindWindow)) return 0;
+  if (faults_.ShouldFail(Call::kFindWindow)) return platform::Hwnd();
   for (const auto& window : windows_) {
-    if (window.parent == 0 && EqualsIgnoringCase(window.className, className) &&
+    if (!window.parent && EqualsIgnoringCase(window.className, className) &&
         (title == nullptr || window.title == *title)) {
       return window.handle;
     }
   }
-  return 0;
+  return platform::Hwnd();
 }
 
 void Windows::EnumChildWindows(platform::Hwnd parent,
@@ -68,7 +68,7 @@ void Windows::Hang(platform::Hwnd window) {
 
 platform::Hwnd Windows::Create(WStringView className, WStringView title, platform::Rect client,
                                platform::Hwnd parent) {
-  platform::Hwnd handle = 0x10010 + windows_.size() * 2;
+  const platform::Hwnd handle(0x10010 + windows_.size() * 2);
   windows_.push_back(Window{handle, parent, WString(className), WString(title), client, {}});
   return handle;
 }

@@ -20,9 +20,9 @@ class Windows : public platform::Windows {
   bool GetClientRect(platform::Hwnd window, platform::Rect* rect) override;
   bool SendSetText(platform::Hwnd window, WStringView text, win::Dword timeoutMs) override;
 
-  // Makes a window; parent 0 for a top-level one.
+  // Makes a window; no parent for a top-level one.
   platform::Hwnd Create(WStringView className, WStringView title, platform::Rect client,
-                        platform::Hwnd parent = 0);
+                        platform::Hwnd parent = platform::Hwnd());
   // A window whose thread no longer pumps messages: a message sent to it is never answered.
   void Hang(platform::Hwnd window);
   // Every text the window was given, in order.

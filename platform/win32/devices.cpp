@@ -10,14 +10,14 @@ namespace presetra::win32 {
 
 namespace {
 HDEVINFO ToSet(platform::DeviceInfoSet set) {
-  return reinterpret_cast<HDEVINFO>(set);
+  return ToNative<HDEVINFO>(set);
 }
 }  // namespace
 
 platform::DeviceInfoSet Devices::GetNetClassDevices() {
   HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_NET, nullptr, nullptr, 0);
   if (set == INVALID_HANDLE_VALUE) return platform::kInvalidDeviceInfoSet;
-  return reinterpret_cast<platform::DeviceInfoSet>(set);
+  return FromNative<platform::DeviceInfoSet>(set);
 }
 
 bool Devices::EnumDeviceInfo(platform::DeviceInfoSet set, win::Dword index) {

@@ -1,6 +1,7 @@
 // One small owning type per kind of Windows resource. Each releases what it holds exactly once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,16 @@ inline WString FromWide(const wchar_t* text, std::size_t length) {
 }
 inline WString FromWide(const wchar_t* text) {
   return text ? FromWide(text, wcslen(text)) : WString();
+}
+
+// A Windows handle as the platform's handle of its kind, and back: the one place the two meet.
+template <typename Typed, typename Native>
+Typed FromNative(Native native) {
+  return Typed(reinterpret_cast<std::uintptr_t>(native));
+}
+template <typename Native, typename Typed>
+Native ToNative(Typed typed) {
+  return reinterpret_cast<Native>(typed.value());
 }
 
 // A counted COM reference.

@@ -74,17 +74,17 @@ bool Processes::CreateProcess(const platform::ProcessStart& start,
                       WidePtr(start.currentFolder), &startup.StartupInfo, &info)) {
     return false;
   }
-  started->process = reinterpret_cast<platform::Handle>(info.hProcess);
-  started->thread = reinterpret_cast<platform::Handle>(info.hThread);
+  started->process = FromNative<platform::ProcessHandle>(info.hProcess);
+  started->thread = FromNative<platform::ProcessHandle>(info.hThread);
   return true;
 }
 
-win::Dword Processes::WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) {
-  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+win::Dword Processes::WaitForSingleObject(platform::ProcessHandle handle, win::Dword milliseconds) {
+  return ::WaitForSingleObject(ToNative<HANDLE>(handle), milliseconds);
 }
 
-bool Processes::CloseHandle(platform::Handle handle) {
-  return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) != FALSE;
+bool Processes::CloseHandle(platform::ProcessHandle handle) {
+  return ::CloseHandle(ToNative<HANDLE>(handle)) != FALSE;
 }
 
 platform::LocalTime Clock::Now() {

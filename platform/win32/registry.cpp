@@ -7,11 +7,11 @@ namespace {
 
 HKEY ToHkey(platform::RegKey key) {
   if (key == platform::kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;
-  return reinterpret_cast<HKEY>(key);
+  return ToNative<HKEY>(key);
 }
 
 platform::RegKey FromHkey(HKEY key) {
-  return reinterpret_cast<platform::RegKey>(key);
+  return FromNative<platform::RegKey>(key);
 }
 
 }  // namespace

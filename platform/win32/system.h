@@ -31,8 +31,8 @@ class Processes : public platform::Processes {
  public:
   bool CreateProcess(const platform::ProcessStart& start,
                      platform::ProcessInformation* started) override;
-  win::Dword WaitForSingleObject(platform::Handle handle, win::Dword milliseconds) override;
-  bool CloseHandle(platform::Handle handle) override;
+  win::Dword WaitForSingleObject(platform::ProcessHandle handle, win::Dword milliseconds) override;
+  bool CloseHandle(platform::ProcessHandle handle) override;
 };
 
 class Clock : public platform::Clock {

@@ -6,24 +6,24 @@ namespace presetra::win32 {
 namespace {
 BOOL CALLBACK VisitChild(HWND child, LPARAM context) {
   const auto& visit = *reinterpret_cast<const std::function<bool(platform::Hwnd)>*>(context);
-  return visit(reinterpret_cast<platform::Hwnd>(child)) ? TRUE : FALSE;
+  return visit(FromNative<platform::Hwnd>(child)) ? TRUE : FALSE;
 }
 }  // namespace
 
 platform::Hwnd Windows::FindWindow(WStringView className, const WString* title) {
   WString name(className);
   HWND found = FindWindowW(WidePtr(name), title ? WidePtr(*title) : nullptr);
-  return reinterpret_cast<platform::Hwnd>(found);
+  return FromNative<platform::Hwnd>(found);
 }
 
 void Windows::EnumChildWindows(platform::Hwnd parent,
                                const std::function<bool(platform::Hwnd)>& visit) {
-  ::EnumChildWindows(reinterpret_cast<HWND>(parent), VisitChild, reinterpret_cast<LPARAM>(&visit));
+  ::EnumChildWindows(ToNative<HWND>(parent), VisitChild, reinterpret_cast<LPARAM>(&visit));
 }
 
 bool Windows::GetClientRect(platform::Hwnd window, platform::Rect* rect) {
   RECT client{};
-  if (!::GetClientRect(reinterpret_cast<HWND>(window), &client)) return false;
+  if (!::GetClientRect(ToNative<HWND>(window), &client)) return false;
   *rect = platform::Rect{client.left, client.top, client.right, client.bottom};
   return true;
 }
@@ -31,7 +31,7 @@ bool Windows::GetClientRect(platform::Hwnd window, platform::Rect* rect) {
 bool Windows::SendSetText(platform::Hwnd window, WStringView text, win::Dword timeoutMs) {
   WString copy(text);
   DWORD_PTR result = 0;
-  return SendMessageTimeoutW(reinterpret_cast<HWND>(window), WM_SETTEXT, 0,
+  return SendMessageTimeoutW(ToNative<HWND>(window), WM_SETTEXT, 0,
                              reinterpret_cast<LPARAM>(WidePtr(copy)), SMTO_ABORTIFHUNG, timeoutMs,
                              &result) != 0;
 }

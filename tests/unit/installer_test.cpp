@@ -76,7 +76,7 @@ TEST(EntryPointTest, UninstallDoesNotSearchForTheDialog) {
   machine->windows().Create(u"Static", u"", {0, 0, 340, 13}, dialog);
   LoadedModule module(*machine);
   module.Uninstall(1);
-  EXPECT_EQ(module.Installer()->StatusLabel(), 0u);
+  EXPECT_FALSE(module.Installer()->StatusLabel());
   EXPECT_EQ(
       LogTexts(*machine, kOsitLog),
       (std::vector<std::string>{
@@ -86,7 +86,7 @@ TEST(EntryPointTest, UninstallDoesNotSearchForTheDialog) {
 
 TEST(FindStatusLabelTest, LooksForAThreeHundredFortyByThirteenChild) {
   struct Child {
-    platform::Hwnd parentIndex;  // 0: the dialog, n: the n-th child made before
+    std::size_t parentIndex;  // 0: the dialog, n: the n-th child made before
     platform::Rect client;
   };
   struct Case {
@@ -115,7 +115,8 @@ TEST(FindStatusLabelTest, LooksForAThreeHundredFortyByThirteenChild) {
     CAdvInstaller installer(*machine);
     SetContextNames(installer);
     EXPECT_EQ(installer.FindStatusLabel(), c.expected >= 0) << c.name;
-    EXPECT_EQ(installer.StatusLabel(), c.expected >= 0 ? made[c.expected] : 0) << c.name;
+    EXPECT_EQ(installer.StatusLabel(), c.expected >= 0 ? made[c.expected] : platform::Hwnd())
+        << c.name;
     installer.SetStatusText(u"shown");
   }
 }

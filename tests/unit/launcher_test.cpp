@@ -100,7 +100,7 @@ TEST_F(LauncherTest, ADialogThatDoesNotAnswerIsWaitedForOnceAndNeverAgain) {
   windows.Hang(label);
   ASSERT_TRUE(installer_->FindStatusLabel());
   installer_->RunScript(u"Data Files\\TBIOS.cmd", u"TARN BIOS Process", nullptr);
-  EXPECT_EQ(installer_->StatusLabel(), 0u);
+  EXPECT_FALSE(installer_->StatusLabel());
   installer_->RunScript(u"Data Files\\MSD.cmd", u"Connected Standby ppkg update", nullptr);
 
   EXPECT_EQ(windows.TextsOf(label), std::vector<WString>{});

@@ -13,9 +13,9 @@ class SimRegistryTest : public ::testing::Test {
   Registry registry_{faults_};
 
   win::Long Open(WStringView path, win::Dword access) {
-    platform::RegKey key = 0;
+    platform::RegKey key;
     win::Long result = registry_.OpenKey(platform::kHkeyLocalMachine, path, access, &key);
-    if (key != 0) registry_.CloseKey(key);
+    if (key) registry_.CloseKey(key);
     return result;
   }
 };
@@ -66,7 +66,7 @@ TEST_F(SimRegistryTest, EachViewOfSoftwareIsWhereWindowsKeepsIt) {
 TEST_F(SimRegistryTest, KeepsExactBytesAndReportsSizes) {
   registry_.PutValue(u"HKLM\\SOFTWARE\\T",
                      RegistryValue{u"NoNul", win::kRegSz, RegSzBytes(u"ab", false)});
-  platform::RegKey key = 0;
+  platform::RegKey key;
   ASSERT_EQ(registry_.OpenKey(platform::kHkeyLocalMachine, u"SOFTWARE\\T",
                               win::kKeyRead | win::kKeyWow64_64Key, &key),
             win::kErrorSuccess);
@@ -137,7 +137,7 @@ TEST_F(SimRegistryTest, AScopedKeyReusedForASecondOpenClosesTheFirst) {
 }
 
 TEST_F(SimRegistryTest, CreateMakesParentsAndKeepsTheCaseWritten) {
-  platform::RegKey key = 0;
+  platform::RegKey key;
   ASSERT_EQ(registry_.CreateKey(platform::kHkeyLocalMachine, u"SOFTWARE\\A\\Bc",
                                 win::kRegOptionNonVolatile,
                                 win::kKeyAllAccess | win::kKeyWow64_64Key, &key),
@@ -157,11 +157,11 @@ TEST_F(SimRegistryTest, MissingIsNotRefused) {
   EXPECT_EQ(Open(u"SYSTEM\\Locked", win::kKeyAllAccess), win::kErrorAccessDenied);
   EXPECT_EQ(Open(u"SYSTEM\\Hidden", win::kKeyRead), win::kErrorAccessDenied);
   EXPECT_EQ(Open(u"SYSTEM\\Nowhere", win::kKeyRead), win::kErrorFileNotFound);
-  platform::RegKey key = 0;
+  platform::RegKey key;
   EXPECT_EQ(registry_.CreateKey(platform::kHkeyLocalMachine, u"SYSTEM\\Locked\\Child", 0,
                                 win::kKeyAllAccess, &key),
             win::kErrorAccessDenied);
-  EXPECT_EQ(key, 0u);
+  EXPECT_FALSE(key);
 }
 
 TEST_F(SimRegistryTest, InjectedFaultsReturnWindowsErrors) {
