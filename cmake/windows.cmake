@@ -101,7 +101,8 @@ target_link_libraries(powrprof_standin PRIVATE presetra_standin_common ole32)
 target_link_options(powrprof_standin PRIVATE -static -static-libgcc -static-libstdc++ -s)
 
 presetra_module_def(${CMAKE_CURRENT_SOURCE_DIR}/tools/wine/wmi_provider.def WMI_PROVIDER_DEF)
-add_library(presetra_wmi SHARED tools/wine/wmi_provider.cpp ${WMI_PROVIDER_DEF})
+add_library(presetra_wmi SHARED tools/wine/wmi_provider.cpp tools/wine/wmi_repository.cpp
+  tools/wine/wmi_class_object.cpp tools/wine/wmi_services.cpp ${WMI_PROVIDER_DEF})
 set_target_properties(presetra_wmi PROPERTIES PREFIX "")
 target_link_libraries(presetra_wmi PRIVATE presetra_standin_common ole32 oleaut32 uuid wbemuuid)
 target_link_options(presetra_wmi PRIVATE -static -static-libgcc -static-libstdc++ -s)

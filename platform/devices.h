@@ -31,4 +31,21 @@ class Devices {
   virtual bool DestroyDeviceInfoList(DeviceInfoSet set) = 0;
 };
 
+// Owns a device set and destroys it once, when it goes.
+class ScopedDeviceInfoSet {
+ public:
+  ScopedDeviceInfoSet(Devices& devices, DeviceInfoSet set) : devices_(devices), set_(set) {}
+  ScopedDeviceInfoSet(const ScopedDeviceInfoSet&) = delete;
+  ScopedDeviceInfoSet& operator=(const ScopedDeviceInfoSet&) = delete;
+  ~ScopedDeviceInfoSet() {
+    if (valid()) (void)devices_.DestroyDeviceInfoList(set_);
+  }
+  DeviceInfoSet get() const { return set_; }
+  bool valid() const { return set_ != kInvalidDeviceInfoSet; }
+
+ private:
+  Devices& devices_;
+  DeviceInfoSet set_;
+};
+
 }  // namespace presetra::platform

@@ -55,11 +55,25 @@ inline constexpr int kSwHide = 0;
 inline constexpr int kCsidlSystem = 0x0025;
 inline constexpr int kCsidlProgramFiles = 0x0026;
 
-// HRESULTs.
+// HRESULTs, tested only through these two, as SUCCEEDED and FAILED do: every value with the
+// high bit clear succeeded (S_FALSE and WBEM_S_FALSE among them).
+constexpr bool Succeeded(HResult result) {
+  return result >= 0;
+}
+constexpr bool Failed(HResult result) {
+  return result < 0;
+}
+// A Win32 error code carried as an HRESULT (HRESULT_FROM_WIN32), where an API that returns
+// HRESULTs passes a Win32 failure through.
+constexpr HResult HResultFromWin32(Dword error) {
+  return error == 0 ? 0 : static_cast<HResult>((error & 0xFFFF) | 0x80070000u);
+}
+
 inline constexpr HResult kSOk = 0;
 inline constexpr HResult kSFalse = 1;
 inline constexpr HResult kEOutOfMemory = static_cast<HResult>(0x8007000E);
 inline constexpr HResult kEFail = static_cast<HResult>(0x80004005);
+inline constexpr HResult kEInvalidArg = static_cast<HResult>(0x80070057);
 inline constexpr HResult kENoInterface = static_cast<HResult>(0x80004002);
 inline constexpr HResult kEAccessDenied = static_cast<HResult>(0x80070005);
 inline constexpr HResult kRpcETooLate = static_cast<HResult>(0x80010119);

@@ -150,13 +150,13 @@ void COSDefSet::ConfigureNetworkAdapters() {
   CMSIInstaller* installer = Installer();
   platform::System& system = installer->System();
   platform::Devices& devices = system.devices();
-  const platform::DeviceInfoSet set = devices.GetNetClassDevices();
-  installer->Decided({.question = Question::kNetworkAdaptersListed,
-                      .answer = set != platform::kInvalidDeviceInfoSet});
-  if (set == platform::kInvalidDeviceInfoSet) {
+  const platform::ScopedDeviceInfoSet adapters(devices, devices.GetNetClassDevices());
+  installer->Decided({.question = Question::kNetworkAdaptersListed, .answer = adapters.valid()});
+  if (!adapters.valid()) {
     installer->Log(u"Unable to enumerate NIC devices; failed to set NIC power management settings");
     return;
   }
+  const platform::DeviceInfoSet set = adapters.get();
   for (win::Dword index = 0; devices.EnumDeviceInfo(set, index); ++index) {
     auto description = ReadProperty(devices, set, index, win::kSpdrpDeviceDesc);
     auto driver = ReadProperty(devices, set, index, win::kSpdrpDriver);
@@ -186,7 +186,6 @@ void COSDefSet::ConfigureNetworkAdapters() {
     installer->Log(u"Not Wireless, set settings");
     if (!WriteWmiSettings(system, *ids.first)) WritePnPCapabilities(system.registry(), *driver);
   }
-  devices.DestroyDeviceInfoList(set);
 }
 
 }  // namespace presetra

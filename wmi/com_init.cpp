@@ -6,7 +6,7 @@ CAutoInitializeCOMEx::CAutoInitializeCOMEx(platform::Com& com, win::Dword coinit
     : com_(com), result_(com.CoInitializeEx(coinit)) {}
 
 CAutoInitializeCOMEx::~CAutoInitializeCOMEx() {
-  if (result_ >= 0) com_.CoUninitialize();
+  if (win::Succeeded(result_)) com_.CoUninitialize();
 }
 
 }  // namespace presetra

@@ -34,8 +34,8 @@ win::HResult CWMIObjectPtr::GetValueAsString(platform::Com& com, WString& value)
   if (!object_) return kEPointer;
   platform::Variant variant;
   win::HResult hr = object_->Get(u"Value", &variant);
-  if (hr >= 0) hr = com.ChangeTypeToBstr(&variant);
-  if (hr >= 0) value = variant.text.value_or(WString());
+  if (win::Succeeded(hr)) hr = com.ChangeTypeToBstr(&variant);
+  if (win::Succeeded(hr)) value = variant.text.value_or(WString());
   return hr;
 }
 

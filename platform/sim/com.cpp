@@ -57,7 +57,7 @@ win::HResult Com::CreateWbemLocator(platform::WbemLocatorPtr* locator) {
 win::HResult Com::SetProxyBlanket(const platform::WbemServicesPtr& services, std::int32_t,
                                   std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
   if (faults_.ShouldFail(Call::kSetProxyBlanket)) return win::kEAccessDenied;
-  return services ? win::kSOk : static_cast<win::HResult>(0x80070057);
+  return services ? win::kSOk : win::kEInvalidArg;
 }
 
 win::HResult Com::ChangeTypeToBstr(platform::Variant* value) {

@@ -7,10 +7,13 @@ win::HResult Shell::GetFolderPath(int csidl, std::size_t bufferChars, WString* p
   const WString* folder = nullptr;
   if (csidl == win::kCsidlSystem) folder = &systemFolder;
   if (csidl == win::kCsidlProgramFiles) folder = &programFilesFolder;
-  if (folder == nullptr) return static_cast<win::HResult>(0x80070057);
+  if (folder == nullptr) return win::kEInvalidArg;
   // An empty folder stands for one Windows cannot find.
   if (folder->empty()) return win::kEFail;
-  if (folder->size() >= bufferChars) return static_cast<win::HResult>(0x8007007A);
+  // SHGetFolderPathW passes the Win32 error on as an HRESULT.
+  if (folder->size() >= bufferChars) {
+    return win::HResultFromWin32(win::kErrorInsufficientBuffer);
+  }
   *path = *folder;
   return win::kSOk;
 }

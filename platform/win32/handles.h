@@ -84,15 +84,55 @@ class ScopedBstr {
   BSTR bstr_ = nullptr;
 };
 
-// A VARIANT: VariantInit at birth, VariantClear at death.
+// A VARIANT: VariantInit at birth, VariantClear at death. Moving hands over what it holds;
+// a copy is made only on purpose, with Copy.
 class ScopedVariant {
  public:
   ScopedVariant() { VariantInit(&variant_); }
   ScopedVariant(const ScopedVariant&) = delete;
   ScopedVariant& operator=(const ScopedVariant&) = delete;
+  ScopedVariant(ScopedVariant&& other) noexcept : variant_(other.variant_) {
+    VariantInit(&other.variant_);
+  }
+  ScopedVariant& operator=(ScopedVariant&& other) noexcept {
+    if (this != &other) {
+      VariantClear(&variant_);
+      variant_ = other.variant_;
+      VariantInit(&other.variant_);
+    }
+    return *this;
+  }
   ~ScopedVariant() { VariantClear(&variant_); }
+
+  // VariantCopy of the value; an empty VARIANT when the copy fails.
+  static ScopedVariant Copy(const VARIANT& value) {
+    ScopedVariant copy;
+    if (FAILED(VariantCopy(&copy.variant_, const_cast<VARIANT*>(&value)))) {
+      VariantInit(&copy.variant_);
+    }
+    return copy;
+  }
+  static ScopedVariant Bstr(const WString& text) {
+    ScopedVariant v;
+    v.variant_.vt = VT_BSTR;
+    v.variant_.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                           static_cast<UINT>(text.size()));
+    return v;
+  }
+  static ScopedVariant Bool(bool value) {
+    ScopedVariant v;
+    v.variant_.vt = VT_BOOL;
+    v.variant_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
+
   VARIANT* get() { return &variant_; }
   const VARIANT* get() const { return &variant_; }
+  // The slot a call fills; what is held is cleared first.
+  VARIANT* Receive() {
+    VariantClear(&variant_);
+    return &variant_;
+  }
 
  private:
   VARIANT variant_;
@@ -151,9 +191,17 @@ class ScopedLocal {
   ScopedLocal() = default;
   ScopedLocal(const ScopedLocal&) = delete;
   ScopedLocal& operator=(const ScopedLocal&) = delete;
-  ~ScopedLocal() { LocalFree(ptr_); }
+  ~ScopedLocal() { Reset(); }
   T get() const { return ptr_; }
-  T* Receive() { return &ptr_; }
+  // The slot a call fills; memory already held is freed first.
+  T* Receive() {
+    Reset();
+    return &ptr_;
+  }
+  void Reset() {
+    if (ptr_ != nullptr) LocalFree(ptr_);
+    ptr_ = nullptr;
+  }
 
  private:
   T ptr_ = nullptr;

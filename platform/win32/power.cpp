@@ -56,10 +56,9 @@ bool Power::GetPwrCapabilities(bool* aoac) {
 win::Dword Power::PowerGetActiveScheme(platform::Guid* active) {
   static const auto function = PowrprofFunction<PowerGetActiveSchemeFn>("PowerGetActiveScheme");
   if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
-  GUID* scheme = nullptr;
-  DWORD result = function(nullptr, &scheme);
-  if (result == ERROR_SUCCESS && scheme != nullptr) *active = FromGuid(*scheme);
-  if (scheme != nullptr) LocalFree(scheme);
+  ScopedLocal<GUID*> scheme;
+  const DWORD result = function(nullptr, scheme.Receive());
+  if (result == ERROR_SUCCESS && scheme.get() != nullptr) *active = FromGuid(*scheme.get());
   return result;
 }
 
