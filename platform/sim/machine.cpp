@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/sim/powercfg/describe.h"
 #include "platform/sim/powercfg/interpreter.h"
 #include "resources/string_table.h"
 
@@ -244,7 +245,12 @@ std::string Machine::Dump() const {
   out << "== registry ==\n"
       << registry_.Dump() << "== files ==\n"
       << files_.Dump() << "== wmi ==\n"
-      << wmi_.Dump() << "== processes ==\n";
+      << wmi_.Dump() << "== power schemes ==\n"
+      << powercfg::DescribeSchemes(
+             schemes_,
+             [this](WStringView file, std::uint32_t id) { return ResolveModuleString(file, id); },
+             std::nullopt)
+      << "== processes ==\n";
   for (const auto& run : processes_.Runs()) out << Utf16ToUtf8(run.commandLine) << "\n";
   return out.str();
 }

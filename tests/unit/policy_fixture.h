@@ -23,6 +23,10 @@ class PolicyFixture {
     logStart = Log().size();
   }
 
+  PolicyFixture(const PolicyFixture&) = delete;
+  PolicyFixture& operator=(const PolicyFixture&) = delete;
+  ~PolicyFixture() { ShowMachineIfFailed(machine.get()); }
+
   COSDefSet& policy() { return module->Policy(); }
 
   std::vector<std::string> Log() const { return LogTexts(*machine, kOsitLog); }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ namespace presetra::testing {
 inline std::unique_ptr<sim::Machine> MachineFrom(const std::string& fields = "") {
   std::string json = "{\"profile\": 1" + (fields.empty() ? "" : ", " + fields) + "}";
   return std::make_unique<sim::Machine>(sim::ParseProfile(json));
+}
+
+// Shows the whole machine (registry, files, WMI, power schemes, processes) when the running
+// test has failed, so that the failure comes with the state that explains it.
+inline void ShowMachineIfFailed(const sim::Machine* machine) {
+  if (machine == nullptr || !::testing::Test::HasFailure()) return;
+  std::cout << "The simulated machine at the end of the test:\n" << machine->Dump();
 }
 
 // The log lines without their time stamps.
@@ -40,6 +48,7 @@ class InstallerTest : public ::testing::Test {
     SetContextNames(*installer_);
     installer_->SelectLogPath();
   }
+  void TearDown() override { ShowMachineIfFailed(machine_.get()); }
   std::vector<std::string> Log() const { return LogTexts(*machine_, kOsitLog); }
 
   std::unique_ptr<sim::Machine> machine_;

@@ -20,6 +20,7 @@ class WmiClientTest : public ::testing::Test {
     machine_ = MachineFrom(R"("firmware": {"oem_strings": ["  FBYTE#3Xaw.Q;  ", "", "\tB "],
                                            "bios_feature_byte": "3Xaw.Q"})");
   }
+  void TearDown() override { testing::ShowMachineIfFailed(machine_.get()); }
   std::unique_ptr<sim::Machine> machine_;
 };
 
