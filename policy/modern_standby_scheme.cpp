@@ -10,56 +10,58 @@ namespace {
 constexpr char16_t kModernStandbyScheme[] = u"fb5220ff-7e1a-47aa-9a42-50ffbf45c673";
 constexpr ValueRule kFlag = ValueRule::kFlag;
 
+// clang-format off
 constexpr SettingRow kRows1To20[] = {
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da", 600},
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da", 240},
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e", 600},
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e", 240},
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"aded5e82-b909-4619-9949-f5d71dac0bcb", 100},
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"aded5e82-b909-4619-9949-f5d71dac0bcb", 40},
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"fbd9aa66-9553-4097-ba44-ed6e9d65eab8", 1,
-     kFlag},
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"fbd9aa66-9553-4097-ba44-ed6e9d65eab8", 1,
-     kFlag},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"8183ba9a-e910-48da-8769-14ae6dc1170a", 6},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"8183ba9a-e910-48da-8769-14ae6dc1170a", 6},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469", 4},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469", 4},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"637ea02f-bbcb-4015-8e2c-a1c7b9c0b546", 2},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"637ea02f-bbcb-4015-8e2c-a1c7b9c0b546", 2},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"7398e821-3937-4469-b07b-33eb785aaca1", 14400},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"7398e821-3937-4469-b07b-33eb785aaca1", 14400},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"1e133d45-a325-48da-8769-14ae6dc1170b", 100},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"1e133d45-a325-48da-8769-14ae6dc1170b", 100},
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"c10ce532-2eb1-4b3c-b3fe-374623cdcf07", 1},
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"c10ce532-2eb1-4b3c-b3fe-374623cdcf07", 1},
+    {AC, kSubSleep, kSleepAfter, 600},                       // 1 Sleep after (s)
+    {DC, kSubSleep, kSleepAfter, 240},                       // 2 Sleep after (s)
+    {AC, kSubDisplay, kTurnOffDisplayAfter, 600},            // 3 Turn off display after (s)
+    {DC, kSubDisplay, kTurnOffDisplayAfter, 240},            // 4 Turn off display after (s)
+    {AC, kSubDisplay, kDisplayBrightness, 100},              // 5 Display brightness (%)
+    {DC, kSubDisplay, kDisplayBrightness, 40},               // 6 Display brightness (%)
+    {AC, kSubDisplay, kEnableAdaptiveBrightness, 1, kFlag},  // 7 Enable adaptive brightness: On
+    {DC, kSubDisplay, kEnableAdaptiveBrightness, 1, kFlag},  // 8 Enable adaptive brightness: On
+    {AC, kSubBattery, kLowBatteryLevel, 6},                  // 9 Low battery level (%)
+    {DC, kSubBattery, kLowBatteryLevel, 6},                  // 10 Low battery level (%)
+    {AC, kSubBattery, kCriticalBatteryLevel, 4},             // 11 Critical battery level (%)
+    {DC, kSubBattery, kCriticalBatteryLevel, 4},             // 12 Critical battery level (%)
+    {AC, kSubBattery, kCriticalBatteryAction, 2},            // 13 Critical battery action: Hibernate
+    {DC, kSubBattery, kCriticalBatteryAction, 2},            // 14 Critical battery action: Hibernate
+    {AC, kSubBattery, kCsBatterySaverTimeout, 14400},        // 15 CS Battery Saver Timeout (s)
+    {DC, kSubBattery, kCsBatterySaverTimeout, 14400},        // 16 CS Battery Saver Timeout (s)
+    {AC, kSubBattery, kCsBatterySaverTripPoint, 100},        // 17 CS Battery Saver Trip Point (%)
+    {DC, kSubBattery, kCsBatterySaverTripPoint, 100},        // 18 CS Battery Saver Trip Point (%)
+    {AC, kSubBattery, kCsBatterySaverAction, 1},             // 19 CS Battery Saver Action
+    {DC, kSubBattery, kCsBatterySaverAction, 1},             // 20 CS Battery Saver Action
 };
+// clang-format on
 // Hibernation, when the platform has "a6" or "a2": never, and the setting is hidden.
+// clang-format off
 constexpr SettingRow kRows21To22[] = {
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"9d7815a6-7ee4-497e-8888-515a05f02364", 0},
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"9d7815a6-7ee4-497e-8888-515a05f02364", 0},
+    {AC, kSubSleep, kHibernateAfter, 0},  // 21 Hibernate after (s)
+    {DC, kSubSleep, kHibernateAfter, 0},  // 22 Hibernate after (s)
 };
+// clang-format on
 // Password on wake-up: not asked on Windows Home.
+// clang-format off
 constexpr SettingRow kRows29To30WindowsHome[] = {
-    {AC, u"fea3413e-7e05-4911-9a71-700331f1c294", u"0e796bdb-100d-47d6-a2d5-f7d2daa51f51", 0,
-     kFlag},
-    {DC, u"fea3413e-7e05-4911-9a71-700331f1c294", u"0e796bdb-100d-47d6-a2d5-f7d2daa51f51", 0,
-     kFlag},
+    {AC, kSubNone, kRequirePasswordOnWakeup, 0, kFlag},  // 29 Require a password on wakeup: No
+    {DC, kSubNone, kRequirePasswordOnWakeup, 0, kFlag},  // 30 Require a password on wakeup: No
 };
 constexpr SettingRow kRows31To32OtherEditions[] = {
-    {AC, u"fea3413e-7e05-4911-9a71-700331f1c294", u"0e796bdb-100d-47d6-a2d5-f7d2daa51f51", 1,
-     kFlag},
-    {DC, u"fea3413e-7e05-4911-9a71-700331f1c294", u"0e796bdb-100d-47d6-a2d5-f7d2daa51f51", 1,
-     kFlag},
+    {AC, kSubNone, kRequirePasswordOnWakeup, 1, kFlag},  // 31 Require a password on wakeup: Yes
+    {DC, kSubNone, kRequirePasswordOnWakeup, 1, kFlag},  // 32 Require a password on wakeup: Yes
 };
+// clang-format on
 // Only on 2019-and-later platforms.
+// clang-format off
 constexpr SettingRow kRows33To34[] = {
-    {AC, u"8619b916-e004-4dd8-9b66-dae86f806698", u"9fe527be-1b70-48da-930d-7bcf17b44990", 0},
-    {DC, u"8619b916-e004-4dd8-9b66-dae86f806698", u"9fe527be-1b70-48da-930d-7bcf17b44990", 15},
+    {AC, kSubPresenceAware, kStandbyBudgetPercent, 0},   // 33 Standby Budget Percent (%)
+    {DC, kSubPresenceAware, kStandbyBudgetPercent, 15},  // 34 Standby Budget Percent (%)
 };
 constexpr SettingRow kRow35[] = {
-    {AC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"5ca83367-6e45-459f-a27b-476b1d01c936", 0},
+    {AC, kSubPowerButtonsAndLid, kLidCloseAction, 0},    // 35 Lid close action: Do nothing
 };
+// clang-format on
 
 // Board "21E2": Wi-Fi stays on in standby, in Windows' three schemes and in ours. The blanks
 // are as the factory has always run them.
@@ -81,12 +83,8 @@ void COSDefSet::ApplyModernStandbyScheme(bool before2019) {
   installer->Log(before2019 ? u"2018 and before" : u"2019 and later");
   const WString board = installer->GetMachineID();
   CPowerScheme scheme(kModernStandbyScheme, installer);
-  const WString name =
-      IndirectDisplayString(installer->GetInstallDir(), 6003, u"Vorlan Optimized (Modern Standby)");
-  const WString description =
-      IndirectDisplayString(installer->GetInstallDir(), kDescriptionId, kDescriptionFallback);
-  (void)scheme.Duplicate();
-  (void)scheme.ChangeName(name, &description);
+  CreateFromBalanced(scheme, *installer, 6003, u"Vorlan Optimized (Modern Standby)",
+                     SchemeDescription::kShared);
   ApplyRows(scheme, kRows1To20);
 
   // Hibernation: exactly one of three branches.

@@ -13,129 +13,72 @@ constexpr ValueRule kLidOfAccelerometer = ValueRule::kLidOfAccelerometer;
 // power mode 1 boards, else the table's 4.
 // kLidOfAccelerometer (row 24): 0 (do nothing) when the machine has an accelerometer, else the
 // table's 1 (sleep).
+// clang-format off
 constexpr SettingRow kNotebookRows[] = {
-    {AC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"6738e2c4-e8a5-4a42-b16a-e040e769756e",
-     1200},  // 1
-    {DC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"6738e2c4-e8a5-4a42-b16a-e040e769756e",
-     600},  // 2
-    {AC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"0b2d69d7-a2a1-449c-9680-f91c70521c60", 4,
-     kLinkPowerOfBoard},  // 3
-    {DC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"0b2d69d7-a2a1-449c-9680-f91c70521c60", 4,
-     kLinkPowerOfBoard},  // 4
-    {AC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"dab60367-53fe-4fbc-825e-521d069d2456",
-     50},  // 5
-    {DC, u"0012ee47-9041-4b5d-9b77-535fba8b1442", u"dab60367-53fe-4fbc-825e-521d069d2456",
-     50},                                                                                       // 6
-    {AC, u"02f815b5-a5cf-4c84-bf20-649d1f75d3d8", u"4c793e7d-a264-42e1-87d3-7a0d2f523ccd", 1},  // 7
-    {DC, u"02f815b5-a5cf-4c84-bf20-649d1f75d3d8", u"4c793e7d-a264-42e1-87d3-7a0d2f523ccd", 0},  // 8
-    {AC, u"0d7dbae2-4294-402a-ba8e-26777e8488cd", u"309dce9b-bef4-4119-9921-a851fb12f0f4", 0},  // 9
-    {DC, u"0d7dbae2-4294-402a-ba8e-26777e8488cd", u"309dce9b-bef4-4119-9921-a851fb12f0f4",
-     1},  // 10
-    {AC, u"19cbb8fa-5279-450e-9fac-8a3d5fedd0c1", u"12bbebe6-58d6-4636-95bb-3217ef867c1a",
-     0},  // 11
-    {DC, u"19cbb8fa-5279-450e-9fac-8a3d5fedd0c1", u"12bbebe6-58d6-4636-95bb-3217ef867c1a",
-     3},  // 12
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da",
-     1200},  // 13
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da",
-     900},  // 14
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"94ac6d29-73ce-41a6-809f-6363ba21b47e",
-     0},  // 15
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"94ac6d29-73ce-41a6-809f-6363ba21b47e",
-     0},  // 16
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"9d7815a6-7ee4-497e-8888-515a05f02364",
-     259200},  // 17
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"9d7815a6-7ee4-497e-8888-515a05f02364",
-     86400},  // 18
-    {AC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"bd3b718a-0680-4d9d-8ab2-e1d2b4ac806d",
-     2},  // 19
-    {DC, u"238c9fa8-0aad-41ed-83f4-97be242c8f20", u"bd3b718a-0680-4d9d-8ab2-e1d2b4ac806d",
-     0},  // 20
-    {AC, u"2a737441-1930-4402-8d77-b2bebba308a3", u"48e6b7a6-50f5-4782-a5d4-53bb8f07e226",
-     1},  // 21
-    {DC, u"2a737441-1930-4402-8d77-b2bebba308a3", u"48e6b7a6-50f5-4782-a5d4-53bb8f07e226",
-     1},  // 22
-    {AC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"5ca83367-6e45-459f-a27b-476b1d01c936",
-     0},  // 23
-    {DC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"5ca83367-6e45-459f-a27b-476b1d01c936", 1,
-     kLidOfAccelerometer},  // 24
-    {AC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"7648efa3-dd9c-4e3e-b566-50f929386280",
-     1},  // 25
-    {DC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"7648efa3-dd9c-4e3e-b566-50f929386280",
-     1},  // 26
-    {AC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"96996bc0-ad50-47ec-923b-6f41874dd9eb",
-     1},  // 27
-    {DC, u"4f971e89-eebd-4455-a8de-9e59040e7347", u"96996bc0-ad50-47ec-923b-6f41874dd9eb",
-     1},  // 28
-    {AC, u"501a4d13-42af-4429-9fd1-a8218c268e20", u"ee12f906-d277-404b-b6da-e5fa1a576df5",
-     2},  // 29
-    {DC, u"501a4d13-42af-4429-9fd1-a8218c268e20", u"ee12f906-d277-404b-b6da-e5fa1a576df5",
-     2},  // 30
-    {AC, u"54533251-82be-4824-96c1-47b60b740d00", u"893dee8e-2bef-41e0-89c6-b55d0929964c",
-     5},  // 31
-    {DC, u"54533251-82be-4824-96c1-47b60b740d00", u"893dee8e-2bef-41e0-89c6-b55d0929964c",
-     5},  // 32
-    {AC, u"54533251-82be-4824-96c1-47b60b740d00", u"94d3a615-a899-4ac5-ae2b-e4d8f634367f",
-     1},  // 33
-    {DC, u"54533251-82be-4824-96c1-47b60b740d00", u"94d3a615-a899-4ac5-ae2b-e4d8f634367f",
-     0},  // 34
-    {AC, u"54533251-82be-4824-96c1-47b60b740d00", u"bc5038f7-23e0-4960-96da-33abaf5935ec",
-     100},  // 35
-    {DC, u"54533251-82be-4824-96c1-47b60b740d00", u"bc5038f7-23e0-4960-96da-33abaf5935ec",
-     100},  // 36
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"17aaa29b-8b43-4b94-aafe-35f64daaf1ee",
-     300},  // 37
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"17aaa29b-8b43-4b94-aafe-35f64daaf1ee",
-     120},  // 38
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e",
-     600},  // 39
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e",
-     300},  // 40
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"aded5e82-b909-4619-9949-f5d71dac0bcb",
-     100},  // 41
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"aded5e82-b909-4619-9949-f5d71dac0bcb",
-     40},  // 42
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"f1fbfde2-a960-4165-9f88-50667911ce96",
-     50},  // 43
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"f1fbfde2-a960-4165-9f88-50667911ce96",
-     50},  // 44
-    {AC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"fbd9aa66-9553-4097-ba44-ed6e9d65eab8",
-     1},  // 45
-    {DC, u"7516b95f-f776-4464-8c53-06167f40cc99", u"fbd9aa66-9553-4097-ba44-ed6e9d65eab8",
-     1},  // 46
-    {AC, u"9596fb26-9850-41fd-ac3e-f7c3c00afd4b", u"03680956-93bc-4294-bba6-4e0f09bb717f",
-     1},  // 47
-    {DC, u"9596fb26-9850-41fd-ac3e-f7c3c00afd4b", u"03680956-93bc-4294-bba6-4e0f09bb717f",
-     0},  // 48
-    {AC, u"9596fb26-9850-41fd-ac3e-f7c3c00afd4b", u"34c7b99f-9a6d-4b3c-8dc7-b6693b78cef4",
-     0},  // 49
-    {DC, u"9596fb26-9850-41fd-ac3e-f7c3c00afd4b", u"34c7b99f-9a6d-4b3c-8dc7-b6693b78cef4",
-     1},  // 50
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"637ea02f-bbcb-4015-8e2c-a1c7b9c0b546",
-     2},  // 51
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"637ea02f-bbcb-4015-8e2c-a1c7b9c0b546",
-     2},  // 52
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"8183ba9a-e910-48da-8769-14ae6dc1170a",
-     10},  // 53
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"8183ba9a-e910-48da-8769-14ae6dc1170a",
-     10},  // 54
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469",
-     5},  // 55
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469",
-     5},  // 56
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"bcded951-187b-4d05-bccc-f7e51960c258",
-     1},  // 57
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"bcded951-187b-4d05-bccc-f7e51960c258",
-     1},  // 58
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"d8742dcb-3e6a-4b3c-b3fe-374623cdcf06",
-     0},  // 59
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"d8742dcb-3e6a-4b3c-b3fe-374623cdcf06",
-     0},  // 60
-    {AC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"f3c5027d-cd16-4930-aa6b-90db844a8f00",
-     7},  // 61
-    {DC, u"e73a048d-bf27-4f12-9731-8b2076e8891f", u"f3c5027d-cd16-4930-aa6b-90db844a8f00",
-     7},  // 62
+    {AC, kSubHardDisk, kTurnOffHardDiskAfter, 1200},                        // 1 Turn off hard disk after (s)
+    {DC, kSubHardDisk, kTurnOffHardDiskAfter, 600},                         // 2 Turn off hard disk after (s)
+    {AC, kSubHardDisk, kAhciLinkPowerMode, 4, kLinkPowerOfBoard},           // 3 AHCI Link Power Management - HIPM/DIPM: Lowest (by board)
+    {DC, kSubHardDisk, kAhciLinkPowerMode, 4, kLinkPowerOfBoard},           // 4 AHCI Link Power Management - HIPM/DIPM: Lowest (by board)
+    {AC, kSubHardDisk, kAhciLinkPowerAdaptive, 50},                         // 5 AHCI Link Power Management - Adaptive (ms)
+    {DC, kSubHardDisk, kAhciLinkPowerAdaptive, 50},                         // 6 AHCI Link Power Management - Adaptive (ms)
+    {AC, kSubInternetExplorer, kJavaScriptTimerFrequency, 1},               // 7 JavaScript Timer Frequency: Maximum Performance
+    {DC, kSubInternetExplorer, kJavaScriptTimerFrequency, 0},               // 8 JavaScript Timer Frequency: Maximum Power Savings
+    {AC, kSubDesktopBackground, kSlideShow, 0},                             // 9 Slide show: Available
+    {DC, kSubDesktopBackground, kSlideShow, 1},                             // 10 Slide show: Paused
+    {AC, kSubWirelessAdapter, kPowerSavingMode, 0},                         // 11 Power Saving Mode: Maximum Performance
+    {DC, kSubWirelessAdapter, kPowerSavingMode, 3},                         // 12 Power Saving Mode: Maximum Power Saving
+    {AC, kSubSleep, kSleepAfter, 1200},                                     // 13 Sleep after (s)
+    {DC, kSubSleep, kSleepAfter, 900},                                      // 14 Sleep after (s)
+    {AC, kSubSleep, kAllowHybridSleep, 0},                                  // 15 Allow hybrid sleep: Off
+    {DC, kSubSleep, kAllowHybridSleep, 0},                                  // 16 Allow hybrid sleep: Off
+    {AC, kSubSleep, kHibernateAfter, 259200},                               // 17 Hibernate after (s)
+    {DC, kSubSleep, kHibernateAfter, 86400},                                // 18 Hibernate after (s)
+    {AC, kSubSleep, kAllowWakeTimers, 2},                                   // 19 Allow wake timers: Important Wake Timers Only
+    {DC, kSubSleep, kAllowWakeTimers, 0},                                   // 20 Allow wake timers: Disable
+    {AC, kSubUsb, kUsbSelectiveSuspend, 1},                                 // 21 USB selective suspend setting: Enabled
+    {DC, kSubUsb, kUsbSelectiveSuspend, 1},                                 // 22 USB selective suspend setting: Enabled
+    {AC, kSubPowerButtonsAndLid, kLidCloseAction, 0},                       // 23 Lid close action: Do nothing
+    {DC, kSubPowerButtonsAndLid, kLidCloseAction, 1, kLidOfAccelerometer},  // 24 Lid close action: Sleep (by accelerometer)
+    {AC, kSubPowerButtonsAndLid, kPowerButtonAction, 1},                    // 25 Power button action: Sleep
+    {DC, kSubPowerButtonsAndLid, kPowerButtonAction, 1},                    // 26 Power button action: Sleep
+    {AC, kSubPowerButtonsAndLid, kSleepButtonAction, 1},                    // 27 Sleep button action: Sleep
+    {DC, kSubPowerButtonsAndLid, kSleepButtonAction, 1},                    // 28 Sleep button action: Sleep
+    {AC, kSubPciExpress, kLinkStatePowerManagement, 2},                     // 29 Link State Power Management: Maximum power savings
+    {DC, kSubPciExpress, kLinkStatePowerManagement, 2},                     // 30 Link State Power Management: Maximum power savings
+    {AC, kSubProcessor, kMinimumProcessorState, 5},                         // 31 Minimum processor state (%)
+    {DC, kSubProcessor, kMinimumProcessorState, 5},                         // 32 Minimum processor state (%)
+    {AC, kSubProcessor, kSystemCoolingPolicy, 1},                           // 33 System cooling policy: Active
+    {DC, kSubProcessor, kSystemCoolingPolicy, 0},                           // 34 System cooling policy: Passive
+    {AC, kSubProcessor, kMaximumProcessorState, 100},                       // 35 Maximum processor state (%)
+    {DC, kSubProcessor, kMaximumProcessorState, 100},                       // 36 Maximum processor state (%)
+    {AC, kSubDisplay, kDimDisplayAfter, 300},                               // 37 Dim display after (s)
+    {DC, kSubDisplay, kDimDisplayAfter, 120},                               // 38 Dim display after (s)
+    {AC, kSubDisplay, kTurnOffDisplayAfter, 600},                           // 39 Turn off display after (s)
+    {DC, kSubDisplay, kTurnOffDisplayAfter, 300},                           // 40 Turn off display after (s)
+    {AC, kSubDisplay, kDisplayBrightness, 100},                             // 41 Display brightness (%)
+    {DC, kSubDisplay, kDisplayBrightness, 40},                              // 42 Display brightness (%)
+    {AC, kSubDisplay, kDimmedDisplayBrightness, 50},                        // 43 Dimmed display brightness (%)
+    {DC, kSubDisplay, kDimmedDisplayBrightness, 50},                        // 44 Dimmed display brightness (%)
+    {AC, kSubDisplay, kEnableAdaptiveBrightness, 1},                        // 45 Enable adaptive brightness: On
+    {DC, kSubDisplay, kEnableAdaptiveBrightness, 1},                        // 46 Enable adaptive brightness: On
+    {AC, kSubMultimedia, kWhenSharingMedia, 1},                             // 47 When sharing media: Prevent idling to sleep
+    {DC, kSubMultimedia, kWhenSharingMedia, 0},                             // 48 When sharing media: Allow the computer to sleep
+    {AC, kSubMultimedia, kWhenPlayingVideo, 0},                             // 49 When playing video: Optimize video quality
+    {DC, kSubMultimedia, kWhenPlayingVideo, 1},                             // 50 When playing video: Balanced
+    {AC, kSubBattery, kCriticalBatteryAction, 2},                           // 51 Critical battery action: Hibernate
+    {DC, kSubBattery, kCriticalBatteryAction, 2},                           // 52 Critical battery action: Hibernate
+    {AC, kSubBattery, kLowBatteryLevel, 10},                                // 53 Low battery level (%)
+    {DC, kSubBattery, kLowBatteryLevel, 10},                                // 54 Low battery level (%)
+    {AC, kSubBattery, kCriticalBatteryLevel, 5},                            // 55 Critical battery level (%)
+    {DC, kSubBattery, kCriticalBatteryLevel, 5},                            // 56 Critical battery level (%)
+    {AC, kSubBattery, kLowBatteryNotification, 1},                          // 57 Low battery notification: On
+    {DC, kSubBattery, kLowBatteryNotification, 1},                          // 58 Low battery notification: On
+    {AC, kSubBattery, kLowBatteryAction, 0},                                // 59 Low battery action: Do nothing
+    {DC, kSubBattery, kLowBatteryAction, 0},                                // 60 Low battery action: Do nothing
+    {AC, kSubBattery, kReserveBatteryLevel, 7},                             // 61 Reserve battery level (%)
+    {DC, kSubBattery, kReserveBatteryLevel, 7},                             // 62 Reserve battery level (%)
 };
+// clang-format on
 
 // Process-wide: filled on first use, kept until the module is unloaded.
 bool g_boardCheckPending = true;
@@ -189,12 +132,8 @@ bool COSDefSet::HasAccelerometer() {
 void COSDefSet::ApplyNotebookScheme() {
   CMSIInstaller* installer = Installer();
   CPowerScheme scheme(kVorlanScheme, installer);
-  const WString name =
-      IndirectDisplayString(installer->GetInstallDir(), 6001, u"Vorlan Optimized (recommended)");
-  const WString description =
-      IndirectDisplayString(installer->GetInstallDir(), kDescriptionId, kDescriptionFallback);
-  (void)scheme.Duplicate();
-  (void)scheme.ChangeName(name, &description);
+  CreateFromBalanced(scheme, *installer, 6001, u"Vorlan Optimized (recommended)",
+                     SchemeDescription::kShared);
   for (const SettingRow& row : kNotebookRows) {
     std::int32_t value = row.value;
     if (row.rule == ValueRule::kLinkPowerOfBoard) {

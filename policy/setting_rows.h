@@ -37,6 +37,24 @@ inline void ApplyRows(CPowerScheme& scheme, std::span<const SettingRow> rows) {
   }
 }
 
+// The description every Vorlan scheme but the consumer one carries.
+inline constexpr std::uint32_t kDescriptionId = 6000;
+inline constexpr char16_t kDescriptionFallback[] =
+    u"Provides optimized balance of performance with energy consumption on Vorlan Notebook PC.";
+// Whether a Vorlan scheme carries the description every one but the consumer one has.
+enum class SchemeDescription { kShared, kNone };
+
+// The first steps of every Vorlan scheme: Balanced duplicated under the scheme's GUID, then
+// named from the module's string table (the fallback is the name's text there).
+inline void CreateFromBalanced(CPowerScheme& scheme, CMSIInstaller& installer, std::uint32_t nameId,
+                               const char16_t* fallbackName, SchemeDescription description) {
+  const WString name = IndirectDisplayString(installer.GetInstallDir(), nameId, fallbackName);
+  const WString shared =
+      IndirectDisplayString(installer.GetInstallDir(), kDescriptionId, kDescriptionFallback);
+  (void)scheme.Duplicate();
+  (void)scheme.ChangeName(name, description == SchemeDescription::kShared ? &shared : nullptr);
+}
+
 // The last steps of every Vorlan scheme: it becomes the active scheme, the schemes Windows
 // restores as defaults are replaced while it is active, and it becomes the preferred plan.
 inline void ActivateAsPreferredPlan(CPowerScheme& scheme) {
@@ -45,10 +63,6 @@ inline void ActivateAsPreferredPlan(CPowerScheme& scheme) {
   (void)scheme.SetAsPreferredPlan();
 }
 
-// The description every Vorlan scheme but the consumer one carries.
-inline constexpr std::uint32_t kDescriptionId = 6000;
-inline constexpr char16_t kDescriptionFallback[] =
-    u"Provides optimized balance of performance with energy consumption on Vorlan Notebook PC.";
 // The scheme of the notebook, desktop and consumer recipes.
 inline constexpr char16_t kVorlanScheme[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 

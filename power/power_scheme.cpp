@@ -5,10 +5,6 @@ namespace presetra {
 namespace {
 
 constexpr win::Dword kPowercfgTimeoutMs = 60000;
-constexpr char16_t kSleepSubgroup[] = u"238c9fa8-0aad-41ed-83f4-97be242c8f20";
-constexpr char16_t kHibernateAfter[] = u"9d7815a6-7ee4-497e-8888-515a05f02364";
-constexpr char16_t kDiskSubgroup[] = u"0012ee47-9041-4b5d-9b77-535fba8b1442";
-constexpr char16_t kDiskLinkPower[] = u"0b2d69d7-a2a1-449c-9680-f91c70521c60";
 
 bool ParseHex(WStringView text, std::size_t& at, std::size_t maxDigits, std::uint32_t& value) {
   std::size_t digits = 0;
@@ -102,11 +98,11 @@ bool CPowerScheme::SetValueIndex(PowerSource source, const WString& subgroup,
 }
 
 bool CPowerScheme::SetHibernateAfter(PowerSource source, std::int32_t seconds) {
-  return SetValueIndex(source, kSleepSubgroup, kHibernateAfter, seconds);
+  return SetValueIndex(source, kSubSleep, kHibernateAfter, seconds);
 }
 
 bool CPowerScheme::SetDiskLinkPower(PowerSource source, std::int32_t value) {
-  return SetValueIndex(source, kDiskSubgroup, kDiskLinkPower, value);
+  return SetValueIndex(source, kSubHardDisk, kAhciLinkPowerMode, value);
 }
 
 bool CPowerScheme::SetActive() {

@@ -6,11 +6,10 @@
 
 #include "host/installer.h"
 #include "platform/guid.h"
+#include "power/setting_guids.h"
 
 namespace presetra {
 
-// Windows' Balanced scheme, the source of every copy.
-inline constexpr char16_t kBalancedScheme[] = u"381b4222-f694-41f0-9685-ff5bb260df2e";
 // A scheme object for commands that concern the whole machine and no scheme.
 inline constexpr char16_t kNoScheme[] = u"00000000-0000-0000-0000-000000000000";
 inline constexpr char16_t kModuleFileName[] = u"Presetra.dll";

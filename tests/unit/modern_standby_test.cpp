@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "policy_fixture.h"
+#include "power/setting_guids.h"
 
 namespace presetra {
 namespace {
@@ -15,42 +16,33 @@ const std::string kHibernateKey =
     "SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\"
     "238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364";
 
-std::string Row(const char* mode, const std::string& sub, const std::string& setting, int value) {
-  return std::string("-set") + mode + "valueindex  " + kScheme + " " + sub + " " + setting + " " +
-         std::to_string(value);
+std::string Row(const char* mode, const char16_t* sub, const char16_t* setting, int value) {
+  return std::string("-set") + mode + "valueindex  " + kScheme + " " + Utf16ToUtf8(sub) + " " +
+         Utf16ToUtf8(setting) + " " + std::to_string(value);
 }
 
-const std::string kSleep = "238c9fa8-0aad-41ed-83f4-97be242c8f20";
-const std::string kHibernate = "9d7815a6-7ee4-497e-8888-515a05f02364";
-const std::string kDisk = "0012ee47-9041-4b5d-9b77-535fba8b1442";
-const std::string kLinkPower = "0b2d69d7-a2a1-449c-9680-f91c70521c60";
-const std::string kNone = "fea3413e-7e05-4911-9a71-700331f1c294";
-const std::string kPassword = "0e796bdb-100d-47d6-a2d5-f7d2daa51f51";
-
 std::vector<std::string> Rows1To20() {
-  const std::string display = "7516b95f-f776-4464-8c53-06167f40cc99";
-  const std::string battery = "e73a048d-bf27-4f12-9731-8b2076e8891f";
   struct R {
-    const char* setting;
-    const std::string* sub;
+    const char16_t* setting;
+    const char16_t* sub;
     int ac;
     int dc;
   } pairs[] = {
-      {"29f6c1db-86da-48c5-9fdb-f2b67b1f44da", &kSleep, 600, 240},
-      {"3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e", &display, 600, 240},
-      {"aded5e82-b909-4619-9949-f5d71dac0bcb", &display, 100, 40},
-      {"fbd9aa66-9553-4097-ba44-ed6e9d65eab8", &display, 1, 1},
-      {"8183ba9a-e910-48da-8769-14ae6dc1170a", &battery, 6, 6},
-      {"9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469", &battery, 4, 4},
-      {"637ea02f-bbcb-4015-8e2c-a1c7b9c0b546", &battery, 2, 2},
-      {"7398e821-3937-4469-b07b-33eb785aaca1", &battery, 14400, 14400},
-      {"1e133d45-a325-48da-8769-14ae6dc1170b", &battery, 100, 100},
-      {"c10ce532-2eb1-4b3c-b3fe-374623cdcf07", &battery, 1, 1},
+      {kSleepAfter, kSubSleep, 600, 240},
+      {kTurnOffDisplayAfter, kSubDisplay, 600, 240},
+      {kDisplayBrightness, kSubDisplay, 100, 40},
+      {kEnableAdaptiveBrightness, kSubDisplay, 1, 1},
+      {kLowBatteryLevel, kSubBattery, 6, 6},
+      {kCriticalBatteryLevel, kSubBattery, 4, 4},
+      {kCriticalBatteryAction, kSubBattery, 2, 2},
+      {kCsBatterySaverTimeout, kSubBattery, 14400, 14400},
+      {kCsBatterySaverTripPoint, kSubBattery, 100, 100},
+      {kCsBatterySaverAction, kSubBattery, 1, 1},
   };
   std::vector<std::string> rows;
   for (const auto& p : pairs) {
-    rows.push_back(Row("ac", *p.sub, p.setting, p.ac));
-    rows.push_back(Row("dc", *p.sub, p.setting, p.dc));
+    rows.push_back(Row("ac", p.sub, p.setting, p.ac));
+    rows.push_back(Row("dc", p.sub, p.setting, p.dc));
   }
   return rows;
 }
@@ -72,7 +64,7 @@ std::vector<std::string> Head() {
 
 std::vector<std::string> Tail() {
   return {
-      Row("ac", "4f971e89-eebd-4455-a8de-9e59040e7347", "5ca83367-6e45-459f-a27b-476b1d01c936", 0),
+      Row("ac", kSubPowerButtonsAndLid, kLidCloseAction, 0),
       "-setactive " + kScheme, "-ReplaceDefaultSchemes"};
 }
 
@@ -91,10 +83,10 @@ std::vector<std::string> WithPrefix(const std::vector<std::string>& commands) {
 TEST(ModernStandbySchemeTest, Before2019WithA6HidesHibernation) {
   PolicyFixture fixture(Profile("3Xa6", "62E6"));
   fixture.policy().ApplyModernStandbyScheme(true);
-  const std::vector<std::string> hibernate = {Row("ac", kSleep, kHibernate, 0),
-                                              Row("dc", kSleep, kHibernate, 0)};
-  const std::vector<std::string> password = {Row("ac", kNone, kPassword, 1),
-                                             Row("dc", kNone, kPassword, 1)};
+  const std::vector<std::string> hibernate = {Row("ac", kSubSleep, kHibernateAfter, 0),
+                                              Row("dc", kSubSleep, kHibernateAfter, 0)};
+  const std::vector<std::string> password = {Row("ac", kSubNone, kRequirePasswordOnWakeup, 1),
+                                             Row("dc", kSubNone, kRequirePasswordOnWakeup, 1)};
   auto commands = Join({Head(), Rows1To20(), hibernate, password, Tail()});
   ASSERT_EQ(commands.size(), 29u);
   EXPECT_EQ(fixture.PowercfgArguments(), commands);
@@ -111,15 +103,15 @@ TEST(ModernStandbySchemeTest, Before2019WithA6HidesHibernation) {
 TEST(ModernStandbySchemeTest, From2019OnWindowsHome) {
   PolicyFixture fixture(Profile("3XdpXXas", "62E6"));
   fixture.policy().ApplyModernStandbyScheme(false);
-  const std::vector<std::string> hibernate = {
-      Row("ac", kSleep, kHibernate, 0), Row("dc", kSleep, kHibernate, 57600),
-      Row("ac", kDisk, kLinkPower, 4), Row("dc", kDisk, kLinkPower, 4)};
-  const std::vector<std::string> password = {Row("ac", kNone, kPassword, 0),
-                                             Row("dc", kNone, kPassword, 0)};
-  const std::string idle = "8619b916-e004-4dd8-9b66-dae86f806698";
+  const std::vector<std::string> hibernate = {Row("ac", kSubSleep, kHibernateAfter, 0),
+                                              Row("dc", kSubSleep, kHibernateAfter, 57600),
+                                              Row("ac", kSubHardDisk, kAhciLinkPowerMode, 4),
+                                              Row("dc", kSubHardDisk, kAhciLinkPowerMode, 4)};
+  const std::vector<std::string> password = {Row("ac", kSubNone, kRequirePasswordOnWakeup, 0),
+                                             Row("dc", kSubNone, kRequirePasswordOnWakeup, 0)};
   const std::vector<std::string> from2019 = {
-      Row("ac", idle, "9fe527be-1b70-48da-930d-7bcf17b44990", 0),
-      Row("dc", idle, "9fe527be-1b70-48da-930d-7bcf17b44990", 15)};
+      Row("ac", kSubPresenceAware, kStandbyBudgetPercent, 0),
+      Row("dc", kSubPresenceAware, kStandbyBudgetPercent, 15)};
   auto commands = Join({Head(), Rows1To20(), hibernate, password, from2019, Tail()});
   ASSERT_EQ(commands.size(), 33u);
   EXPECT_EQ(fixture.PowercfgArguments(), commands);
@@ -142,31 +134,31 @@ TEST(ModernStandbySchemeTest, HibernationAndWindowsHomeBranches) {
   } cases[] = {
       {"3Xa2",
        false,
-       {Row("ac", kSleep, kHibernate, 0), Row("dc", kSleep, kHibernate, 0)},
+       {Row("ac", kSubSleep, kHibernateAfter, 0), Row("dc", kSubSleep, kHibernateAfter, 0)},
        true,
        "Windows Home not detected",
        1},
       {"3X",
        true,
-       {Row("ac", kSleep, kHibernate, 14400), Row("dc", kSleep, kHibernate, 14400)},
+       {Row("ac", kSubSleep, kHibernateAfter, 14400), Row("dc", kSubSleep, kHibernateAfter, 14400)},
        false,
        "Windows Home not detected",
        1},
       {"Xa6X",
        true,  // a6 at an odd offset does not count
-       {Row("ac", kSleep, kHibernate, 14400), Row("dc", kSleep, kHibernate, 14400)},
+       {Row("ac", kSubSleep, kHibernateAfter, 14400), Row("dc", kSubSleep, kHibernateAfter, 14400)},
        false,
        "Windows Home not detected",
        1},
       {"dpXX",
        true,
-       {Row("ac", kSleep, kHibernate, 14400), Row("dc", kSleep, kHibernate, 14400)},
+       {Row("ac", kSubSleep, kHibernateAfter, 14400), Row("dc", kSubSleep, kHibernateAfter, 14400)},
        false,
        "Windows Home not detected",
        1},
       {"dpat",
        true,
-       {Row("ac", kSleep, kHibernate, 14400), Row("dc", kSleep, kHibernate, 14400)},
+       {Row("ac", kSubSleep, kHibernateAfter, 14400), Row("dc", kSubSleep, kHibernateAfter, 14400)},
        false,
        "Windows Home detected",
        0},
@@ -177,7 +169,7 @@ TEST(ModernStandbySchemeTest, HibernationAndWindowsHomeBranches) {
     auto commands = fixture.PowercfgArguments();
     EXPECT_EQ(std::vector<std::string>(commands.begin() + 22, commands.begin() + 24), c.hibernate)
         << c.bytes;
-    EXPECT_EQ(commands[24], Row("ac", kNone, kPassword, c.password)) << c.bytes;
+    EXPECT_EQ(commands[24], Row("ac", kSubNone, kRequirePasswordOnWakeup, c.password)) << c.bytes;
     auto log = fixture.RecipeLog();
     EXPECT_NE(std::find(log.begin(), log.end(), c.edition), log.end()) << c.bytes;
     EXPECT_EQ(std::count(log.begin(), log.end(), "Sucessfully set Attributes"), c.hidden ? 1 : 0);

@@ -4,6 +4,7 @@
 
 #include "platform/sim/powercfg/settings_catalog.h"
 #include "policy_fixture.h"
+#include "power/setting_guids.h"
 
 namespace presetra {
 namespace {
@@ -21,8 +22,9 @@ const std::string kDescription =
     "Presetra.dll,-6000,Provides optimized balance of performance with energy consumption on "
     "Vorlan Notebook PC.\"";
 
-std::string Ac(const std::string& sub, const std::string& setting, int value) {
-  return "-setacvalueindex  " + kVorlan + " " + sub + " " + setting + " " + std::to_string(value);
+std::string Ac(const char16_t* sub, const char16_t* setting, int value) {
+  return "-setacvalueindex  " + kVorlan + " " + Utf16ToUtf8(sub) + " " + Utf16ToUtf8(setting) +
+         " " + std::to_string(value);
 }
 
 std::string FeatureProfile(const std::string& bytes, const std::string& board = "8B2A") {
@@ -40,22 +42,20 @@ std::uint32_t Value(sim::Machine& machine, const std::string& scheme, const char
 }
 
 TEST(DesktopSchemeTest, RunsItsRowsWithTheVariantOf3aOrAN) {
-  const std::string sleep = "238c9fa8-0aad-41ed-83f4-97be242c8f20";
-  const std::string display = "7516b95f-f776-4464-8c53-06167f40cc99";
   const std::vector<std::string> plain = {
       "-duplicatescheme 381b4222-f694-41f0-9685-ff5bb260df2e " + kVorlan,
       "-changename " + kVorlan + " " + kName6001 + " " + kDescription,
-      Ac(sleep, "9d7815a6-7ee4-497e-8888-515a05f02364", 0),
-      Ac(display, "3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e", 600),
-      Ac(sleep, "29f6c1db-86da-48c5-9fdb-f2b67b1f44da", 1200),
-      Ac("501a4d13-42af-4429-9fd1-a8218c268e20", "ee12f906-d277-404b-b6da-e5fa1a576df5", 2),
-      Ac("4f971e89-eebd-4455-a8de-9e59040e7347", "96996bc0-ad50-47ec-923b-6f41874dd9eb", 1),
+      Ac(kSubSleep, kHibernateAfter, 0),
+      Ac(kSubDisplay, kTurnOffDisplayAfter, 600),
+      Ac(kSubSleep, kSleepAfter, 1200),
+      Ac(kSubPciExpress, kLinkStatePowerManagement, 2),
+      Ac(kSubPowerButtonsAndLid, kSleepButtonAction, 1),
       "-setactive " + kVorlan,
       "-ReplaceDefaultSchemes",
   };
   std::vector<std::string> variant = plain;
-  variant.insert(variant.begin() + 5, {Ac(display, "3c0bc021-c8a8-4e07-a973-6b14cbcb2b7e", 300),
-                                       Ac(sleep, "29f6c1db-86da-48c5-9fdb-f2b67b1f44da", 600)});
+  variant.insert(variant.begin() + 5,
+                 {Ac(kSubDisplay, kTurnOffDisplayAfter, 300), Ac(kSubSleep, kSleepAfter, 600)});
   struct Case {
     std::string bytes;
     const std::vector<std::string>* commands;
@@ -95,39 +95,36 @@ TEST(DesktopSchemeTest, RunsItsRowsWithTheVariantOf3aOrAN) {
 TEST(ConsumerSchemeTest, TunesPowerSaverThenMakesVorlanRecommended) {
   PolicyFixture fixture(FeatureProfile("7K7P7W"));
   fixture.policy().ApplyConsumerScheme();
-  const std::string disk = "0012ee47-9041-4b5d-9b77-535fba8b1442";
-  const std::string battery = "e73a048d-bf27-4f12-9731-8b2076e8891f";
+  const std::string disk = Utf16ToUtf8(kSubHardDisk);
   const std::string p = kPowercfgPrefix;
-  EXPECT_EQ(
-      fixture.RecipeLog(),
-      (std::vector<std::string>{
-          "Setting Consumer Power Scheme",
-          "Setting Consumer Power Saver",
-          p + "-setacvalueindex  a1841308-3541-4fab-bc81-f71556f20b4a " + disk +
-              " 0b2d69d7-a2a1-449c-9680-f91c70521c60 3",
-          p + "-ReplaceDefaultSchemes",
-          "Replace Consumer Power Saver",
-          "Setting Consumer Vorlan Recommended",
-          p + "-duplicatescheme 381b4222-f694-41f0-9685-ff5bb260df2e " + kVorlan,
-          p + "-changename " + kVorlan + " \"@" + kInstallDir +
-              "Presetra.dll,-6004,Vorlan Recommended\"",
-          p + Ac(disk, "0b2d69d7-a2a1-449c-9680-f91c70521c60", 3),
-          p + Ac(disk, "6738e2c4-e8a5-4a42-b16a-e040e769756e", 900),
-          p + Ac("238c9fa8-0aad-41ed-83f4-97be242c8f20", "29f6c1db-86da-48c5-9fdb-f2b67b1f44da",
-                 1200),
-          p + Ac("238c9fa8-0aad-41ed-83f4-97be242c8f20", "9d7815a6-7ee4-497e-8888-515a05f02364", 0),
-          p + Ac("4f971e89-eebd-4455-a8de-9e59040e7347", "5ca83367-6e45-459f-a27b-476b1d01c936", 1),
-          p + Ac("4f971e89-eebd-4455-a8de-9e59040e7347", "7648efa3-dd9c-4e3e-b566-50f929386280", 1),
-          p + Ac("7516b95f-f776-4464-8c53-06167f40cc99", "17aaa29b-8b43-4b94-aafe-35f64daaf1ee", 0),
-          p + Ac(battery, "d8742dcb-3e6a-4b3c-b3fe-374623cdcf06", 2),
-          p + Ac(battery, "8183ba9a-e910-48da-8769-14ae6dc1170a", 10),
-          p + Ac(battery, "9a66d8d7-4ff7-4ef9-b5a2-5a326ca2a469", 5),
-          p + Ac(battery, "f3c5027d-cd16-4930-aa6b-90db844a8f00", 8),
-          p + "-setactive " + kVorlan,
-          p + "-ReplaceDefaultSchemes",
-          "Successfully set as preferred plan",
-          "Replace Consumer Vorlan Recommended",
-      }));
+  EXPECT_EQ(fixture.RecipeLog(),
+            (std::vector<std::string>{
+                "Setting Consumer Power Scheme",
+                "Setting Consumer Power Saver",
+                p + "-setacvalueindex  a1841308-3541-4fab-bc81-f71556f20b4a " + disk +
+                    " 0b2d69d7-a2a1-449c-9680-f91c70521c60 3",
+                p + "-ReplaceDefaultSchemes",
+                "Replace Consumer Power Saver",
+                "Setting Consumer Vorlan Recommended",
+                p + "-duplicatescheme 381b4222-f694-41f0-9685-ff5bb260df2e " + kVorlan,
+                p + "-changename " + kVorlan + " \"@" + kInstallDir +
+                    "Presetra.dll,-6004,Vorlan Recommended\"",
+                p + Ac(kSubHardDisk, kAhciLinkPowerMode, 3),
+                p + Ac(kSubHardDisk, kTurnOffHardDiskAfter, 900),
+                p + Ac(kSubSleep, kSleepAfter, 1200),
+                p + Ac(kSubSleep, kHibernateAfter, 0),
+                p + Ac(kSubPowerButtonsAndLid, kLidCloseAction, 1),
+                p + Ac(kSubPowerButtonsAndLid, kPowerButtonAction, 1),
+                p + Ac(kSubDisplay, kDimDisplayAfter, 0),
+                p + Ac(kSubBattery, kLowBatteryAction, 2),
+                p + Ac(kSubBattery, kLowBatteryLevel, 10),
+                p + Ac(kSubBattery, kCriticalBatteryLevel, 5),
+                p + Ac(kSubBattery, kReserveBatteryLevel, 8),
+                p + "-setactive " + kVorlan,
+                p + "-ReplaceDefaultSchemes",
+                "Successfully set as preferred plan",
+                "Replace Consumer Vorlan Recommended",
+            }));
   EXPECT_EQ(fixture.PowercfgArguments().size(), 17u);
   sim::Machine& machine = *fixture.machine;
   EXPECT_EQ(
