@@ -7,7 +7,6 @@ namespace presetra {
 
 namespace {
 
-constexpr char16_t kModernStandbyScheme[] = u"fb5220ff-7e1a-47aa-9a42-50ffbf45c673";
 constexpr ValueRule kFlag = ValueRule::kFlag;
 
 // clang-format off

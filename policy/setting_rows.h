@@ -63,7 +63,4 @@ inline void ActivateAsPreferredPlan(CPowerScheme& scheme) {
   (void)scheme.SetAsPreferredPlan();
 }
 
-// The scheme of the notebook, desktop and consumer recipes.
-inline constexpr char16_t kVorlanScheme[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
-
 }  // namespace presetra

@@ -8,6 +8,9 @@ namespace presetra {
 // Windows' own schemes.
 inline constexpr char16_t kBalancedScheme[] = u"381b4222-f694-41f0-9685-ff5bb260df2e";
 inline constexpr char16_t kPowerSaverScheme[] = u"a1841308-3541-4fab-bc81-f71556f20b4a";
+// Vorlan's: the scheme of the notebook, desktop and consumer recipes, and the Modern Standby one.
+inline constexpr char16_t kVorlanScheme[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
+inline constexpr char16_t kModernStandbyScheme[] = u"fb5220ff-7e1a-47aa-9a42-50ffbf45c673";
 
 // clang-format off
 // Hard disk

@@ -11,7 +11,7 @@ namespace {
 using testing::kPowercfgPrefix;
 using testing::PolicyFixture;
 
-const std::string kScheme = "fb5220ff-7e1a-47aa-9a42-50ffbf45c673";
+const std::string kScheme = Utf16ToUtf8(kModernStandbyScheme);
 const std::string kHibernateKey =
     "SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\"
     "238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364";
@@ -63,9 +63,8 @@ std::vector<std::string> Head() {
 }
 
 std::vector<std::string> Tail() {
-  return {
-      Row("ac", kSubPowerButtonsAndLid, kLidCloseAction, 0),
-      "-setactive " + kScheme, "-ReplaceDefaultSchemes"};
+  return {Row("ac", kSubPowerButtonsAndLid, kLidCloseAction, 0), "-setactive " + kScheme,
+          "-ReplaceDefaultSchemes"};
 }
 
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {

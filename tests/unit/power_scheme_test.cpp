@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "power/setting_guids.h"
 #include "test_machine.h"
 
 namespace presetra {
@@ -13,13 +14,12 @@ using testing::kOsitLog;
 using testing::LogTexts;
 using testing::MachineFrom;
 
-constexpr char16_t kVorlan[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 const std::string kPowercfg = testing::kPowercfgPrefix;
 
 using PowerSchemeTest = testing::InstallerTest;
 
 TEST_F(PowerSchemeTest, CommandLinesAreExact) {
-  CPowerScheme scheme(kVorlan, installer_.get());
+  CPowerScheme scheme(kVorlanScheme, installer_.get());
   const WString name = u"@C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra.dll,-6001,N";
   const WString description = u"D";
   scheme.Duplicate();
@@ -64,7 +64,7 @@ TEST_F(PowerSchemeTest, CommandLinesAreExact) {
 TEST_F(PowerSchemeTest, UsesTheSystemFolderItIsGiven) {
   auto machine = MachineFrom(R"("system_folder": "C:\\windows\\system32")");
   CAdvInstaller installer(*machine);
-  EXPECT_EQ(CPowerScheme(kVorlan, &installer).PowercfgPath(),
+  EXPECT_EQ(CPowerScheme(kVorlanScheme, &installer).PowercfgPath(),
             u"C:\\windows\\system32\\powercfg.exe");
 }
 
@@ -86,7 +86,7 @@ TEST_F(PowerSchemeTest, ResultsFollowTheProcessNotPowercfg) {
 }
 
 TEST_F(PowerSchemeTest, DeleteActivatesBalancedFirstWhenNeeded) {
-  CPowerScheme scheme(kVorlan, installer_.get());
+  CPowerScheme scheme(kVorlanScheme, installer_.get());
   scheme.Duplicate();
   scheme.SetActive();
   EXPECT_TRUE(scheme.Delete());
@@ -95,7 +95,7 @@ TEST_F(PowerSchemeTest, DeleteActivatesBalancedFirstWhenNeeded) {
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[2], kPowercfg + "-setactive 381b4222-f694-41f0-9685-ff5bb260df2e");
   EXPECT_EQ(log[3], kPowercfg + "-delete " + g);
-  EXPECT_FALSE(machine_->schemes().Find(kVorlan));
+  EXPECT_FALSE(machine_->schemes().Find(kVorlanScheme));
   EXPECT_EQ(machine_->schemes().Active(), u"381b4222-f694-41f0-9685-ff5bb260df2e");
 
   // Not active: only the delete command.
@@ -109,7 +109,7 @@ TEST_F(PowerSchemeTest, DeleteActivatesBalancedFirstWhenNeeded) {
 
 TEST_F(PowerSchemeTest, DeleteRunsNothingWhenItCannotTell) {
   machine_->faults().FailEvery(sim::Call::kPowerGetActiveScheme);
-  EXPECT_FALSE(CPowerScheme(kVorlan, installer_.get()).Delete());
+  EXPECT_FALSE(CPowerScheme(kVorlanScheme, installer_.get()).Delete());
   machine_->faults().Clear();
   EXPECT_FALSE(CPowerScheme(u"not-a-guid", installer_.get()).Delete());
   EXPECT_TRUE(Log().empty());
@@ -140,7 +140,7 @@ TEST(ParseGuidTest, AcceptsOnlyTheBracedForm) {
 }
 
 TEST_F(PowerSchemeTest, PreferredPlanGoesToTheSixtyFourBitView) {
-  CPowerScheme scheme(kVorlan, installer_.get());
+  CPowerScheme scheme(kVorlanScheme, installer_.get());
   EXPECT_TRUE(scheme.SetAsPreferredPlan());
   auto value = machine_->registry().GetValue(
       u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\ControlPanel\\NameSpace\\"
@@ -148,7 +148,7 @@ TEST_F(PowerSchemeTest, PreferredPlanGoesToTheSixtyFourBitView) {
       u"PreferredPlan");
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(value->type, win::kRegSz);
-  EXPECT_EQ(value->data, sim::RegSzBytes(kVorlan));
+  EXPECT_EQ(value->data, sim::RegSzBytes(kVorlanScheme));
   EXPECT_EQ(value->data.size(), 74u);
   machine_->faults().FailEvery(sim::Call::kRegSetValue);
   EXPECT_FALSE(scheme.SetAsPreferredPlan());

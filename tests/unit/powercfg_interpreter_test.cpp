@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/powercfg/interpreter.h"
+#include "power/setting_guids.h"
 
 namespace presetra::sim::powercfg {
 namespace {
 
-constexpr char16_t kVorlan[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 const SettingKey kSleepAfter{u"238c9fa8-0aad-41ed-83f4-97be242c8f20",
                              u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da"};
 
@@ -34,21 +34,21 @@ TEST(PowercfgTest, DuplicatesRenamesTunesActivatesAndDeletes) {
           .exitCode,
       0);
   EXPECT_EQ(Execute(store, u"-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38").exitCode, 0);
-  auto scheme = store.Find(kVorlan);
+  auto scheme = store.Find(kVorlanScheme);
   ASSERT_TRUE(scheme.has_value());
   EXPECT_EQ(scheme->name, u"@x,-6001,Vorlan");
   EXPECT_EQ(DisplayText(scheme->name), u"Vorlan");
   EXPECT_EQ(scheme->description, u"d");
   EXPECT_EQ(scheme->values[kSleepAfter].ac, 1200u);
   EXPECT_EQ(scheme->values[kSleepAfter].dc, 900u);
-  EXPECT_EQ(store.Active(), kVorlan);
+  EXPECT_EQ(store.Active(), kVorlanScheme);
 
   Outcome refused = Execute(store, u"-delete 8759706d-706b-4c22-b2ec-f91e1ef6ed38");
   EXPECT_NE(refused.exitCode, 0) << "the active scheme cannot be deleted";
-  EXPECT_TRUE(store.Find(kVorlan));
+  EXPECT_TRUE(store.Find(kVorlanScheme));
   Execute(store, u"-setactive SCHEME_BALANCED");
   EXPECT_EQ(Execute(store, u"-delete 8759706d-706b-4c22-b2ec-f91e1ef6ed38").exitCode, 0);
-  EXPECT_FALSE(store.Find(kVorlan));
+  EXPECT_FALSE(store.Find(kVorlanScheme));
 }
 
 TEST(PowercfgTest, RefusesWhatWindowsRefuses) {
@@ -73,7 +73,7 @@ TEST(PowercfgTest, RefusesWhatWindowsRefuses) {
     EXPECT_EQ(outcome.exitCode, 1) << Utf16ToUtf8(arguments);
     EXPECT_FALSE(outcome.output.empty());
   }
-  EXPECT_EQ(store.Find(kVorlan)->name, u"first") << "a refused duplicate changes nothing";
+  EXPECT_EQ(store.Find(kVorlanScheme)->name, u"first") << "a refused duplicate changes nothing";
   EXPECT_EQ(store.Schemes().size(), 4u);
 }
 

@@ -13,7 +13,7 @@ using sim::powercfg::SettingKey;
 using testing::kPowercfgPrefix;
 using testing::PolicyFixture;
 
-const std::string kVorlan = "8759706d-706b-4c22-b2ec-f91e1ef6ed38";
+const std::string kVorlan = Utf16ToUtf8(kVorlanScheme);
 const std::string kInstallDir = "C:\\Program Files (x86)\\Vorlan\\Presetra\\";
 const std::string kName6001 =
     "\"@" + kInstallDir + "Presetra.dll,-6001,Vorlan Optimized (recommended)\"";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "module/loaded_module.h"
+#include "power/setting_guids.h"
 #include "test_machine.h"
 
 namespace presetra {
@@ -12,7 +13,6 @@ using testing::kOsitLog;
 using testing::LogTexts;
 using testing::MachineFrom;
 
-constexpr char16_t kVorlan[] = u"8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 const std::string kPowercfg = testing::kPowercfgPrefix;
 const std::string kDelete = kPowercfg + "-delete 8759706d-706b-4c22-b2ec-f91e1ef6ed38";
 
@@ -29,10 +29,10 @@ std::unique_ptr<sim::Machine> MachineWithScheme(const std::string& fields) {
   auto machine =
       MachineFrom(R"("factory_folder": "present")" + (fields.empty() ? "" : ", " + fields));
   auto scheme = *machine->schemes().Find(u"381b4222-f694-41f0-9685-ff5bb260df2e");
-  scheme.guid = kVorlan;
+  scheme.guid = kVorlanScheme;
   scheme.name = u"@x";
   machine->schemes().Put(scheme);
-  machine->schemes().SetActive(kVorlan);
+  machine->schemes().SetActive(kVorlanScheme);
   return machine;
 }
 
@@ -46,7 +46,7 @@ TEST(UninstallTest, ConnectedStandbyMachinesKeepEverything) {
   Uninstall(*machine);
   EXPECT_TRUE(PowercfgLines(*machine).empty());
   EXPECT_TRUE(machine->processes().Runs().empty());
-  EXPECT_TRUE(machine->schemes().Find(kVorlan));
+  EXPECT_TRUE(machine->schemes().Find(kVorlanScheme));
 }
 
 TEST(UninstallTest, DeletesTheActiveSchemeAfterActivatingBalanced) {
@@ -55,7 +55,7 @@ TEST(UninstallTest, DeletesTheActiveSchemeAfterActivatingBalanced) {
   EXPECT_EQ(PowercfgLines(*machine),
             (std::vector<std::string>{kPowercfg + "-setactive 381b4222-f694-41f0-9685-ff5bb260df2e",
                                       kDelete}));
-  EXPECT_FALSE(machine->schemes().Find(kVorlan));
+  EXPECT_FALSE(machine->schemes().Find(kVorlanScheme));
 }
 
 TEST(UninstallTest, AnAbsentSchemeOnlyCostsTheDeleteCommand) {
@@ -92,7 +92,7 @@ TEST(UninstallTest, ASchemeThatOutlivesDeletionGetsAPlainName) {
                       "\" \"" + c.description + "\"",
                   kPowercfg + "-ReplaceDefaultSchemes"}))
         << c.language;
-    auto scheme = machine->schemes().Find(kVorlan);
+    auto scheme = machine->schemes().Find(kVorlanScheme);
     ASSERT_TRUE(scheme.has_value());
     EXPECT_EQ(Utf16ToUtf8(scheme->name), c.name);
   }
