@@ -12,10 +12,11 @@
 #include "cli/plan.h"
 #include "cli/plan_format.h"
 #include "cli/simulated_run.h"
+#include "cli/verify.h"
 #include "cli/wmiparams.h"
+#include "platform/sim/end_state.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/powercfg/describe.h"
-#include "platform/sim/end_state.h"
 
 namespace presetra::cli {
 
@@ -25,6 +26,7 @@ constexpr char kUsage[] =
     "usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n"
     "       presetra uninstall [--machine FILE] [--schemes]\n"
     "       presetra plan [--machine FILE] [--format text|json]\n"
+    "       presetra verify [--machine FILE] --state STATE [--format text|json]\n"
     "       presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
     "       presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
     "       presetra wmiparams decode FILE [--map]\n"
@@ -80,8 +82,8 @@ void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostrea
     WString name = Utf8ToUtf16(line.substr(tab + 1));
     auto value = machine.registry().GetValue(key, name);
     out << sim::ValueLine(key, name,
-                           value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
-                           value ? value->data : std::vector<std::uint8_t>{});
+                          value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
+                          value ? value->data : std::vector<std::uint8_t>{});
   }
   std::vector<std::string> writes;
   for (const auto& write : WmiWrites(machine)) {
@@ -171,6 +173,9 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   }
   if (!arguments.empty() && arguments[0] == "plan") {
     return RunPlan(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+  }
+  if (!arguments.empty() && arguments[0] == "verify") {
+    return RunVerify(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
   }
   if (!arguments.empty() && arguments[0] == "matrix") {
     return RunMatrix(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);

@@ -38,6 +38,8 @@ add_library(presetra_cli STATIC
   cli/matrix.cpp
   cli/plan.cpp
   cli/plan_format.cpp
+  cli/units.cpp
+  cli/verify.cpp
   cli/simulated_run.cpp
   cli/wmiparams.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp

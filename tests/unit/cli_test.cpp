@@ -16,7 +16,7 @@ using Result = testing::ToolResult;
 using testing::RunTool;
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
-  std::string path = ::testing::TempDir() + name;
+  std::string path = testing::UniqueTempPath(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -222,7 +222,7 @@ TEST(WmiParamsToolTest, EncodeThenDecodeIsTheIdentity) {
 }
 )";
   const std::string in = WriteTemp("params.json", json);
-  const std::string bin = ::testing::TempDir() + "params.bin";
+  const std::string bin = testing::UniqueTempPath("params.bin");
   Result encoded = RunTool({"wmiparams", "encode", in, bin});
   ASSERT_EQ(encoded.status, 0) << encoded.err;
   Result decoded = RunTool({"wmiparams", "decode", bin});
@@ -252,7 +252,7 @@ TEST(WmiParamsToolTest, BadInputNamesTheByteOrTheField) {
   for (const auto& c : cases) {
     const std::string file = WriteTemp("bad-input", c.content);
     std::vector<std::string> arguments = {"wmiparams", c.arguments[0], file};
-    if (c.arguments[0] == "encode") arguments.push_back(::testing::TempDir() + "out.bin");
+    if (c.arguments[0] == "encode") arguments.push_back(testing::UniqueTempPath("out.bin"));
     arguments.insert(arguments.end(), c.arguments.begin() + 1, c.arguments.end());
     Result result = RunTool(arguments);
     EXPECT_EQ(result.status, 2);
@@ -312,7 +312,7 @@ namespace presetra::cli {
 namespace {
 
 TEST(MachineWriterTest, WritesAProfileThatPlans) {
-  const std::string path = ::testing::TempDir() + "written.json";
+  const std::string path = testing::UniqueTempPath("written.json");
   for (const std::string strings : {R"({"ABC", "FBYTE#3XawbTgu.QR;", "BUILDID#20WW;"})",
                                     R"(["ABC", "FBYTE#3XawbTgu.QR;", "BUILDID#20WW;"])",
                                     "ABC\nFBYTE#3XawbTgu.QR;\nBUILDID#20WW;"}) {

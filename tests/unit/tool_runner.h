@@ -1,6 +1,8 @@
 // Runs the presetra tool in the test's process and keeps what it printed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +16,15 @@ struct ToolResult {
   std::string out;
   std::string err;
 };
+
+// A path in the temporary folder that no other test uses: ctest runs tests side by side.
+inline std::string UniqueTempPath(const std::string& name) {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string prefix = test == nullptr ? std::string("none")
+                                       : std::string(test->test_suite_name()) + "." + test->name();
+  for (char& c : prefix) c = c == '/' ? '_' : c;
+  return ::testing::TempDir() + prefix + "-" + name;
+}
 
 inline ToolResult RunTool(const std::vector<std::string>& arguments) {
   std::ostringstream out;

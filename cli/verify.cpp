@@ -1,0 +1,343 @@
+#include "cli/verify.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "cli/file_text.h"
+#include "cli/simulated_run.h"
+#include "cli/units.h"
+#include "platform/sim/end_state.h"
+
+namespace presetra::cli {
+
+namespace {
+
+using sim::powercfg::Scheme;
+using sim::powercfg::SettingInfo;
+using sim::powercfg::SettingKey;
+
+constexpr char kUsage[] =
+    "usage: presetra verify [--machine FILE] --state STATE [--format text|json]\n"
+    "  STATE: what `presetra commit --schemes --values LIST` printed for the machine\n";
+
+std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
+  return {ToUpper(key), ToUpper(name)};
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t from = 0;
+  for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1) {
+    fields.push_back(line.substr(from, tab - from));
+  }
+  fields.push_back(line.substr(from));
+  return fields;
+}
+
+bool IsTimeStamp(const std::string& text) {
+  return text.size() == 12 && text[2] == ':' && text[5] == ':' && text[8] == ':';
+}
+
+std::optional<std::uint32_t> ParseNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  const unsigned long long value = std::stoull(text);
+  if (value > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::string& text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const auto digit = [](char c) -> int {
+      if (c >= '0' && c <= '9') return c - '0';
+      if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+      if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+      return -1;
+    };
+    const int high = digit(text[i]);
+    const int low = digit(text[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+  }
+  return bytes;
+}
+
+const SettingInfo* SettingNamed(const std::string& subgroupAndName) {
+  for (const auto& info : sim::powercfg::SettingsCatalog()) {
+    if (std::string(info.subgroupName) + " / " + info.settingName == subgroupAndName) return &info;
+  }
+  return nullptr;
+}
+
+// "    Sleep / Sleep after: AC 1200, DC 900": the setting and its two values.
+bool ParseSettingLine(const std::string& line, const SettingInfo** info,
+                      sim::powercfg::AcDc* values) {
+  const std::size_t colon = line.rfind(": AC ");
+  const std::size_t dc = line.rfind(", DC ");
+  if (colon == std::string::npos || dc == std::string::npos || dc < colon) return false;
+  *info = SettingNamed(line.substr(4, colon - 4));
+  if (*info == nullptr) return false;
+  const std::string ac = line.substr(colon + 5, dc - colon - 5);
+  const std::string dcText = line.substr(dc + 5);
+  values->ac = ParseNumber(ac);
+  values->dc = ParseNumber(dcText);
+  return (values->ac || ac == "-") && (values->dc || dcText == "-");
+}
+
+std::string RegistryText(const std::optional<sim::RegistryValue>& value, const WString& key) {
+  return value ? Written(key, *value).Text() : "absent";
+}
+
+}  // namespace
+
+EndState EndStateOf(sim::Machine& machine) {
+  EndState state{machine.schemes(), PreferredPlan(machine), {}, {}};
+  for (const auto& write : machine.registry().Writes()) {
+    state.registry[RegistryName(write.keyPath, write.value.name)] =
+        machine.registry().GetValue(write.keyPath, write.value.name);
+  }
+  for (const auto& write : WmiWrites(machine)) {
+    state.wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
+                        ToUpper(write.property));
+  }
+  return state;
+}
+
+EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role) {
+  EndState state{sim::powercfg::MemorySchemeStore(role), std::nullopt, {}, {}};
+  // Active only when the dump marks one so.
+  state.schemes.SetActive(u"");
+  const std::vector<Scheme> windows = sim::powercfg::WindowsSchemes(role);
+  std::vector<Scheme> listed;
+  bool sawSchemes = false;
+  std::istringstream lines(text);
+  std::size_t number = 0;
+  auto refuse = [&number](const std::string& what) {
+    throw StateError("line " + std::to_string(number) + ": " + what);
+  };
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const std::vector<std::string> fields = SplitTabs(line);
+    if (fields.size() == 2 && IsTimeStamp(fields[0])) continue;  // the commit's log
+    if (line == "Power schemes (* active):") {
+      sawSchemes = true;
+      continue;
+    }
+    if (line.rfind("Preferred plan: ", 0) == 0) {
+      state.preferredPlan = Utf8ToUtf16(line.substr(16));
+      continue;
+    }
+    if (line.rfind("    Description: ", 0) == 0) continue;
+    if (line.rfind("    ", 0) == 0) {
+      const SettingInfo* info = nullptr;
+      sim::powercfg::AcDc values;
+      if (listed.empty() || !ParseSettingLine(line, &info, &values)) {
+        refuse("expected \"    Subgroup / Setting: AC n, DC n\" of a known setting");
+      }
+      listed.back().values[sim::powercfg::KeyOf(*info)] = values;
+      continue;
+    }
+    if (line.rfind("  ", 0) == 0 && fields.size() == 1) {
+      // "  guid  Name *": a scheme; Windows' own start from Windows' values.
+      const std::size_t end = line.find("  ", 2);
+      if (end == std::string::npos) refuse("expected \"  GUID  name\"");
+      Scheme scheme;
+      scheme.guid = ToLower(Utf8ToUtf16(line.substr(2, end - 2)));
+      for (const auto& known : windows) {
+        if (EqualsIgnoringCase(known.guid, scheme.guid)) scheme = known;
+      }
+      scheme.name = Utf8ToUtf16(line.substr(end + 2));
+      if (scheme.name.size() >= 2 && scheme.name.substr(scheme.name.size() - 2) == u" *") {
+        scheme.name.resize(scheme.name.size() - 2);
+        state.schemes.SetActive(scheme.guid);
+      }
+      listed.push_back(scheme);
+      continue;
+    }
+    if (fields.size() == 3 && fields[2] == "absent") {
+      state.registry[RegistryName(Utf8ToUtf16(fields[0]), Utf8ToUtf16(fields[1]))] = std::nullopt;
+      continue;
+    }
+    if (fields.size() == 4 && fields[3] == "True") {
+      state.wmiOn.emplace(ToUpper(Utf8ToUtf16(fields[0])), ToUpper(Utf8ToUtf16(fields[1])),
+                          ToUpper(Utf8ToUtf16(fields[2])));
+      continue;
+    }
+    if (fields.size() == 4) {
+      const auto type = ParseNumber(fields[2]);
+      const auto bytes = ParseHexBytes(fields[3]);
+      if (!type || !bytes) refuse("expected \"key<TAB>name<TAB>type<TAB>hex bytes\"");
+      state.registry[RegistryName(Utf8ToUtf16(fields[0]), Utf8ToUtf16(fields[1]))] =
+          sim::RegistryValue{Utf8ToUtf16(fields[1]), *type, *bytes};
+      continue;
+    }
+    refuse("not a line of a state dump: \"" + line + "\"");
+  }
+  if (!sawSchemes) throw StateError("no \"Power schemes (* active):\" list: run with --schemes");
+  for (const auto& guid : state.schemes.Guids()) state.schemes.Remove(guid);
+  for (const auto& scheme : listed) state.schemes.Put(scheme);
+  return state;
+}
+
+Verification Verify(const std::string& profileText, const EndState& have) {
+  SimulatedRun run = RunActions(profileText, {"commit"});
+  sim::Machine& machine = *run.machine;
+  const EndState want = EndStateOf(machine);
+  Verification result;
+  auto drift = [&result](std::string what, std::string wantText, std::string haveText) {
+    if (wantText != haveText) result.drifts.push_back(Drift{what, wantText, haveText});
+  };
+
+  const std::optional<WString>& plan = want.preferredPlan;
+  std::set<WString> missing;
+  for (const auto& scheme : want.schemes.Schemes()) {
+    const bool ours = plan && EqualsIgnoringCase(*plan, scheme.guid);
+    const bool touched = std::any_of(
+        machine.schemes().Writes().begin(), machine.schemes().Writes().end(),
+        [&scheme](const auto& write) { return EqualsIgnoringCase(write.scheme, scheme.guid); });
+    if (!ours && !touched) continue;
+    if (!have.schemes.Contains(scheme.guid)) {
+      drift("Power scheme " + SchemeNameOf(machine, scheme) + " (" + Utf16ToUtf8(scheme.guid) + ")",
+            "present", "missing");
+      missing.insert(ToLower(scheme.guid));
+    }
+  }
+  if (plan) {
+    const std::string guid = Utf16ToUtf8(*plan);
+    const bool active = EqualsIgnoringCase(have.schemes.Active(), *plan);
+    const WString other = have.schemes.Active();
+    drift("Active power scheme", guid,
+          active ? guid : (other.empty() ? std::string("none") : Utf16ToUtf8(other)));
+    drift("Preferred plan", guid, have.preferredPlan ? Utf16ToUtf8(*have.preferredPlan) : "none");
+  }
+
+  std::set<std::tuple<WString, SettingKey, bool>> seen;
+  for (const auto& write : machine.schemes().Writes()) {
+    const WString guid = ToLower(write.scheme);
+    if (missing.count(guid) != 0 || !seen.emplace(guid, write.key, write.ac).second) continue;
+    const SettingInfo* info = sim::powercfg::FindSetting(write.key.subgroup, write.key.setting);
+    const auto wanted = want.schemes.Find(guid);
+    const auto had = have.schemes.Find(guid);
+    if (info == nullptr || !wanted || !had) continue;
+    auto pick = [&write](const Scheme& scheme) -> std::optional<std::uint32_t> {
+      auto value = scheme.values.find(write.key);
+      if (value == scheme.values.end()) return std::nullopt;
+      return write.ac ? value->second.ac : value->second.dc;
+    };
+    drift(SchemeNameOf(machine, *wanted) + ": " + info->subgroupName + " / " + info->settingName +
+              (write.ac ? " (AC)" : " (DC)"),
+          SettingValueText(*info, pick(*wanted)), SettingValueText(*info, pick(*had)));
+  }
+
+  // In the order and the spelling the commit wrote them, each value once.
+  std::set<std::pair<WString, WString>> checked;
+  for (const auto& write : machine.registry().Writes()) {
+    const auto name = RegistryName(write.keyPath, write.value.name);
+    if (!checked.insert(name).second) continue;
+    const std::string what =
+        "Registry " + Utf16ToUtf8(write.keyPath) + "\\" + Utf16ToUtf8(write.value.name);
+    auto found = have.registry.find(name);
+    if (found == have.registry.end()) {
+      result.unread.push_back(what);
+      continue;
+    }
+    drift(what, RegistryText(want.registry.at(name), write.keyPath),
+          RegistryText(found->second, write.keyPath));
+  }
+  for (const auto& write : WmiWrites(machine)) {
+    const bool on = have.wmiOn.count({ToUpper(write.className), ToUpper(write.instanceName),
+                                      ToUpper(write.property)}) != 0;
+    drift("Adapter " + Utf16ToUtf8(write.instanceName) + ": " + Utf16ToUtf8(write.className) + "." +
+              Utf16ToUtf8(write.property),
+          "On", on ? "On" : "Off");
+  }
+  return result;
+}
+
+int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  std::string machineFile;
+  std::string stateFile;
+  std::string format = "text";
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const bool hasValue = i + 1 < arguments.size();
+    if (arguments[i] == "--machine" && hasValue) {
+      machineFile = arguments[++i];
+    } else if (arguments[i] == "--state" && hasValue) {
+      stateFile = arguments[++i];
+    } else if (arguments[i] == "--format" && hasValue) {
+      format = arguments[++i];
+      if (format != "text" && format != "json") {
+        err << "presetra verify: --format \"" << format << "\": expected text or json\n";
+        return 2;
+      }
+    } else {
+      err << "presetra verify: unknown or incomplete argument \"" << arguments[i] << "\"\n"
+          << kUsage;
+      return 2;
+    }
+  }
+  if (stateFile.empty()) {
+    err << "presetra verify: --state is needed: this build reads no live PC\n" << kUsage;
+    return 2;
+  }
+  std::string profileText;
+  std::string source;
+  if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
+  std::string problem;
+  const std::optional<std::string> stateText = ReadFileText(stateFile, &problem);
+  if (!stateText) {
+    err << "presetra: " << stateFile << ": " << problem << "\n";
+    return 2;
+  }
+  Verification verification;
+  try {
+    const sim::MachineProfile profile = sim::ParseProfile(profileText);
+    const EndState have = ParseEndState(*stateText, profile.platformRole);
+    verification = Verify(profileText, have);
+  } catch (const sim::ProfileError& error) {
+    err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  } catch (const StateError& error) {
+    err << "presetra: " << stateFile << ": " << error.what() << "\n";
+    return 2;
+  }
+  if (format == "json") {
+    nlohmann::ordered_json json;
+    json["presetra_verify"] = 1;
+    json["machine"] = source;
+    json["drifts"] = nlohmann::ordered_json::array();
+    for (const auto& drift : verification.drifts) {
+      json["drifts"].push_back({{"what", drift.what}, {"want", drift.want}, {"have", drift.have}});
+    }
+    json["unread"] = verification.unread;
+    out << json.dump(2) << "\n";
+  } else {
+    for (const auto& drift : verification.drifts) {
+      out << drift.what << ": the recipe wants " << drift.want << ", the PC has " << drift.have
+          << "\n";
+    }
+    for (const auto& what : verification.unread) {
+      out << what << ": not in the state, not checked\n";
+    }
+    if (verification.drifts.empty() && verification.unread.empty()) {
+      out << "No differences: the PC has its recipe.\n";
+    } else if (!verification.drifts.empty()) {
+      out << verification.drifts.size()
+          << (verification.drifts.size() == 1 ? " difference" : " differences")
+          << ": the PC has drifted from its recipe.\n";
+    }
+  }
+  if (!verification.unread.empty()) return 2;
+  return verification.drifts.empty() ? 0 : 1;
+}
+
+}  // namespace presetra::cli

@@ -1,0 +1,60 @@
+// Whether a machine still has its recipe: the end state the plan of its facts expects, compared
+// with the end state the machine has, difference by difference in the plan's units.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "platform/sim/machine.h"
+
+namespace presetra::cli {
+
+// What a machine ends with, as far as the commit touches it.
+struct EndState {
+  sim::powercfg::MemorySchemeStore schemes;
+  std::optional<WString> preferredPlan;
+  // By upper-cased key and value name; nullopt: the value is absent.
+  std::map<std::pair<WString, WString>, std::optional<sim::RegistryValue>> registry;
+  // The adapters' WMI power settings that are on: class, instance, property.
+  std::set<std::tuple<WString, WString, WString>> wmiOn;
+};
+
+// A state dump that cannot be read; the message names the line.
+class StateError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The end state of a simulated machine.
+EndState EndStateOf(sim::Machine& machine);
+// The end state a dump describes: the output of `presetra commit --schemes --values LIST`
+// (the log's time-stamped lines are passed over). Windows' own schemes list only the values
+// that differ from Windows' defaults for the role. Throws StateError.
+EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role);
+
+struct Drift {
+  std::string what;  // the setting, the registry value, the adapter
+  std::string want;  // what the recipe wants, as the plan says it
+  std::string have;  // what the machine has
+};
+
+struct Verification {
+  std::vector<Drift> drifts;
+  // What the state does not say, so that it could not be checked.
+  std::vector<std::string> unread;
+};
+
+// The recipe's end state for the profile (the commit on the simulated machine) against `have`.
+// Throws sim::ProfileError.
+Verification Verify(const std::string& profileText, const EndState& have);
+
+// presetra verify [--machine FILE] --state STATE [--format text|json]
+int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace presetra::cli

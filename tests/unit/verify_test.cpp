@@ -1,0 +1,200 @@
+// presetra verify against a simulated machine's end state: nothing after a commit, each kind of
+// drift reported exactly, and state dumps that cannot be read.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "cli/file_text.h"
+#include "platform/sim/end_state.h"
+#include "tool_runner.h"
+
+namespace presetra::cli {
+namespace {
+
+using testing::RunTool;
+
+std::string Example(const std::string& name) {
+  return std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json";
+}
+
+std::string Write(const std::string& name, const std::string& text) {
+  const std::string path = testing::UniqueTempPath(name);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// What `presetra commit --schemes --values LIST` prints for the example, LIST being every value
+// the commit may write on it.
+std::string StateAfterCommit(const std::string& example) {
+  std::string problem;
+  const std::string profile = *ReadFileText(Example(example), &problem);
+  std::string list;
+  for (const auto& [key, name] : sim::WrittenValues(sim::ParseProfile(profile))) {
+    list += Utf16ToUtf8(key) + "\t" + Utf16ToUtf8(name) + "\n";
+  }
+  const auto result = RunTool({"commit", "--machine", Example(example), "--schemes", "--values",
+                               Write("values.txt", list)});
+  EXPECT_EQ(result.status, 0) << result.err;
+  return result.out;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// The text without the lines from the one starting with `first` up to the one before `next`.
+std::string WithoutLines(const std::string& text, const std::string& first,
+                         const std::string& next) {
+  const std::size_t from = text.find(first);
+  const std::size_t to = text.find(next, from);
+  EXPECT_TRUE(from != std::string::npos && to != std::string::npos) << first;
+  return text.substr(0, from) + text.substr(to);
+}
+
+constexpr char kVorlan[] = "8759706d-706b-4c22-b2ec-f91e1ef6ed38";
+constexpr char kBalanced[] = "381b4222-f694-41f0-9685-ff5bb260df2e";
+constexpr char kDrifted[] = "1 difference: the PC has drifted from its recipe.\n";
+
+struct DriftCase {
+  const char* name;
+  std::function<std::string(const std::string&)> drift;
+  std::string report;
+};
+
+class NotebookDrift : public ::testing::TestWithParam<DriftCase> {};
+
+TEST_P(NotebookDrift, IsReportedExactly) {
+  static const std::string state = StateAfterCommit("notebook");
+  const auto result = RunTool({"verify", "--machine", Example("notebook"), "--state",
+                               Write("state.txt", GetParam().drift(state))});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, GetParam().report);
+  EXPECT_EQ(result.status, GetParam().report.rfind("No differences", 0) == 0 ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verify, NotebookDrift,
+    ::testing::Values(
+        DriftCase{"none", [](const std::string& s) { return s; },
+                  "No differences: the PC has its recipe.\n"},
+        DriftCase{"one_setting",
+                  [](const std::string& s) {
+                    return Replaced(s, "Sleep / Sleep after: AC 1200, DC 900",
+                                    "Sleep / Sleep after: AC 1200, DC 300");
+                  },
+                  std::string("Vorlan Optimized (recommended): Sleep / Sleep after (DC): the "
+                              "recipe wants 15 min, the PC has 5 min\n") +
+                      kDrifted},
+        DriftCase{"deactivated",
+                  [](const std::string& s) {
+                    return Replaced(Replaced(s, "Vorlan Optimized (recommended) *",
+                                             "Vorlan Optimized (recommended)"),
+                                    "  Balanced\n", "  Balanced *\n");
+                  },
+                  std::string("Active power scheme: the recipe wants ") + kVorlan +
+                      ", the PC has " + kBalanced + "\n" + kDrifted},
+        DriftCase{"registry_value_deleted",
+                  [](const std::string& s) {
+                    return Replaced(s, "ShowLockOption\t4\t01000000", "ShowLockOption\tabsent");
+                  },
+                  std::string("Registry HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                              "Explorer\\FlyoutMenuSettings\\ShowLockOption: the recipe wants "
+                              "REG_DWORD 1, the PC has absent\n") +
+                      kDrifted},
+        DriftCase{"wmi_setting_off",
+                  [](const std::string& s) {
+                    return WithoutLines(s, "MSPower_DeviceEnable\t", "MSPower_DeviceWakeEnable");
+                  },
+                  std::string("Adapter PCI\\VEN_10EC&DEV_8168&SUBSYS_8A4F103C\\4&2B8260C3&0&000E4_"
+                              "0: MSPower_DeviceEnable.Enable: the recipe wants On, the PC has "
+                              "Off\n") +
+                      kDrifted},
+        // Its settings are not listed one by one: the scheme is gone.
+        DriftCase{"scheme_deleted",
+                  [](const std::string& s) {
+                    return WithoutLines(s, std::string("\n  ") + kVorlan, "\n  8c5e7fda");
+                  },
+                  std::string("Power scheme Vorlan Optimized (recommended) (") + kVorlan +
+                      "): the recipe wants present, the PC has missing\n" +
+                      "Active power scheme: the recipe wants " + kVorlan +
+                      ", the PC has none\n2 differences: the PC has drifted from its recipe.\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VerifyTest, AfterACommitEveryExampleHasItsRecipe) {
+  for (const char* example :
+       {"consumer", "desktop", "desktop-3a", "modern-standby-228b", "modern-standby-no-gu",
+        "modern-standby-rs2", "notebook-modern-standby", "notebook"}) {
+    const auto result = RunTool({"verify", "--machine", Example(example), "--state",
+                                 Write("state.txt", StateAfterCommit(example))});
+    EXPECT_EQ(result.status, 0) << example << ": " << result.out << result.err;
+  }
+}
+
+struct BadStateCase {
+  const char* name;
+  std::function<std::string(const std::string&)> damage;
+  std::string error;  // after "presetra: STATE: "
+};
+
+class BadState : public ::testing::TestWithParam<BadStateCase> {};
+
+TEST_P(BadState, IsRefusedWithWhereAndWhy) {
+  static const std::string state = StateAfterCommit("notebook");
+  const std::string path = Write("bad-state.txt", GetParam().damage(state));
+  const auto result = RunTool({"verify", "--machine", Example("notebook"), "--state", path});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "presetra: " + path + ": " + GetParam().error + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verify, BadState,
+    ::testing::Values(
+        BadStateCase{"without_schemes",
+                     [](const std::string& s) {
+                       return WithoutLines(s, "Power schemes (* active):", "  381b4222");
+                     },
+                     "no \"Power schemes (* active):\" list: run with --schemes"},
+        BadStateCase{"unknown_setting",
+                     [](const std::string& s) {
+                       return Replaced(s, "Sleep / Sleep after: AC",
+                                       "Sleep / Sleep afterwards: AC");
+                     },
+                     "line 96: expected \"    Subgroup / Setting: AC n, DC n\" of a known setting"},
+        BadStateCase{"value_not_a_number",
+                     [](const std::string& s) {
+                       return Replaced(s, "Sleep / Sleep after: AC 1200",
+                                       "Sleep / Sleep after: AC 12x0");
+                     },
+                     "line 96: expected \"    Subgroup / Setting: AC n, DC n\" of a known setting"},
+        BadStateCase{"bad_registry_bytes",
+                     [](const std::string& s) {
+                       return Replaced(s, "ShowLockOption\t4\t01000000",
+                                       "ShowLockOption\t4\t0100000");
+                     },
+                     "line 137: expected \"key<TAB>name<TAB>type<TAB>hex bytes\""},
+        BadStateCase{"empty", [](const std::string&) { return std::string(); },
+                     "no \"Power schemes (* active):\" list: run with --schemes"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VerifyTest, AValueTheStateDoesNotListIsNotCheckedAndSaysSo) {
+  const std::string state =
+      WithoutLines(StateAfterCommit("notebook"),
+                   "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+                   "\\Explorer\\FlyoutMenuSettings\tShowSleepOption",
+                   "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                   "FlyoutMenuSettings\tShowHibernateOption");
+  const auto result =
+      RunTool({"verify", "--machine", Example("notebook"), "--state", Write("state.txt", state)});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out,
+            "Registry HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+            "FlyoutMenuSettings\\ShowSleepOption: not in the state, not checked\n");
+}
+
+}  // namespace
+}  // namespace presetra::cli
