@@ -27,16 +27,6 @@ std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
   return {ToUpper(key), ToUpper(name)};
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t from = 0;
-  for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1) {
-    fields.push_back(line.substr(from, tab - from));
-  }
-  fields.push_back(line.substr(from));
-  return fields;
-}
-
 bool IsTimeStamp(const std::string& text) {
   return text.size() == 12 && text[2] == ':' && text[5] == ':' && text[8] == ':';
 }

@@ -226,6 +226,16 @@ WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
+std::vector<std::string> SplitTabs(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string_view::npos; start = tab + 1) {
+    fields.emplace_back(line.substr(start, tab - start));
+  }
+  fields.emplace_back(line.substr(start));
+  return fields;
+}
+
 std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text;

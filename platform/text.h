@@ -82,6 +82,9 @@ WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size);
 // The bytes as lower-case hex digits, two a byte, with `separator` between bytes.
 std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator = "");
 
+// The fields of a line separated by tabs: one more than there are tabs.
+std::vector<std::string> SplitTabs(std::string_view line);
+
 // Whether `text` ends with `suffix`, ignoring case as EqualsIgnoringCase does.
 bool EndsWithIgnoringCase(WStringView text, WStringView suffix);
 

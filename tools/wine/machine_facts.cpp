@@ -36,16 +36,6 @@ WString Unescape(const std::string& text) {
   return Utf8ToUtf16(out);
 }
 
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
-
 }  // namespace
 
 std::string FormatFacts(const MachineFacts& facts) {
@@ -81,7 +71,7 @@ MachineFacts ParseFacts(const std::string& text) {
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    auto fields = Fields(line);
+    auto fields = SplitTabs(line);
     const std::string& kind = fields[0];
     if (kind == "oem_strings") {
       facts.oemStrings.emplace();
