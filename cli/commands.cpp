@@ -23,7 +23,7 @@ namespace presetra::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n"
+    "usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n"
     "       presetra uninstall [--machine FILE] [--schemes]\n"
     "       presetra plan [--machine FILE] [--format text|json]\n"
     "       presetra verify [--machine FILE] --state STATE [--format text|json]\n"
@@ -37,6 +37,7 @@ struct Options {
   std::string machineFile;
   bool schemes = false;
   std::string valuesList;
+  bool state = false;
 };
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
@@ -47,6 +48,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
       options->actions.push_back(argument);
     } else if (argument == "--schemes") {
       options->schemes = true;
+    } else if (argument == "--state") {
+      options->state = true;
     } else if (argument == "--values") {
       if (i + 1 >= arguments.size()) {
         *problem = "--values needs a file";
@@ -71,15 +74,23 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
   return true;
 }
 
-// The registry values a list names ("key<TAB>value" lines), then the WMI settings the
-// adapters were given: what the end-to-end test compares with a real run.
-void PrintValues(sim::Machine& machine, const std::string& listFile, std::ostream& out) {
+// The registry values a list names ("key<TAB>value" lines).
+std::vector<std::pair<WString, WString>> ValueNames(const std::string& listFile) {
+  std::vector<std::pair<WString, WString>> names;
   std::ifstream list(listFile, std::ios::binary);
   for (std::string line; std::getline(list, line);) {
     std::size_t tab = line.find('\t');
     if (tab == std::string::npos) continue;
-    WString key = Utf8ToUtf16(line.substr(0, tab));
-    WString name = Utf8ToUtf16(line.substr(tab + 1));
+    names.emplace_back(Utf8ToUtf16(line.substr(0, tab)), Utf8ToUtf16(line.substr(tab + 1)));
+  }
+  return names;
+}
+
+// The named registry values, then the WMI settings the adapters were given: what the
+// end-to-end test compares with a real run, and what verify reads as a machine's state.
+void PrintValues(sim::Machine& machine, const std::vector<std::pair<WString, WString>>& names,
+                 std::ostream& out) {
+  for (const auto& [key, name] : names) {
     auto value = machine.registry().GetValue(key, name);
     out << sim::ValueLine(key, name,
                           value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
@@ -205,8 +216,10 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   }
   sim::Machine& machine = *run.machine;
   for (const auto& line : run.log) out << Utf16ToUtf8(line) << "\n";
-  if (options.schemes) PrintSchemes(machine, out);
-  if (!options.valuesList.empty()) PrintValues(machine, options.valuesList, out);
+  if (options.schemes || options.state) PrintSchemes(machine, out);
+  if (!options.valuesList.empty()) PrintValues(machine, ValueNames(options.valuesList), out);
+  // Every value the commit may write on this machine.
+  if (options.state) PrintValues(machine, sim::WrittenValues(run.profile), out);
   return 0;
 }
 

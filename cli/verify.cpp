@@ -21,7 +21,7 @@ using sim::powercfg::SettingKey;
 
 constexpr char kUsage[] =
     "usage: presetra verify [--machine FILE] --state STATE [--format text|json]\n"
-    "  STATE: what `presetra commit --schemes --values LIST` printed for the machine\n";
+    "  STATE: what `presetra commit --state` printed for the machine, or a dump like it\n";
 
 std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
   return {ToUpper(key), ToUpper(name)};

@@ -33,8 +33,8 @@ class StateError : public std::runtime_error {
 
 // The end state of a simulated machine.
 EndState EndStateOf(sim::Machine& machine);
-// The end state a dump describes: the output of `presetra commit --schemes --values LIST`
-// (the log's time-stamped lines are passed over). Windows' own schemes list only the values
+// The end state a dump describes: the output of `presetra commit --state` (or --schemes with
+// --values LIST); the log's time-stamped lines are passed over. Windows' own schemes list only the values
 // that differ from Windows' defaults for the role. Throws StateError.
 EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role);
 

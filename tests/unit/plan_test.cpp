@@ -337,7 +337,7 @@ TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(
-        result.out.rfind("usage: presetra commit [uninstall] [--machine FILE] [--schemes]\n", 0),
+        result.out.rfind("usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n", 0),
         0u)
         << result.out;
   }

@@ -5,8 +5,6 @@
 #include <fstream>
 #include <functional>
 
-#include "cli/file_text.h"
-#include "platform/sim/end_state.h"
 #include "tool_runner.h"
 
 namespace presetra::cli {
@@ -24,17 +22,10 @@ std::string Write(const std::string& name, const std::string& text) {
   return path;
 }
 
-// What `presetra commit --schemes --values LIST` prints for the example, LIST being every value
-// the commit may write on it.
+// What `presetra commit --state` prints for the example: its log, its schemes, every value the
+// commit may write on it and its adapters' WMI settings.
 std::string StateAfterCommit(const std::string& example) {
-  std::string problem;
-  const std::string profile = *ReadFileText(Example(example), &problem);
-  std::string list;
-  for (const auto& [key, name] : sim::WrittenValues(sim::ParseProfile(profile))) {
-    list += Utf16ToUtf8(key) + "\t" + Utf16ToUtf8(name) + "\n";
-  }
-  const auto result = RunTool({"commit", "--machine", Example(example), "--schemes", "--values",
-                               Write("values.txt", list)});
+  const auto result = RunTool({"commit", "--machine", Example(example), "--state"});
   EXPECT_EQ(result.status, 0) << result.err;
   return result.out;
 }
