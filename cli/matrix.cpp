@@ -104,7 +104,7 @@ std::vector<std::pair<std::string, std::string>> Facts(const Plan& plan) {
       {"Board", plan.board},
       {"Build", plan.build},
       {"Feature bytes", plan.featureBytes},
-      {"Connected Standby", plan.connectedStandby},
+      {"Connected Standby", plan.ConnectedStandbyText()},
       {"Class", plan.platformClass},
       {"Decisions", DecisionLabels(plan)},
       {"Board lists", BoardListNames(plan)},

@@ -155,16 +155,14 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   plan.warnings = run.profile.warnings;
   plan.board = Utf16ToUtf8(run.board);
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
-  const std::optional<bool>& standby = run.profile.connectedStandby;
-  plan.connectedStandby = standby ? (*standby ? "yes" : "no") : "unknown";
-  plan.connectedStandbyAnswer = standby;
+  plan.connectedStandby = run.profile.connectedStandby;
   // Where the module, a 32-bit one, reads the build number.
   if (auto build = machine.registry().GetValue(
           u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
           u"CurrentBuildNumber")) {
     plan.build = Utf16ToUtf8(TextOfUtf16Le(build->data.data(), build->data.size()));
   }
-  plan.decisions = Explain(run.decisions, run.featureBytes, standby.has_value());
+  plan.decisions = Explain(run.decisions, run.featureBytes, plan.connectedStandby.has_value());
   plan.platformClass = ClassOf(plan.decisions);
   plan.featureTokens = TokensOf(run.featureQueries);
   plan.boardLists = BoardListsOf(run.board);

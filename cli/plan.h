@@ -73,8 +73,7 @@ struct Plan {
   std::string board;
   std::string build;
   std::string featureBytes;
-  std::string connectedStandby;                // "yes", "no", or "unknown" when the query fails
-  std::optional<bool> connectedStandbyAnswer;  // nullopt: the query fails
+  std::optional<bool> connectedStandby;  // nullopt: the query fails
   std::string platformClass;
   std::vector<ExplainedDecision> decisions;
   // Each token the run asked about, once, in the order first asked.
@@ -87,6 +86,11 @@ struct Plan {
   std::vector<OtherSchemeValue> otherSchemes;
   std::optional<std::uint32_t> hibernateFileSize;  // percent, when the run set it
   bool defaultSchemesReplaced = false;
+
+  // "yes", "no", or "unknown" when the query fails.
+  std::string ConnectedStandbyText() const {
+    return connectedStandby ? (*connectedStandby ? "yes" : "no") : "unknown";
+  }
 };
 
 // Runs the commit of the profile and reads its plan. Throws sim::ProfileError.

@@ -29,7 +29,7 @@ std::string PlanText(const Plan& plan) {
   out += "  Board " + (plan.board.empty() ? std::string("(none)") : plan.board) +
          ", Windows 10 build " + (plan.build.empty() ? std::string("(none)") : plan.build) +
          ", feature bytes \"" + plan.featureBytes +
-         "\", Connected Standby: " + plan.connectedStandby + "\n";
+         "\", Connected Standby: " + plan.ConnectedStandbyText() + "\n";
   out += "\nPlatform class: " + plan.platformClass + "\n";
 
   Section(out, "Decisions");
@@ -111,7 +111,7 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   // As Windows keeps it: text. The decisions carry the number the policy compared.
   json["build"] = plan.build.empty() ? Json(nullptr) : Json(plan.build);
   json["feature_bytes"] = plan.featureBytes;
-  json["connected_standby"] = optional(plan.connectedStandbyAnswer);
+  json["connected_standby"] = optional(plan.connectedStandby);
   json["platform_class"] = plan.platformClass;
   json["decisions"] = Json::array();
   for (const auto& decision : plan.decisions) {

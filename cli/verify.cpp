@@ -41,24 +41,6 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text) {
   return static_cast<std::uint32_t>(value);
 }
 
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::string& text) {
-  if (text.size() % 2 != 0) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    const auto digit = [](char c) -> int {
-      if (c >= '0' && c <= '9') return c - '0';
-      if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-      if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-      return -1;
-    };
-    const int high = digit(text[i]);
-    const int low = digit(text[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-  }
-  return bytes;
-}
-
 const SettingInfo* SettingNamed(const std::string& subgroupAndName) {
   for (const auto& info : sim::powercfg::SettingsCatalog()) {
     if (std::string(info.subgroupName) + " / " + info.settingName == subgroupAndName) return &info;
@@ -164,7 +146,7 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
     }
     if (fields.size() == 4) {
       const auto type = ParseNumber(fields[2]);
-      const auto bytes = ParseHexBytes(fields[3]);
+      const auto bytes = BytesOfHex(fields[3]);
       if (!type || !bytes) refuse("expected \"key<TAB>name<TAB>type<TAB>hex bytes\"");
       state.registry[RegistryName(Utf8ToUtf16(fields[0]), Utf8ToUtf16(fields[1]))] =
           sim::RegistryValue{Utf8ToUtf16(fields[1]), *type, *bytes};
@@ -178,8 +160,9 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
   return state;
 }
 
-Verification Verify(const std::string& profileText, const EndState& have) {
+Verification Verify(const std::string& profileText, const std::string& stateText) {
   SimulatedRun run = RunActions(profileText, {"commit"});
+  const EndState have = ParseEndState(stateText, run.profile.platformRole);
   sim::Machine& machine = *run.machine;
   const EndState want = EndStateOf(machine);
   Verification result;
@@ -290,9 +273,7 @@ int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std:
   }
   Verification verification;
   try {
-    const sim::MachineProfile profile = sim::ParseProfile(profileText);
-    const EndState have = ParseEndState(*stateText, profile.platformRole);
-    verification = Verify(profileText, have);
+    verification = Verify(profileText, *stateText);
   } catch (const sim::ProfileError& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;

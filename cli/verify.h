@@ -34,8 +34,8 @@ class StateError : public std::runtime_error {
 // The end state of a simulated machine.
 EndState EndStateOf(sim::Machine& machine);
 // The end state a dump describes: the output of `presetra commit --state` (or --schemes with
-// --values LIST); the log's time-stamped lines are passed over. Windows' own schemes list only the values
-// that differ from Windows' defaults for the role. Throws StateError.
+// --values LIST); the log's time-stamped lines are passed over. Windows' own schemes list only the
+// values that differ from Windows' defaults for the role. Throws StateError.
 EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role);
 
 struct Drift {
@@ -50,9 +50,10 @@ struct Verification {
   std::vector<std::string> unread;
 };
 
-// The recipe's end state for the profile (the commit on the simulated machine) against `have`.
-// Throws sim::ProfileError.
-Verification Verify(const std::string& profileText, const EndState& have);
+// The recipe's end state for the profile (the commit on the simulated machine) against the one
+// the state dump describes, read for the profile's platform role. Throws sim::ProfileError and
+// StateError.
+Verification Verify(const std::string& profileText, const std::string& stateText);
 
 // presetra verify [--machine FILE] --state STATE [--format text|json]
 int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

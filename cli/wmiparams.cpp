@@ -78,15 +78,9 @@ std::vector<std::uint8_t> FromHex(const Json& json, const std::string& field) {
   if (!json.is_string()) throw JsonError{field, "expected hex digits"};
   const std::string text = json.get<std::string>();
   if (text.size() % 2) throw JsonError{field, "expected an even number of hex digits"};
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    if (!std::isxdigit(static_cast<unsigned char>(text[i])) ||
-        !std::isxdigit(static_cast<unsigned char>(text[i + 1]))) {
-      throw JsonError{field, "expected hex digits"};
-    }
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
+  std::optional<std::vector<std::uint8_t>> bytes = BytesOfHex(text);
+  if (!bytes) throw JsonError{field, "expected hex digits"};
+  return *std::move(bytes);
 }
 
 bool IsReal(std::uint16_t vt) {

@@ -226,6 +226,25 @@ WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
+std::optional<std::vector<std::uint8_t>> BytesOfHex(std::string_view digits) {
+  if (digits.size() % 2 != 0) return std::nullopt;
+  auto value = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(digits.size() / 2);
+  for (std::size_t i = 0; i < digits.size(); i += 2) {
+    const int high = value(digits[i]);
+    const int low = value(digits[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+  }
+  return bytes;
+}
+
 std::vector<std::string> SplitTabs(std::string_view line) {
   std::vector<std::string> fields;
   std::size_t start = 0;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -81,6 +82,10 @@ WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size);
 
 // The bytes as lower-case hex digits, two a byte, with `separator` between bytes.
 std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator = "");
+
+// The bytes that HexBytes wrote (no separator; either case): nullopt for an odd number of
+// digits or a character that is not one.
+std::optional<std::vector<std::uint8_t>> BytesOfHex(std::string_view digits);
 
 // The fields of a line separated by tabs: one more than there are tabs.
 std::vector<std::string> SplitTabs(std::string_view line);

@@ -144,17 +144,9 @@ std::optional<WString> OptionalText(const Json& object, const char* name,
 
 std::vector<std::uint8_t> Hex(const std::string& text, const std::string& field) {
   if (text.size() % 2 != 0) throw ProfileError(field, "hex data has an odd number of digits");
-  std::vector<std::uint8_t> bytes;
-  auto digit = [&](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    throw ProfileError(field, "hex data has a character that is not a hex digit");
-  };
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(digit(text[i]) * 16 + digit(text[i + 1])));
-  }
-  return bytes;
+  std::optional<std::vector<std::uint8_t>> bytes = BytesOfHex(text);
+  if (!bytes) throw ProfileError(field, "hex data has a character that is not a hex digit");
+  return *std::move(bytes);
 }
 
 std::uint64_t Unsigned(const Json& value, const std::string& field, std::uint64_t max) {

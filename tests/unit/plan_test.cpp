@@ -21,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using Result = testing::ToolResult;
+using testing::Replaced;
 using testing::RunTool;
 
 std::string Example(const std::string& name) {
@@ -44,13 +45,6 @@ fs::path Folder(const std::string& name) {
 
 void Write(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
 }
 
 class ExamplePlan : public ::testing::TestWithParam<const char*> {};
@@ -336,9 +330,9 @@ TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
     Result result = RunTool(arguments);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(
-        result.out.rfind("usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n", 0),
-        0u)
+    EXPECT_EQ(result.out.rfind(
+                  "usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n", 0),
+              0u)
         << result.out;
   }
 }

@@ -26,6 +26,14 @@ inline std::string UniqueTempPath(const std::string& name) {
   return ::testing::TempDir() + prefix + "-" + name;
 }
 
+// The text with the first `from` replaced by `to`; a `from` that is not there fails the test.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 inline ToolResult RunTool(const std::vector<std::string>& arguments) {
   std::ostringstream out;
   std::ostringstream err;

@@ -10,6 +10,7 @@
 namespace presetra::cli {
 namespace {
 
+using testing::Replaced;
 using testing::RunTool;
 
 std::string Example(const std::string& name) {
@@ -28,13 +29,6 @@ std::string StateAfterCommit(const std::string& example) {
   const auto result = RunTool({"commit", "--machine", Example(example), "--state"});
   EXPECT_EQ(result.status, 0) << result.err;
   return result.out;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
 }
 
 // The text without the lines from the one starting with `first` up to the one before `next`.
