@@ -9,8 +9,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "platform/sim/profile.h"
 #include "platform/sim/end_state.h"
+#include "platform/sim/profile.h"
 #include "tools/wine/machine_facts.h"
 
 namespace {
