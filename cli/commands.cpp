@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/capture.h"
 #include "cli/file_text.h"
 #include "cli/machine_writer.h"
 #include "cli/matrix.h"
@@ -26,7 +27,8 @@ constexpr char kUsage[] =
     "usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n"
     "       presetra uninstall [--machine FILE] [--schemes]\n"
     "       presetra plan [--machine FILE] [--format text|json]\n"
-    "       presetra verify [--machine FILE] --state STATE [--format text|json]\n"
+    "       presetra verify [--machine FILE] [--state STATE] [--format text|json]\n"
+    "       presetra capture [--machine FILE] [--out FILE]\n"
     "       presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
     "       presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
     "       presetra wmiparams decode FILE [--map]\n"
@@ -116,7 +118,8 @@ void PrintSchemes(sim::Machine& machine, std::ostream& out) {
       plan);
 }
 
-int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+            ThisPc* thisPc) {
   std::string machineFile;
   std::string format = "text";
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -136,7 +139,7 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
   }
   std::string profileText;
   std::string source;
-  if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
+  if (!ReadProfileOrThisPc(machineFile, thisPc, &profileText, &source, err)) return 2;
   try {
     const Plan plan = MakePlan(profileText, source);
     for (const auto& warning : plan.warnings) {
@@ -151,6 +154,21 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
 }
 
 }  // namespace
+
+bool ReadProfileOrThisPc(const std::string& file, ThisPc* thisPc, std::string* text,
+                         std::string* source, std::ostream& err) {
+  if (thisPc == nullptr || !file.empty()) return ReadMachineProfile(file, text, source, err);
+  try {
+    Capture capture = CaptureMachine(thisPc->system, thisPc->architecture);
+    for (const auto& note : capture.notes) err << "presetra: this PC: note: " << note << "\n";
+    *text = std::move(capture.profileText);
+  } catch (const sim::ProfileError& error) {
+    err << "presetra: this PC: what was read makes no valid profile: " << error.what() << "\n";
+    return false;
+  }
+  *source = "this PC";
+  return true;
+}
 
 bool ReadMachineProfile(const std::string& file, std::string* text, std::string* source,
                         std::ostream& err) {
@@ -170,7 +188,8 @@ bool ReadMachineProfile(const std::string& file, std::string* text, std::string*
   return true;
 }
 
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+        ThisPc* thisPc) {
   // "presetra --help", "presetra COMMAND --help": the usage, on standard output.
   for (const auto& argument : arguments) {
     if (argument == "--help" || argument == "-h" || argument == "/?") {
@@ -183,10 +202,16 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                             err);
   }
   if (!arguments.empty() && arguments[0] == "plan") {
-    return RunPlan(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+    return RunPlan(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err,
+                   thisPc);
   }
   if (!arguments.empty() && arguments[0] == "verify") {
-    return RunVerify(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+    return RunVerify(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err,
+                     thisPc);
+  }
+  if (!arguments.empty() && arguments[0] == "capture") {
+    return RunCapture(std::vector<std::string>(arguments.begin() + 1, arguments.end()), thisPc, out,
+                      err);
   }
   if (!arguments.empty() && arguments[0] == "matrix") {
     return RunMatrix(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);

@@ -156,10 +156,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   plan.board = Utf16ToUtf8(run.board);
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
   plan.connectedStandby = run.profile.connectedStandby;
-  // Where the module, a 32-bit one, reads the build number.
-  if (auto build = machine.registry().GetValue(
-          u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
-          u"CurrentBuildNumber")) {
+  if (auto build = machine.registry().GetValue(kShownBuildKey, kShownBuildValue)) {
     plan.build = Utf16ToUtf8(TextOfUtf16Le(build->data.data(), build->data.size()));
   }
   plan.decisions = Explain(run.decisions, run.featureBytes, plan.connectedStandby.has_value());

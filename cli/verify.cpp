@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/file_text.h"
+#include "cli/live_state.h"
 #include "cli/simulated_run.h"
 #include "cli/units.h"
 #include "platform/sim/end_state.h"
@@ -20,8 +21,10 @@ using sim::powercfg::SettingInfo;
 using sim::powercfg::SettingKey;
 
 constexpr char kUsage[] =
-    "usage: presetra verify [--machine FILE] --state STATE [--format text|json]\n"
-    "  STATE: what `presetra commit --state` printed for the machine, or a dump like it\n";
+    "usage: presetra verify [--machine FILE] [--state STATE] [--format text|json]\n"
+    "  FILE: the machine's profile; on Windows, without it, this PC's facts\n"
+    "  STATE: what `presetra commit --state` printed for the machine, or a dump like it; on\n"
+    "         Windows, without it, this PC's schemes, registry values and adapter settings\n";
 
 std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
   return {ToUpper(key), ToUpper(name)};
@@ -70,7 +73,8 @@ std::string RegistryText(const std::optional<sim::RegistryValue>& value, const W
 }  // namespace
 
 EndState EndStateOf(sim::Machine& machine) {
-  EndState state{machine.schemes(), PreferredPlan(machine), {}, {}};
+  EndState state{
+      machine.schemes(), PreferredPlan(machine), machine.schemes().HibernateFileSize(), {}, {}};
   for (const auto& write : machine.registry().Writes()) {
     state.registry[RegistryName(write.keyPath, write.value.name)] =
         machine.registry().GetValue(write.keyPath, write.value.name);
@@ -83,7 +87,7 @@ EndState EndStateOf(sim::Machine& machine) {
 }
 
 EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role) {
-  EndState state{sim::powercfg::MemorySchemeStore(role), std::nullopt, {}, {}};
+  EndState state{sim::powercfg::MemorySchemeStore(role), std::nullopt, std::nullopt, {}, {}};
   // Active only when the dump marks one so.
   state.schemes.SetActive(u"");
   const std::vector<Scheme> windows = sim::powercfg::WindowsSchemes(role);
@@ -106,6 +110,12 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
     }
     if (line.rfind("Preferred plan: ", 0) == 0) {
       state.preferredPlan = Utf8ToUtf16(line.substr(16));
+      continue;
+    }
+    if (line.rfind("Hibernation file size: ", 0) == 0 && line.size() > 25 &&
+        line.substr(line.size() - 2) == " %") {
+      state.hibernateFileSize = ParseNumber(line.substr(23, line.size() - 25));
+      if (!state.hibernateFileSize) refuse("expected \"Hibernation file size: N %\"");
       continue;
     }
     if (line.rfind("    Description: ", 0) == 0) continue;
@@ -162,8 +172,10 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
 
 Verification Verify(const std::string& profileText, const std::string& stateText) {
   SimulatedRun run = RunActions(profileText, {"commit"});
-  const EndState have = ParseEndState(stateText, run.profile.platformRole);
-  sim::Machine& machine = *run.machine;
+  return Compare(*run.machine, ParseEndState(stateText, run.profile.platformRole));
+}
+
+Verification Compare(sim::Machine& machine, const EndState& have) {
   const EndState want = EndStateOf(machine);
   Verification result;
   auto drift = [&result](std::string what, std::string wantText, std::string haveText) {
@@ -191,6 +203,12 @@ Verification Verify(const std::string& profileText, const std::string& stateText
     drift("Active power scheme", guid,
           active ? guid : (other.empty() ? std::string("none") : Utf16ToUtf8(other)));
     drift("Preferred plan", guid, have.preferredPlan ? Utf16ToUtf8(*have.preferredPlan) : "none");
+  }
+  if (want.hibernateFileSize) {
+    drift("Hibernation file size (powercfg /HIBERNATE /SIZE)",
+          std::to_string(*want.hibernateFileSize) + " % of memory",
+          have.hibernateFileSize ? std::to_string(*have.hibernateFileSize) + " % of memory"
+                                 : "none set (Windows sizes the file)");
   }
 
   std::set<std::tuple<WString, SettingKey, bool>> seen;
@@ -227,6 +245,11 @@ Verification Verify(const std::string& profileText, const std::string& stateText
           RegistryText(found->second, write.keyPath));
   }
   for (const auto& write : WmiWrites(machine)) {
+    if (!have.wmiRead) {
+      result.unread.push_back("Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
+                              Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property));
+      continue;
+    }
     const bool on = have.wmiOn.count({ToUpper(write.className), ToUpper(write.instanceName),
                                       ToUpper(write.property)}) != 0;
     drift("Adapter " + Utf16ToUtf8(write.instanceName) + ": " + Utf16ToUtf8(write.className) + "." +
@@ -236,7 +259,8 @@ Verification Verify(const std::string& profileText, const std::string& stateText
   return result;
 }
 
-int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+              ThisPc* thisPc) {
   std::string machineFile;
   std::string stateFile;
   std::string format = "text";
@@ -258,22 +282,33 @@ int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std:
       return 2;
     }
   }
-  if (stateFile.empty()) {
+  if (stateFile.empty() && thisPc == nullptr) {
     err << "presetra verify: --state is needed: this build reads no live PC\n" << kUsage;
     return 2;
   }
   std::string profileText;
   std::string source;
-  if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
-  std::string problem;
-  const std::optional<std::string> stateText = ReadFileText(stateFile, &problem);
-  if (!stateText) {
-    err << "presetra: " << stateFile << ": " << problem << "\n";
-    return 2;
+  if (!ReadProfileOrThisPc(machineFile, thisPc, &profileText, &source, err)) return 2;
+  std::optional<std::string> stateText;
+  if (!stateFile.empty()) {
+    std::string problem;
+    stateText = ReadFileText(stateFile, &problem);
+    if (!stateText) {
+      err << "presetra: " << stateFile << ": " << problem << "\n";
+      return 2;
+    }
   }
   Verification verification;
   try {
-    verification = Verify(profileText, *stateText);
+    SimulatedRun run = RunActions(profileText, {"commit"});
+    if (stateText) {
+      verification = Compare(*run.machine, ParseEndState(*stateText, run.profile.platformRole));
+    } else {
+      std::vector<std::string> problems;
+      const EndState have = ReadLiveEndState(thisPc->system, *run.machine, &problems);
+      for (const auto& problem : problems) err << "presetra verify: " << problem << "\n";
+      verification = Compare(*run.machine, have);
+    }
   } catch (const sim::ProfileError& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/this_pc.h"
 #include "platform/sim/machine.h"
 
 namespace presetra::cli {
@@ -19,10 +20,14 @@ namespace presetra::cli {
 struct EndState {
   sim::powercfg::MemorySchemeStore schemes;
   std::optional<WString> preferredPlan;
+  // powercfg /HIBERNATE /SIZE's percentage (HiberFileSizePercent); nullopt: never set.
+  std::optional<std::uint32_t> hibernateFileSize;
   // By upper-cased key and value name; nullopt: the value is absent.
   std::map<std::pair<WString, WString>, std::optional<sim::RegistryValue>> registry;
   // The adapters' WMI power settings that are on: class, instance, property.
   std::set<std::tuple<WString, WString, WString>> wmiOn;
+  // False when the adapters' settings could not be read: then none of them is checked.
+  bool wmiRead = true;
 };
 
 // A state dump that cannot be read; the message names the line.
@@ -54,8 +59,13 @@ struct Verification {
 // the state dump describes, read for the profile's platform role. Throws sim::ProfileError and
 // StateError.
 Verification Verify(const std::string& profileText, const std::string& stateText);
+// The end state the commit left on `planned` (a simulated machine after its commit) against
+// `have`.
+Verification Compare(sim::Machine& planned, const EndState& have);
 
-// presetra verify [--machine FILE] --state STATE [--format text|json]
-int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// presetra verify [--machine FILE] [--state STATE] [--format text|json]. Without STATE, the end
+// state of this PC (which needs `thisPc`).
+int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+              ThisPc* thisPc = nullptr);
 
 }  // namespace presetra::cli

@@ -31,7 +31,9 @@ file(READ ${PRESETRA_DEFAULT_MACHINE} PRESETRA_DEFAULT_MACHINE_TEXT)
 configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp @ONLY)
 
 add_library(presetra_cli STATIC
+  cli/capture.cpp
   cli/commands.cpp
+  cli/live_state.cpp
   cli/file_text.cpp
   cli/machine_writer.cpp
   cli/decisions.cpp

@@ -19,6 +19,13 @@ class Power {
   // `bufferBytes` bytes. ERROR_SUCCESS when the scheme exists and its description fits.
   [[nodiscard]] virtual win::Dword PowerReadDescription(const Guid& scheme, win::Dword bufferBytes,
                                                         WString* description) = 0;
+  // PowerReadACValueIndex (ac) or PowerReadDCValueIndex with no root key. On failure *value is
+  // left unchanged; ERROR_FILE_NOT_FOUND when the scheme or the setting does not exist.
+  [[nodiscard]] virtual win::Dword PowerReadValueIndex(const Guid& scheme, const Guid& subgroup,
+                                                       const Guid& setting, bool ac,
+                                                       win::Dword* value) = 0;
+  // PowerDeterminePlatformRoleEx(POWER_PLATFORM_ROLE_V2): a POWER_PLATFORM_ROLE.
+  [[nodiscard]] virtual win::Dword PowerDeterminePlatformRole() = 0;
 };
 
 }  // namespace presetra::platform

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/handle.h"
@@ -96,5 +97,29 @@ enum class KeyOpening { kOpenExisting, kCreate };
 [[nodiscard]] win::Long WriteValue(Registry& registry, RegKey root, WStringView subKey,
                                    win::Dword access, KeyOpening opening, WStringView name,
                                    const RegData& data);
+
+// A key of HKEY_LOCAL_MACHINE by its physical path, as regedit shows it on 64-bit Windows
+// ("HKLM\\SOFTWARE\\WOW6432Node\\X"), turned into what an API call names: the subkey and
+// the view that reaches it from a process of either bitness.
+struct KeyInView {
+  WString subKey;
+  win::Dword view = win::kKeyWow64_64Key;
+};
+// nullopt when the path does not start with "HKLM\\".
+std::optional<KeyInView> KeyOfPhysicalPath(WStringView physicalPath);
+
+// One value as RegQueryValueExW gives it: ERROR_FILE_NOT_FOUND when the key or the value does
+// not exist.
+struct ValueRead {
+  win::Long error = win::kErrorSuccess;
+  win::Dword type = win::kRegNone;
+  std::vector<std::uint8_t> data;
+};
+// Opens root\subKey for reading in `view`, reads one value whole and closes the key.
+[[nodiscard]] ValueRead ReadValue(Registry& registry, RegKey root, WStringView subKey,
+                                  win::Dword view, WStringView name);
+// Whether root\subKey opens for reading in `view`: ERROR_SUCCESS, or the Win32 error.
+[[nodiscard]] win::Long ProbeKey(Registry& registry, RegKey root, WStringView subKey,
+                                 win::Dword view);
 
 }  // namespace presetra::platform

@@ -11,6 +11,11 @@ using Dword = std::uint32_t;
 using Long = std::int32_t;
 using HResult = std::int32_t;
 
+// POWER_PLATFORM_ROLE (winnt.h), version 2: the roles Windows provisions portable defaults for.
+inline constexpr std::uint32_t kPlatformRoleDesktop = 1;
+inline constexpr std::uint32_t kPlatformRoleMobile = 2;
+inline constexpr std::uint32_t kPlatformRoleSlate = 8;
+
 // Win32 error codes.
 inline constexpr Long kErrorSuccess = 0;
 inline constexpr Long kErrorFileNotFound = 2;

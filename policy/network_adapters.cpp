@@ -1,3 +1,5 @@
+#include "policy/network_adapters.h"
+
 #include <optional>
 #include <vector>
 
@@ -14,35 +16,11 @@ constexpr const char16_t* kWirelessWords[] = {u"wireless", u"wlan", u"w/lan", u"
 constexpr const char16_t* kControlSets[] = {u"System\\CurrentControlSet\\Control\\Class\\",
                                             u"System\\ControlSet001\\Control\\Class\\"};
 
-struct WmiSetting {
-  const char16_t* className;
-  const char16_t* property;
-};
-// Allow the computer to turn the device off; allow it to wake the computer; only a magic
-// packet may wake it.
-constexpr WmiSetting kWmiSettings[] = {
-    {u"MSPower_DeviceEnable", u"Enable"},
-    {u"MSPower_DeviceWakeEnable", u"Enable"},
-    {u"MSNdis_DeviceWakeOnMagicPacketOnly", u"EnableWakeOnMagicPacketOnly"},
-};
-
-// A string property, read into a buffer of the size the system reports.
 std::optional<WString> ReadProperty(platform::Devices& devices, platform::DeviceInfoSet set,
                                     win::Dword index, win::Dword property) {
-  std::vector<std::uint8_t> buffer;
-  win::Dword required = 0;
-  win::Long error = win::kErrorSuccess;
-  bool ok = devices.GetDeviceRegistryProperty(set, index, property, nullptr, 0, &required, &error);
-  while (!ok && error == win::kErrorInsufficientBuffer) {
-    // A size that does not grow would ask again for ever: such a property is unreadable.
-    if (required <= buffer.size()) return std::nullopt;
-    buffer.assign(required, 0);
-    ok = devices.GetDeviceRegistryProperty(set, index, property, buffer.data(),
-                                           static_cast<win::Dword>(buffer.size()), &required,
-                                           &error);
-  }
-  if (!ok) return std::nullopt;
-  return TextOfUtf16Le(buffer.data(), buffer.size());
+  auto bytes = ReadDeviceProperty(devices, set, index, property);
+  if (!bytes) return std::nullopt;
+  return TextOfUtf16Le(bytes->data(), bytes->size());
 }
 
 struct HardwareIds {
@@ -98,10 +76,27 @@ bool IsWirelessDescription(const WString& description) {
   return false;
 }
 
-// The pattern of a WQL LIKE literal that matches the hardware ID itself: every backslash
-// doubled, as WQL string literals require. A double quote would end the literal and "%" or "["
-// would widen the match to other adapters' instances, so they are escaped too; hardware IDs
-// of real devices have none of them, and their pattern is the ID with doubled backslashes.
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadDeviceProperty(platform::Devices& devices,
+                                                            platform::DeviceInfoSet set,
+                                                            win::Dword index, win::Dword property) {
+  std::vector<std::uint8_t> buffer;
+  win::Dword required = 0;
+  win::Long error = win::kErrorSuccess;
+  bool ok = devices.GetDeviceRegistryProperty(set, index, property, nullptr, 0, &required, &error);
+  while (!ok && error == win::kErrorInsufficientBuffer) {
+    // A size that does not grow would ask again for ever: such a property is unreadable.
+    if (required <= buffer.size()) return std::nullopt;
+    buffer.assign(required, 0);
+    ok = devices.GetDeviceRegistryProperty(set, index, property, buffer.data(),
+                                           static_cast<win::Dword>(buffer.size()), &required,
+                                           &error);
+  }
+  if (!ok) return std::nullopt;
+  return buffer;
+}
+
 WString WqlPattern(const WString& hardwareId) {
   WString pattern;
   for (char16_t c : hardwareId) {
@@ -120,16 +115,20 @@ WString WqlPattern(const WString& hardwareId) {
   return pattern;
 }
 
+WString AdapterWmiQuery(const WmiSetting& setting, const WString& hardwareId) {
+  return Format(u"SELECT * FROM %s WHERE InstanceName LIKE \"%%%s%%\"", WString(setting.className),
+                WqlPattern(hardwareId));
+}
+
+namespace {
+
 bool WriteWmiSettings(platform::System& system, const WString& hardwareId) {
   CWMIClient client(system);
   if (client.Connect(u"\\\\.\\root\\wmi") != win::kSOk) return false;
-  const WString pattern = WqlPattern(hardwareId);
   // VARIANT_TRUE's 16 bits in a VT_I4; WMI converts it to the properties' boolean type.
   const platform::Variant enable = platform::Variant::I4(0xFFFF);
   for (const WmiSetting& setting : kWmiSettings) {
-    const WString query = Format(u"SELECT * FROM %s WHERE InstanceName LIKE \"%%%s%%\"",
-                                 WString(setting.className), pattern);
-    if (client.ExecQuery(query.c_str()) != win::kSOk) return false;
+    if (client.ExecQuery(AdapterWmiQuery(setting, hardwareId).c_str()) != win::kSOk) return false;
     if (client.PutProperty(setting.property, enable) != win::kSOk) return false;
   }
   return true;

@@ -59,6 +59,8 @@ class CWMIClient {
   win::HResult LastResult() const { return lastResult_; }
   bool IsConnected() const { return services_ != nullptr; }
   bool HasCurrentObject() const { return static_cast<bool>(current_); }
+  // The object the last query or Next delivered, for reading other properties.
+  const CWMIObjectPtr& CurrentObject() const { return current_; }
 
   // The process starts with COM security still to be set up. Called when the module is loaded.
   static void ResetProcessState();

@@ -58,6 +58,8 @@ std::string CallName(Call call) {
       return "PowerGetActiveScheme";
     case Call::kPowerReadDescription:
       return "PowerReadDescription";
+    case Call::kPowerReadValueIndex:
+      return "PowerReadValueIndex";
     case Call::kLoadString:
       return "LoadStringW";
     case Call::kFindWindow:

@@ -38,6 +38,7 @@ enum class Call {
   kGetPwrCapabilities,
   kPowerGetActiveScheme,
   kPowerReadDescription,
+  kPowerReadValueIndex,
   kLoadString,
   kFindWindow,
   kGetClientRect,

@@ -36,6 +36,10 @@ Machine::Machine(const MachineProfile& profile) {
 
 Machine::~Machine() = default;
 
+namespace {
+constexpr char16_t kHibernationKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power";
+}  // namespace
+
 WString Machine::InstallDir() const {
   return shell_.programFilesFolder + u"\\Vorlan\\Presetra\\";
 }
@@ -95,18 +99,35 @@ void Machine::Apply(const MachineProfile& profile) {
     powercfg::Outcome outcome = powercfg::Execute(
         schemes_, run.arguments,
         [this](WStringView file, std::uint32_t id) { return ResolveModuleString(file, id); });
+    // Windows keeps the hibernation file's size where powercfg /HIBERNATE /SIZE put it.
+    if (auto percent = schemes_.HibernateFileSize()) {
+      registry_.PutValue(kHibernationKey, RegistryValue{u"HiberFileSizePercent", win::kRegDword,
+                                                        RegDwordBytes(*percent)});
+    }
     run.exitCode = static_cast<win::Dword>(outcome.exitCode);
     run.output = outcome.output;
     return outcome.output;
   });
-  power_.SetSchemeSource(
-      Power::SchemeSource{[this]() { return GuidFromText(schemes_.Active()); },
-                          [this](const platform::Guid& guid) -> std::optional<WString> {
-                            for (const auto& scheme : schemes_.Schemes()) {
-                              if (GuidFromText(scheme.guid) == guid) return scheme.description;
-                            }
-                            return std::nullopt;
-                          }});
+  power_.SetSchemeSource(Power::SchemeSource{
+      [this]() { return GuidFromText(schemes_.Active()); },
+      [this](const platform::Guid& guid) -> std::optional<WString> {
+        for (const auto& scheme : schemes_.Schemes()) {
+          if (GuidFromText(scheme.guid) == guid) return scheme.description;
+        }
+        return std::nullopt;
+      },
+      [this](const platform::Guid& scheme, const platform::Guid& subgroup,
+             const platform::Guid& setting, bool ac) -> std::optional<std::uint32_t> {
+        for (const auto& held : schemes_.Schemes()) {
+          if (GuidFromText(held.guid) != scheme) continue;
+          for (const auto& [key, values] : held.values) {
+            if (GuidFromText(key.subgroup) == subgroup && GuidFromText(key.setting) == setting) {
+              return ac ? values.ac : values.dc;
+            }
+          }
+        }
+        return std::nullopt;
+      }});
   shell_.SetUiLanguage(profile.uiLanguage);
   files_.AddFile(profile.systemFolder + u"\\powercfg.exe");
   files_.AddFile(profile.systemFolder + u"\\cmd.exe");
@@ -160,6 +181,9 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   power_.connectedStandby = profile.connectedStandby;
+  power_.platformRole = profile.platformRole == powercfg::PlatformRole::kDesktop
+                            ? win::kPlatformRoleDesktop
+                            : win::kPlatformRoleMobile;
 
   devices_.adapters = profile.networkAdapters;
   for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {

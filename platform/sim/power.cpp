@@ -30,4 +30,18 @@ win::Dword Power::PowerReadDescription(const platform::Guid& scheme, win::Dword 
   return win::kErrorSuccess;
 }
 
+win::Dword Power::PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
+                                      const platform::Guid& setting, bool ac, win::Dword* value) {
+  if (faults_.ShouldFail(Call::kPowerReadValueIndex)) return win::kErrorAccessDenied;
+  if (!schemes_.value) return win::kErrorCallNotImplemented;
+  auto index = schemes_.value(scheme, subgroup, setting, ac);
+  if (!index) return win::kErrorFileNotFound;
+  *value = *index;
+  return win::kErrorSuccess;
+}
+
+win::Dword Power::PowerDeterminePlatformRole() {
+  return platformRole;
+}
+
 }  // namespace presetra::sim

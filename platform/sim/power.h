@@ -17,14 +17,25 @@ class Power : public platform::Power {
   win::Dword PowerGetActiveScheme(platform::Guid* active) override;
   win::Dword PowerReadDescription(const platform::Guid& scheme, win::Dword bufferBytes,
                                   WString* description) override;
+  win::Dword PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
+                                 const platform::Guid& setting, bool ac,
+                                 win::Dword* value) override;
+  win::Dword PowerDeterminePlatformRole() override;
 
   // The AoAc flag; nullopt makes GetPwrCapabilities fail.
   std::optional<bool> connectedStandby = false;
   int capabilityQueries = 0;
+  // What PowerDeterminePlatformRoleEx reports: a POWER_PLATFORM_ROLE.
+  win::Dword platformRole = win::kPlatformRoleMobile;
 
   struct SchemeSource {
     std::function<std::optional<platform::Guid>()> active;
     std::function<std::optional<WString>(const platform::Guid&)> description;
+    // A scheme's value of one setting; nullopt when the scheme or the value does not exist.
+    std::function<std::optional<std::uint32_t>(const platform::Guid& scheme,
+                                               const platform::Guid& subgroup,
+                                               const platform::Guid& setting, bool ac)>
+        value;
   };
   void SetSchemeSource(SchemeSource source) { schemes_ = std::move(source); }
 

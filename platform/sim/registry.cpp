@@ -119,12 +119,19 @@ bool WantsWrite(win::Dword access) {
 }
 }  // namespace
 
+WString Registry::PathText(const std::vector<WString>& path) {
+  WString text = u"HKLM";
+  for (const auto& part : path) text += u"\\" + part;
+  return text;
+}
+
 win::Long Registry::OpenKey(platform::RegKey root, WStringView subKey, win::Dword access,
                             platform::RegKey* key) {
   if (faults_.ShouldFail(Call::kRegOpenKey)) return win::kErrorAccessDenied;
   win::Long error = win::kErrorSuccess;
   auto path = PathOf(root, subKey, access, &error);
   if (error != win::kErrorSuccess) return error;
+  reads_.push_back(RegistryRead{PathText(path), std::nullopt});
   Key* found = Find(path);
   if (found == nullptr) return win::kErrorFileNotFound;
   if (found->denyAccess || (found->denyWrites && WantsWrite(access))) {
@@ -185,6 +192,7 @@ win::Long Registry::Answer(platform::RegKey key, WStringView name, win::Dword* t
   if (faults_.ShouldFail(Call::kRegQueryValue)) return win::kErrorAccessDenied;
   auto it = handles_.find(key);
   if (it == handles_.end()) return win::kErrorInvalidHandle;
+  reads_.push_back(RegistryRead{PathText(it->second.path), WString(name)});
   if ((it->second.access & win::kKeyQueryValue) == 0) return win::kErrorAccessDenied;
   RegistryValue* value = it->second.key->FindValue(name);
   if (value == nullptr) return win::kErrorFileNotFound;
@@ -217,9 +225,7 @@ win::Long Registry::SetValue(platform::RegKey key, WStringView name, win::Dword 
   }
   value->type = type;
   value->data.assign(data, data + size);
-  WString keyPath = u"HKLM";
-  for (const auto& part : it->second.path) keyPath += u"\\" + part;
-  writes_.push_back(RegistryWrite{std::move(keyPath), *value});
+  writes_.push_back(RegistryWrite{PathText(it->second.path), *value});
   return win::kErrorSuccess;
 }
 

@@ -27,6 +27,13 @@ struct RegistryWrite {
   RegistryValue value;
 };
 
+// One read through the API: a key opened (no value name) or a value queried, with the key's
+// physical path.
+struct RegistryRead {
+  WString keyPath;
+  std::optional<WString> valueName;
+};
+
 class Registry : public platform::Registry {
  public:
   explicit Registry(Faults& faults);
@@ -67,6 +74,9 @@ class Registry : public platform::Registry {
   void ChangeAfterNextQuery(WStringView name, std::optional<RegistryValue> value) {
     changeAfterQuery_ = PendingChange{WString(name), std::move(value)};
   }
+  // Every key opened and value queried through the API, in order (failed opens of keys that do
+  // not exist included: their absence was read too).
+  const std::vector<RegistryRead>& Reads() const { return reads_; }
   // Every value set through the API, in order.
   const std::vector<RegistryWrite>& Writes() const { return writes_; }
 
@@ -75,6 +85,8 @@ class Registry : public platform::Registry {
 
   // The key names of a path, without empty ones ("A\\\\B\\" is A, B).
   static std::vector<WString> Split(WStringView path);
+  // "HKLM\A\B" of the key names below HKEY_LOCAL_MACHINE.
+  static WString PathText(const std::vector<WString>& path);
 
  private:
   struct Key;
@@ -98,6 +110,7 @@ class Registry : public platform::Registry {
   std::map<platform::RegKey, Open> handles_;
   std::uintptr_t nextHandle_ = 0x1000;
   std::vector<WString> queried_;
+  std::vector<RegistryRead> reads_;
   std::vector<RegistryWrite> writes_;
   struct PendingChange {
     WString name;

@@ -21,6 +21,9 @@ Function PowrprofFunction(const char* name) {
 }
 
 using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
+using PowerReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+using PowerDeterminePlatformRoleExFn = POWER_PLATFORM_ROLE(WINAPI*)(ULONG);
+using PowerDeterminePlatformRoleFn = POWER_PLATFORM_ROLE(WINAPI*)();
 using PowerReadDescriptionFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*,
                                               DWORD*);
 
@@ -73,6 +76,31 @@ win::Dword Power::PowerReadDescription(const platform::Guid& scheme, win::Dword 
       function(nullptr, &guid, nullptr, nullptr, reinterpret_cast<UCHAR*>(buffer.data()), &size);
   if (result == ERROR_SUCCESS) *description = FromWide(buffer.data());
   return result;
+}
+
+win::Dword Power::PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
+                                      const platform::Guid& setting, bool ac, win::Dword* value) {
+  static const auto readAc = PowrprofFunction<PowerReadValueIndexFn>("PowerReadACValueIndex");
+  static const auto readDc = PowrprofFunction<PowerReadValueIndexFn>("PowerReadDCValueIndex");
+  const auto function = ac ? readAc : readDc;
+  if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const GUID schemeGuid = ToGuid(scheme);
+  const GUID subgroupGuid = ToGuid(subgroup);
+  const GUID settingGuid = ToGuid(setting);
+  DWORD index = 0;
+  const DWORD result = function(nullptr, &schemeGuid, &subgroupGuid, &settingGuid, &index);
+  if (result == ERROR_SUCCESS) *value = index;
+  return result;
+}
+
+win::Dword Power::PowerDeterminePlatformRole() {
+  static const auto function =
+      PowrprofFunction<PowerDeterminePlatformRoleExFn>("PowerDeterminePlatformRoleEx");
+  if (function != nullptr) return static_cast<win::Dword>(function(POWER_PLATFORM_ROLE_V2));
+  // Before Windows 8 only version 1 of the roles exists, which has no slate.
+  static const auto first =
+      PowrprofFunction<PowerDeterminePlatformRoleFn>("PowerDeterminePlatformRole");
+  return first != nullptr ? static_cast<win::Dword>(first()) : PlatformRoleUnspecified;
 }
 
 }  // namespace presetra::win32

@@ -69,6 +69,10 @@ class Power : public platform::Power {
   win::Dword PowerGetActiveScheme(platform::Guid* active) override;
   win::Dword PowerReadDescription(const platform::Guid& scheme, win::Dword bufferBytes,
                                   WString* description) override;
+  win::Dword PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
+                                 const platform::Guid& setting, bool ac,
+                                 win::Dword* value) override;
+  win::Dword PowerDeterminePlatformRole() override;
 };
 
 class Windows : public platform::Windows {

@@ -4,7 +4,11 @@
 
 #include <fstream>
 #include <functional>
+#include <sstream>
 
+#include "module/loaded_module.h"
+#include "platform/sim/machine.h"
+#include "power/setting_guids.h"
 #include "tool_runner.h"
 
 namespace presetra::cli {
@@ -16,6 +20,19 @@ using testing::RunTool;
 std::string Example(const std::string& name) {
   return std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json";
 }
+
+std::string ReadExample(const std::string& name) {
+  std::ifstream file(Example(name), std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Capture's word on the notebook's adapters, when verify captures this PC's facts.
+constexpr char kCaptureNote[] =
+    "presetra: this PC: note: network_adapters: \"wmi\": \"ok\" says the adapter's power "
+    "classes have instances; whether WMI accepts a write to them is known only when the commit "
+    "writes\n";
 
 std::string Write(const std::string& name, const std::string& text) {
   const std::string path = testing::UniqueTempPath(name);
@@ -48,6 +65,10 @@ struct DriftCase {
   const char* name;
   std::function<std::string(const std::string&)> drift;
   std::string report;
+  // The same drift on a running machine, which verify reads through the platform layer, and
+  // what it reports when that differs from `report`.
+  std::function<void(sim::Machine&)> live;
+  std::string liveReport = {};
 };
 
 class NotebookDrift : public ::testing::TestWithParam<DriftCase> {};
@@ -61,11 +82,48 @@ TEST_P(NotebookDrift, IsReportedExactly) {
   EXPECT_EQ(result.status, GetParam().report.rfind("No differences", 0) == 0 ? 0 : 1);
 }
 
+// The notebook after its commit, taken as the PC the tool runs on, with the drift made on it.
+TEST_P(NotebookDrift, IsReadFromTheRunningMachine) {
+  const sim::MachineProfile profile = sim::ParseProfile(ReadExample("notebook"));
+  sim::Machine machine(profile);
+  {
+    LoadedModule module(machine);
+    module.Commit(1);
+  }
+  GetParam().live(machine);
+  ThisPc thisPc{machine, profile.packageArchitecture};
+  std::ostringstream out;
+  std::ostringstream err;
+  // With the profile, and with this PC's captured facts.
+  for (const bool withProfile : {true, false}) {
+    out.str("");
+    err.str("");
+    std::vector<std::string> arguments{"verify"};
+    if (withProfile) arguments.insert(arguments.end(), {"--machine", Example("notebook")});
+    const int status = cli::Run(arguments, out, err, &thisPc);
+    const std::string& report =
+        GetParam().liveReport.empty() ? GetParam().report : GetParam().liveReport;
+    EXPECT_EQ(err.str(), withProfile ? "" : kCaptureNote);
+    EXPECT_EQ(out.str(), report);
+    EXPECT_EQ(status, report.rfind("No differences", 0) == 0 ? 0 : 1);
+  }
+}
+
+sim::powercfg::SettingKey Key(const char16_t* subgroup, const char16_t* setting) {
+  return {subgroup, setting};
+}
+
+void TurnOff(sim::Machine& machine, const char16_t* className, const char16_t* property) {
+  for (const auto& instance : machine.wmi().Instances(u"root\\wmi", className)) {
+    instance->Find(property)->integer = 0;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Verify, NotebookDrift,
     ::testing::Values(
         DriftCase{"none", [](const std::string& s) { return s; },
-                  "No differences: the PC has its recipe.\n"},
+                  "No differences: the PC has its recipe.\n", [](sim::Machine&) {}},
         DriftCase{"one_setting",
                   [](const std::string& s) {
                     return Replaced(s, "Sleep / Sleep after: AC 1200, DC 900",
@@ -73,7 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   std::string("Vorlan Optimized (recommended): Sleep / Sleep after (DC): the "
                               "recipe wants 15 min, the PC has 5 min\n") +
-                      kDrifted},
+                      kDrifted,
+                  [](sim::Machine& m) {
+                    m.schemes().SetValue(kVorlanScheme, Key(kSubSleep, kSleepAfter), false, 300);
+                  }},
         DriftCase{"deactivated",
                   [](const std::string& s) {
                     return Replaced(Replaced(s, "Vorlan Optimized (recommended) *",
@@ -81,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
                                     "  Balanced\n", "  Balanced *\n");
                   },
                   std::string("Active power scheme: the recipe wants ") + kVorlan +
-                      ", the PC has " + kBalanced + "\n" + kDrifted},
+                      ", the PC has " + kBalanced + "\n" + kDrifted,
+                  [](sim::Machine& m) { m.schemes().SetActive(kBalancedScheme); }},
         DriftCase{"registry_value_deleted",
                   [](const std::string& s) {
                     return Replaced(s, "ShowLockOption\t4\t01000000", "ShowLockOption\tabsent");
@@ -89,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("Registry HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
                               "Explorer\\FlyoutMenuSettings\\ShowLockOption: the recipe wants "
                               "REG_DWORD 1, the PC has absent\n") +
-                      kDrifted},
+                      kDrifted,
+                  [](sim::Machine& m) { m.registry().RemoveValueEverywhere(u"ShowLockOption"); }},
         DriftCase{"wmi_setting_off",
                   [](const std::string& s) {
                     return WithoutLines(s, "MSPower_DeviceEnable\t", "MSPower_DeviceWakeEnable");
@@ -97,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("Adapter PCI\\VEN_10EC&DEV_8168&SUBSYS_8A4F103C\\4&2B8260C3&0&000E4_"
                               "0: MSPower_DeviceEnable.Enable: the recipe wants On, the PC has "
                               "Off\n") +
-                      kDrifted},
+                      kDrifted,
+                  [](sim::Machine& m) { TurnOff(m, u"MSPower_DeviceEnable", u"Enable"); }},
         // Its settings are not listed one by one: the scheme is gone.
         DriftCase{"scheme_deleted",
                   [](const std::string& s) {
@@ -106,7 +170,28 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("Power scheme Vorlan Optimized (recommended) (") + kVorlan +
                       "): the recipe wants present, the PC has missing\n" +
                       "Active power scheme: the recipe wants " + kVorlan +
-                      ", the PC has none\n2 differences: the PC has drifted from its recipe.\n"}),
+                      ", the PC has none\n2 differences: the PC has drifted from its recipe.\n",
+                  // Windows does not delete the active scheme: Balanced is active again first.
+                  [](sim::Machine& m) {
+                    m.schemes().SetActive(kBalancedScheme);
+                    m.schemes().Remove(kVorlanScheme);
+                  },
+                  std::string("Power scheme Vorlan Optimized (recommended) (") + kVorlan +
+                      "): the recipe wants present, the PC has missing\n" +
+                      "Active power scheme: the recipe wants " + kVorlan + ", the PC has " +
+                      kBalanced + "\n2 differences: the PC has drifted from its recipe.\n"},
+        DriftCase{"hibernation_file_size",
+                  [](const std::string& s) {
+                    return Replaced(s, "Hibernation file size: 0 %", "Hibernation file size: 40 %");
+                  },
+                  std::string("Hibernation file size (powercfg /HIBERNATE /SIZE): the recipe wants "
+                              "0 % of memory, the PC has 40 % of memory\n") +
+                      kDrifted,
+                  [](sim::Machine& m) {
+                    m.registry().PutValue(
+                        u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power",
+                        {u"HiberFileSizePercent", win::kRegDword, sim::RegDwordBytes(40)});
+                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifyTest, AfterACommitEveryExampleHasItsRecipe) {
@@ -161,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                        return Replaced(s, "ShowLockOption\t4\t01000000",
                                        "ShowLockOption\t4\t0100000");
                      },
-                     "line 137: expected \"key<TAB>name<TAB>type<TAB>hex bytes\""},
+                     "line 138: expected \"key<TAB>name<TAB>type<TAB>hex bytes\""},
         BadStateCase{"empty", [](const std::string&) { return std::string(); },
                      "no \"Power schemes (* active):\" list: run with --schemes"}),
     [](const auto& info) { return std::string(info.param.name); });

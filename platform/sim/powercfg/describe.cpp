@@ -45,6 +45,9 @@ std::string DescribeSchemes(const SchemeStore& store, const StringResolver& reso
     }
   }
   if (preferredPlan) out += "Preferred plan: " + Utf16ToUtf8(*preferredPlan) + "\n";
+  if (auto size = store.HibernateFileSize()) {
+    out += "Hibernation file size: " + std::to_string(*size) + " %\n";
+  }
   return out;
 }
 

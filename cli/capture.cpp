@@ -1,0 +1,454 @@
+#include "cli/capture.h"
+
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <set>
+
+#include "cli/commands.h"
+#include "cli/plan.h"
+#include "cli/simulated_run.h"
+#include "platform/sim/machine.h"
+#include "policy/network_adapters.h"
+#include "wmi/wmi_client.h"
+
+namespace presetra::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr char kUsage[] = "usage: presetra capture [--machine FILE] [--out FILE]\n";
+// A commit reads what an earlier read decided it would: a handful of rounds settles it.
+constexpr int kMostRounds = 16;
+
+Json TextOrNull(const std::optional<WString>& text) {
+  return text ? Json(Utf16ToUtf8(*text)) : Json(nullptr);
+}
+
+// The UTF-16 strings of a REG_MULTI_SZ-shaped buffer, up to the empty one that ends it.
+std::vector<WString> SplitMultiString(const std::vector<std::uint8_t>& bytes) {
+  std::vector<WString> strings;
+  WString current;
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    const auto unit = static_cast<char16_t>(bytes[at] | (bytes[at + 1] << 8));
+    if (unit != u'\0') {
+      current.push_back(unit);
+      continue;
+    }
+    if (current.empty()) break;
+    strings.push_back(current);
+    current.clear();
+  }
+  if (!current.empty()) strings.push_back(current);
+  return strings;
+}
+
+class Capturer {
+ public:
+  Capturer(platform::System& system, sim::PackageArchitecture architecture)
+      : system_(system), architecture_(architecture) {}
+
+  Capture Run() {
+    Json profile;
+    profile["profile"] = 1;
+    profile["description"] = "Captured by presetra capture";
+    profile["firmware"] = {{"oem_strings", OemStrings()}, {"bios_feature_byte", BiosFeatureByte()}};
+    profile["power"] = {{"connected_standby", ConnectedStandby()},
+                        {"platform_role", PlatformRole()}};
+    profile["ui_language"] = system_.shell().GetSystemDefaultUILanguage();
+    profile["registry"] = Json::object();
+    profile["network_adapters"] = NetworkAdapters();
+    profile["factory_folder"] = FactoryFolder();
+    profile["package_scripts"] = PackageScripts();
+    if (auto folder = SystemFolder()) profile["system_folder"] = Utf16ToUtf8(*folder);
+    profile["package_architecture"] =
+        architecture_ == sim::PackageArchitecture::kX64 ? "x64" : "x86";
+
+    // What the commit reads, and the build number the plan shows besides.
+    Record(sim::RegistryRead{kShownBuildKey, WString(kShownBuildValue)});
+    std::vector<std::string> registryNotes;
+    for (int round = 0;; ++round) {
+      registryNotes.clear();
+      profile["registry"] = Registry(&registryNotes);
+      if (round == kMostRounds || !ReadsSomethingNew(profile.dump(2))) break;
+    }
+    Capture capture{profile.dump(2) + "\n", notes_};
+    capture.notes.insert(capture.notes.end(), registryNotes.begin(), registryNotes.end());
+    CheckValuesKeptExactly(capture);
+    return capture;
+  }
+
+ private:
+  // OEMStringArray of Win32_ComputerSystem, each string as it is (the actions trim them).
+  Json OemStrings() {
+    CWMIClient client(system_);
+    if (client.Connect(u"\\\\.\\root\\cimv2") != win::kSOk ||
+        client.ExecQuery(u"SELECT * FROM Win32_ComputerSystem") != win::kSOk) {
+      notes_.push_back("firmware.oem_strings: Win32_ComputerSystem could not be read (" +
+                       HResultText(client.LastResult()) + "): written as null");
+      return nullptr;
+    }
+    platform::Variant value;
+    if (client.CurrentObject().Ref()->Get(u"OEMStringArray", &value) != win::kSOk ||
+        value.vt != (win::kVtArray | win::kVtBstr) || !value.array) {
+      return nullptr;
+    }
+    Json strings = Json::array();
+    for (const auto& element : value.array->elements) strings.push_back(TextOrNull(element.text));
+    return strings;
+  }
+
+  // The "Feature Byte" string of the firmware's BIOS class; null when its namespace or object
+  // is not there, which the actions treat alike.
+  Json BiosFeatureByte() {
+    CWMIClient client(system_);
+    if (const win::HResult connected = client.Connect(u"\\\\.\\root\\Vorlan\\InstrumentedBIOS");
+        connected != win::kSOk) {
+      if (IsAccessDenied(connected)) {
+        notes_.push_back(
+            "firmware.bios_feature_byte: WMI refused the BIOS namespace (for administrators): "
+            "written as null; run capture from an elevated prompt");
+      }
+      return nullptr;
+    }
+    if (client.ExecQuery(u"SELECT * FROM VorlanBIOS_BIOSString WHERE Name=\"Feature Byte\"") !=
+        win::kSOk) {
+      notes_.push_back(
+          "firmware.bios_feature_byte: the BIOS namespace has no \"Feature Byte\" object: written "
+          "as null (no namespace), which the actions treat the same way");
+      return nullptr;
+    }
+    WString value;
+    const win::HResult read = client.GetValueAsString(value);
+    if (read != win::kSOk) {
+      notes_.push_back("firmware.bios_feature_byte: its Value could not be read (" +
+                       HResultText(read) + "): written as null");
+      return nullptr;
+    }
+    return Utf16ToUtf8(value);
+  }
+
+  Json ConnectedStandby() {
+    bool aoac = false;
+    if (!system_.power().GetPwrCapabilities(&aoac)) return "error";
+    return aoac;
+  }
+
+  // Windows provisions the portable defaults for notebooks and tablets.
+  std::string PlatformRole() {
+    const win::Dword role = system_.power().PowerDeterminePlatformRole();
+    return role == win::kPlatformRoleMobile || role == win::kPlatformRoleSlate ? "mobile"
+                                                                               : "desktop";
+  }
+
+  Json NetworkAdapters() {
+    Json adapters = Json::array();
+    platform::Devices& devices = system_.devices();
+    const platform::ScopedDeviceInfoSet set(devices, devices.GetNetClassDevices());
+    if (!set.valid()) {
+      notes_.push_back("network_adapters: the network adapters could not be listed: none written");
+      return adapters;
+    }
+    for (win::Dword index = 0; devices.EnumDeviceInfo(set.get(), index); ++index) {
+      auto text = [&](win::Dword property) -> Json {
+        auto bytes = ReadDeviceProperty(devices, set.get(), index, property);
+        if (!bytes) return nullptr;
+        return Utf16ToUtf8(TextOfUtf16Le(bytes->data(), bytes->size()));
+      };
+      Json adapter;
+      adapter["description"] = text(win::kSpdrpDeviceDesc);
+      adapter["enumerator"] = text(win::kSpdrpEnumeratorName);
+      adapter["driver"] = text(win::kSpdrpDriver);
+      auto ids = ReadDeviceProperty(devices, set.get(), index, win::kSpdrpHardwareId);
+      std::vector<WString> list;
+      if (ids) list = SplitMultiString(*ids);
+      adapter["hardware_ids"] = Json::array();
+      for (const auto& id : list) adapter["hardware_ids"].push_back(Utf16ToUtf8(id));
+      if (!ids) adapter["hardware_ids"] = nullptr;
+      adapter["wmi"] = !list.empty() && HasWmiClasses(list.front()) ? "ok" : "missing";
+      adapters.push_back(adapter);
+    }
+    if (!adapters.empty()) {
+      notes_.push_back(
+          "network_adapters: \"wmi\": \"ok\" says the adapter's power classes have instances; "
+          "whether WMI accepts a write to them is known only when the commit writes");
+    }
+    return adapters;
+  }
+
+  bool HasWmiClasses(const WString& hardwareId) {
+    CWMIClient client(system_);
+    bool found = client.Connect(u"\\\\.\\root\\wmi") == win::kSOk;
+    for (const WmiSetting& setting : kWmiSettings) {
+      found = found && client.ExecQuery(AdapterWmiQuery(setting, hardwareId).c_str()) == win::kSOk;
+    }
+    if (IsAccessDenied(client.LastResult()) && !deniedWmiNoted_) {
+      notes_.push_back(
+          "network_adapters: WMI refused to show the adapters' power classes (root\\wmi is for "
+          "administrators): \"wmi\" is written as \"missing\"; run capture from an elevated "
+          "prompt");
+      deniedWmiNoted_ = true;
+    }
+    return found;
+  }
+
+  std::string FactoryFolder() {
+    platform::FileSystem& files = system_.files();
+    if (!files.PathFileExists(u"C:\\System.sav")) return "absent";
+    if (auto logs = files.HoldFolder(u"C:\\System.sav\\LOGS\\OSIT");
+        logs && logs->Facts().reparsePoint) {
+      return "linked";
+    }
+    if (auto root = files.HoldFolder(u"C:\\System.sav");
+        root && root->Facts().owner == platform::Owner::kOther) {
+      return "user_owned";
+    }
+    if (!files.PathFileExists(u"C:\\System.sav\\LOGS\\OSIT")) {
+      notes_.push_back(
+          "factory_folder: C:\\System.sav has no LOGS\\OSIT: written as \"present\" (the commit "
+          "makes the log folder); whether the folder refuses new entries (\"read_only\") is known "
+          "only when the commit writes");
+    }
+    return "present";
+  }
+
+  // The package brings its scripts: they are missing only from an installed package.
+  std::string PackageScripts() {
+    WString programFiles;
+    if (system_.shell().GetFolderPath(win::kCsidlProgramFiles, 260, &programFiles) != win::kSOk) {
+      return "present";
+    }
+    const WString folder = programFiles + u"\\Vorlan\\Presetra\\";
+    platform::FileSystem& files = system_.files();
+    if (!files.PathFileExists(folder)) return "present";
+    const bool scripts = files.PathFileExists(folder + u"Data Files\\MSD.cmd") &&
+                         files.PathFileExists(folder + u"Data Files\\TBIOS.cmd");
+    return scripts ? "present" : "absent";
+  }
+
+  std::optional<WString> SystemFolder() {
+    WString folder;
+    const win::HResult result = system_.shell().GetFolderPath(win::kCsidlSystem, 260, &folder);
+    if (result == win::kSOk) return folder;
+    notes_.push_back("system_folder: SHGetFolderPathW(CSIDL_SYSTEM) failed (" +
+                     HResultText(result) + "): left to the base image's");
+    return std::nullopt;
+  }
+
+  // Runs the commit on what has been captured; true when it read a key or value not read yet.
+  bool ReadsSomethingNew(const std::string& profileText) {
+    SimulatedRun run = RunActions(profileText, {"commit"});
+    bool added = false;
+    for (const auto& read : run.machine->registry().Reads()) added = Record(read) || added;
+    return added;
+  }
+
+  // Adds a read to the list; true when it was not on it.
+  bool Record(const sim::RegistryRead& read) {
+    bool added = false;
+    const WString key = ToUpper(read.keyPath);
+    if (keys_.emplace(key, read.keyPath).second) {
+      keyOrder_.push_back(key);
+      added = true;
+    }
+    if (read.valueName && values_[key].emplace(ToUpper(*read.valueName), *read.valueName).second) {
+      valueOrder_[key].push_back(ToUpper(*read.valueName));
+      added = true;
+    }
+    return added;
+  }
+
+  // The keys and values the commit read, as this PC has them, laid over the base image: a key
+  // is written when it differs from the base image, null when the PC lacks one the base has.
+  Json Registry(std::vector<std::string>* notes) {
+    Json registry = Json::object();
+    std::map<WString, std::set<WString>> base;
+    for (const auto& key : sim::BaseImageRegistry()) {
+      auto& names = base[ToUpper(key.path)];
+      if (key.values) {
+        for (const auto& value : *key.values) names.insert(ToUpper(value.name));
+      }
+    }
+    auto baseHasKeyOrBelow = [&base](const WString& key) {
+      for (const auto& [path, names] : base) {
+        if (path == key || path.rfind(key + u"\\", 0) == 0) return true;
+      }
+      return false;
+    };
+    raw_.clear();
+    for (const WString& key : keyOrder_) {
+      const WString& path = keys_.at(key);
+      const std::string field = "registry \"" + Utf16ToUtf8(path) + "\"";
+      const auto inView = platform::KeyOfPhysicalPath(path);
+      if (!inView) continue;
+      const win::Long probe = platform::ProbeKey(system_.registry(), platform::kHkeyLocalMachine,
+                                                 inView->subKey, inView->view);
+      if (probe == win::kErrorFileNotFound) {
+        if (baseHasKeyOrBelow(key)) registry[Utf16ToUtf8(path)] = nullptr;
+        continue;
+      }
+      if (probe != win::kErrorSuccess) {
+        notes->push_back(field + ": could not be opened (error " + std::to_string(probe) +
+                         "): left to the base image");
+        continue;
+      }
+      Json values = Json::object();
+      for (const WString& name : valueOrder_[key]) {
+        const WString& spelt = values_[key].at(name);
+        const platform::ValueRead read = platform::ReadValue(
+            system_.registry(), platform::kHkeyLocalMachine, inView->subKey, inView->view, spelt);
+        const bool inBase = base.count(key) != 0 && base[key].count(name) != 0;
+        if (read.error == win::kErrorFileNotFound) {
+          if (inBase) {
+            notes->push_back(field + " \"" + Utf16ToUtf8(spelt) +
+                             "\": absent on this PC, which a profile cannot say: the base "
+                             "image's value stands");
+          }
+          continue;
+        }
+        if (read.error != win::kErrorSuccess) {
+          notes->push_back(field + " \"" + Utf16ToUtf8(spelt) + "\": could not be read (error " +
+                           std::to_string(read.error) + "): left to the base image");
+          continue;
+        }
+        if (auto json = ValueJson(read, field + " \"" + Utf16ToUtf8(spelt) + "\"", notes)) {
+          values[Utf16ToUtf8(spelt)] = *json;
+          raw_.push_back({path, sim::RegistryValue{spelt, read.type, read.data}});
+        }
+      }
+      if (values.empty() && base.count(key) != 0) continue;
+      registry[Utf16ToUtf8(path)] = values;
+    }
+    return registry;
+  }
+
+  static std::optional<Json> ValueJson(const platform::ValueRead& read, const std::string& field,
+                                       std::vector<std::string>* notes) {
+    const std::vector<std::uint8_t>& data = read.data;
+    switch (read.type) {
+      case win::kRegSz:
+      case win::kRegExpandSz: {
+        const bool nul = data.size() >= 2 && data[data.size() - 2] == 0 && data.back() == 0;
+        const std::string text = Utf16ToUtf8(TextOfUtf16Le(data.data(), data.size()));
+        if (read.type == win::kRegSz && nul) return Json(text);
+        Json value = {{"type", read.type == win::kRegSz ? "REG_SZ" : "REG_EXPAND_SZ"},
+                      {"data", text}};
+        if (!nul) value["nul"] = false;
+        return value;
+      }
+      case win::kRegDword:
+        if (data.size() == 4) {
+          return Json(static_cast<std::uint32_t>(data[0] | data[1] << 8 | data[2] << 16 |
+                                                 static_cast<std::uint32_t>(data[3]) << 24));
+        }
+        break;
+      case win::kRegQword:
+        if (data.size() == 8) {
+          std::uint64_t value = 0;
+          for (int i = 7; i >= 0; --i) value = value << 8 | data[i];
+          return Json{{"type", "REG_QWORD"}, {"data", value}};
+        }
+        break;
+      case win::kRegBinary:
+        return Json{{"type", "REG_BINARY"}, {"data", HexBytes(data.data(), data.size())}};
+      case win::kRegMultiSz: {
+        Json strings = Json::array();
+        for (const auto& text : SplitMultiString(data)) strings.push_back(Utf16ToUtf8(text));
+        return Json{{"type", "REG_MULTI_SZ"}, {"data", strings}};
+      }
+      default:
+        break;
+    }
+    notes->push_back(field + ": type " + std::to_string(read.type) + " with " +
+                     std::to_string(data.size()) +
+                     " bytes, which a profile cannot hold: left to the base image");
+    return std::nullopt;
+  }
+
+  // A value the profile holds with other bytes than the PC's (a string with a NUL inside, a
+  // lone surrogate) is named, so that nobody takes the profile for the PC.
+  void CheckValuesKeptExactly(Capture& capture) const {
+    const sim::MachineProfile parsed = sim::ParseProfile(capture.profileText);
+    for (const auto& [path, value] : raw_) {
+      for (const auto& key : parsed.registry) {
+        if (!EqualsIgnoringCase(key.path, path) || !key.values) continue;
+        for (const auto& held : *key.values) {
+          if (EqualsIgnoringCase(held.name, value.name) &&
+              (held.type != value.type || held.data != value.data)) {
+            capture.notes.push_back("registry \"" + Utf16ToUtf8(path) + "\" \"" +
+                                    Utf16ToUtf8(value.name) + "\": the profile holds " +
+                                    HexBytes(held.data.data(), held.data.size()) + ", the PC has " +
+                                    HexBytes(value.data.data(), value.data.size()));
+          }
+        }
+      }
+    }
+  }
+
+  platform::System& system_;
+  sim::PackageArchitecture architecture_;
+  std::vector<std::string> notes_;
+  bool deniedWmiNoted_ = false;
+  // What the commit read, by upper-cased path and name, as first spelt, in the order read.
+  std::map<WString, WString> keys_;
+  std::vector<WString> keyOrder_;
+  std::map<WString, std::map<WString, WString>> values_;
+  std::map<WString, std::vector<WString>> valueOrder_;
+  std::vector<std::pair<WString, sim::RegistryValue>> raw_;
+};
+
+}  // namespace
+
+Capture CaptureMachine(platform::System& system, sim::PackageArchitecture architecture) {
+  return Capturer(system, architecture).Run();
+}
+
+int RunCapture(const std::vector<std::string>& arguments, ThisPc* thisPc, std::ostream& out,
+               std::ostream& err) {
+  std::string outFile;
+  std::string machineFile;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const bool hasValue = i + 1 < arguments.size();
+    if (arguments[i] == "--out" && hasValue) {
+      outFile = arguments[++i];
+    } else if (arguments[i] == "--machine" && hasValue) {
+      machineFile = arguments[++i];
+    } else {
+      err << "presetra capture: unknown or incomplete argument \"" << arguments[i] << "\"\n"
+          << kUsage;
+      return 2;
+    }
+  }
+  Capture capture;
+  std::string source = "this PC";
+  try {
+    if (thisPc != nullptr && machineFile.empty()) {
+      capture = CaptureMachine(thisPc->system, thisPc->architecture);
+    } else {
+      std::string profileText;
+      if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
+      const sim::MachineProfile profile = sim::ParseProfile(profileText);
+      sim::Machine machine(profile);
+      capture = CaptureMachine(machine, profile.packageArchitecture);
+    }
+  } catch (const sim::ProfileError& error) {
+    err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  }
+  for (const auto& note : capture.notes) err << "presetra capture: note: " << note << "\n";
+  if (outFile.empty()) {
+    out << capture.profileText;
+    return 0;
+  }
+  std::ofstream file(outFile, std::ios::binary);
+  file << capture.profileText;
+  if (!file) {
+    err << "presetra capture: " << outFile << ": cannot be written\n";
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace presetra::cli

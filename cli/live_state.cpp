@@ -1,0 +1,162 @@
+#include "cli/live_state.h"
+
+#include <cstdio>
+
+#include "cli/simulated_run.h"
+#include "policy/network_adapters.h"
+#include "power/power_scheme.h"
+#include "wmi/wmi_client.h"
+
+namespace presetra::cli {
+
+namespace {
+
+using sim::powercfg::Scheme;
+
+// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", as powercfg prints a GUID.
+WString GuidText(const platform::Guid& g) {
+  char text[40];
+  std::snprintf(text, sizeof(text), "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", g.data1,
+                g.data2, g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4],
+                g.data4[5], g.data4[6], g.data4[7]);
+  return Utf8ToUtf16(text);
+}
+
+std::optional<platform::Guid> GuidOf(WStringView text) {
+  platform::Guid guid;
+  if (!ParseGuid(u"{" + WString(text) + u"}", guid)) return std::nullopt;
+  return guid;
+}
+
+// The schemes the commit made or changed, each with the values it set, as this PC has them.
+void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
+                 std::vector<std::string>* problems) {
+  for (const auto& guid : state->schemes.Guids()) state->schemes.Remove(guid);
+  state->schemes.SetActive(u"");
+  for (const Scheme& scheme : planned.schemes().Schemes()) {
+    const auto guid = GuidOf(scheme.guid);
+    if (!guid) continue;
+    WString description;
+    const win::Dword described = power.PowerReadDescription(*guid, 1024, &description);
+    if (described == static_cast<win::Dword>(win::kErrorFileNotFound)) continue;
+    if (described != win::kErrorSuccess &&
+        described != static_cast<win::Dword>(win::kErrorMoreData)) {
+      problems->push_back("power scheme " + Utf16ToUtf8(scheme.guid) +
+                          ": PowerReadDescription failed (error " + std::to_string(described) +
+                          "): taken as present");
+    }
+    Scheme live{scheme.guid, scheme.name, description, {}};
+    for (const auto& write : planned.schemes().Writes()) {
+      if (!EqualsIgnoringCase(write.scheme, scheme.guid)) continue;
+      const auto subgroup = GuidOf(write.key.subgroup);
+      const auto setting = GuidOf(write.key.setting);
+      if (!subgroup || !setting) continue;
+      win::Dword index = 0;
+      const win::Dword read =
+          power.PowerReadValueIndex(*guid, *subgroup, *setting, write.ac, &index);
+      auto& values = live.values[write.key];
+      if (read == win::kErrorSuccess) {
+        (write.ac ? values.ac : values.dc) = index;
+      } else if (read != static_cast<win::Dword>(win::kErrorFileNotFound)) {
+        problems->push_back("power scheme " + Utf16ToUtf8(scheme.guid) + ": setting " +
+                            Utf16ToUtf8(write.key.setting) + (write.ac ? " (AC)" : " (DC)") +
+                            ": could not be read (error " + std::to_string(read) + ")");
+      }
+    }
+    state->schemes.Put(live);
+  }
+  platform::Guid active;
+  const win::Dword result = power.PowerGetActiveScheme(&active);
+  if (result == win::kErrorSuccess) {
+    state->schemes.SetActive(GuidText(active));
+  } else {
+    problems->push_back("PowerGetActiveScheme failed (error " + std::to_string(result) + ")");
+  }
+}
+
+void ReadRegistry(platform::Registry& registry, sim::Machine& planned, EndState* state,
+                  std::vector<std::string>* problems) {
+  const platform::ValueRead preferred =
+      platform::ReadValue(registry, platform::kHkeyLocalMachine, kPreferredPlanKey,
+                          win::kKeyWow64_64Key, u"PreferredPlan");
+  if (preferred.error == win::kErrorSuccess && preferred.type == win::kRegSz) {
+    state->preferredPlan = TextOfUtf16Le(preferred.data.data(), preferred.data.size());
+  }
+  // Where powercfg /HIBERNATE /SIZE keeps its percentage (Microsoft, "Reducing the Disk
+  // Footprint for Windows 7 Hibernation": HiberFileSizePercent under this key).
+  const platform::ValueRead hibernate = platform::ReadValue(
+      registry, platform::kHkeyLocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Power",
+      win::kKeyWow64_64Key, u"HiberFileSizePercent");
+  if (hibernate.error == win::kErrorSuccess && hibernate.type == win::kRegDword &&
+      hibernate.data.size() == 4) {
+    state->hibernateFileSize = static_cast<std::uint32_t>(
+        hibernate.data[0] | hibernate.data[1] << 8 | hibernate.data[2] << 16 |
+        static_cast<std::uint32_t>(hibernate.data[3]) << 24);
+  }
+  for (const auto& write : planned.registry().Writes()) {
+    const auto key = platform::KeyOfPhysicalPath(write.keyPath);
+    if (!key) continue;
+    const platform::ValueRead read = platform::ReadValue(registry, platform::kHkeyLocalMachine,
+                                                         key->subKey, key->view, write.value.name);
+    const auto name = std::make_pair(ToUpper(write.keyPath), ToUpper(write.value.name));
+    if (read.error == win::kErrorSuccess) {
+      state->registry[name] = sim::RegistryValue{write.value.name, read.type, read.data};
+    } else if (read.error == win::kErrorFileNotFound) {
+      state->registry[name] = std::nullopt;
+    } else if (state->registry.count(name) == 0) {
+      problems->push_back("registry " + Utf16ToUtf8(write.keyPath) + "\\" +
+                          Utf16ToUtf8(write.value.name) + ": could not be read (error " +
+                          std::to_string(read.error) + ")");
+    }
+  }
+}
+
+// The adapters' power-management properties the commit turned on, as WMI has them now.
+void ReadWmi(platform::System& system, sim::Machine& planned, EndState* state,
+             std::vector<std::string>* problems) {
+  const std::vector<WmiWrite> writes = WmiWrites(planned);
+  if (writes.empty()) return;
+  CWMIClient client(system);
+  auto unreadable = [&](win::HResult result) {
+    state->wmiRead = false;
+    problems->push_back(
+        IsAccessDenied(result)
+            ? "the adapters' WMI power settings (root\\wmi) are for administrators: run verify "
+              "from an elevated prompt to check them"
+            : "the adapters' WMI power settings could not be read (" + HResultText(result) + ")");
+  };
+  if (const win::HResult connected = client.Connect(u"\\\\.\\root\\wmi"); connected != win::kSOk) {
+    unreadable(connected);
+    return;
+  }
+  for (const auto& write : writes) {
+    const WString query = u"SELECT * FROM " + write.className + u" WHERE InstanceName LIKE \"" +
+                          WqlPattern(write.instanceName) + u"\"";
+    const win::HResult found = client.ExecQuery(query.c_str());
+    if (found == win::kWbemSFalse) continue;  // no such instance: not on
+    platform::Variant value;
+    const win::HResult read =
+        found == win::kSOk ? client.CurrentObject().Ref()->Get(write.property, &value) : found;
+    if (read != win::kSOk) {
+      unreadable(read);
+      return;
+    }
+    if (value.vt == win::kVtBool && value.integer != 0) {
+      state->wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
+                           ToUpper(write.property));
+    }
+  }
+}
+
+}  // namespace
+
+EndState ReadLiveEndState(platform::System& system, sim::Machine& planned,
+                          std::vector<std::string>* problems) {
+  EndState state{planned.schemes(), std::nullopt, std::nullopt, {}, {}};
+  ReadSchemes(system.power(), planned, &state, problems);
+  ReadRegistry(system.registry(), planned, &state, problems);
+  ReadWmi(system, planned, &state, problems);
+  return state;
+}
+
+}  // namespace presetra::cli

@@ -1,0 +1,287 @@
+// presetra capture on the simulated machine: a captured profile plans like the one the machine
+// was made from (examples and generated machines), before and after the commit; facts a profile
+// cannot hold exactly are named; and verify of a running machine reads its drift.
+#include "cli/capture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+
+#include "cli/plan.h"
+#include "cli/plan_format.h"
+#include "cli/simulated_run.h"
+#include "module/loaded_module.h"
+#include "platform/sim/machine.h"
+#include "tool_runner.h"
+
+namespace presetra::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* const kExamples[] = {"consumer",
+                                 "desktop",
+                                 "desktop-3a",
+                                 "modern-standby-228b",
+                                 "modern-standby-no-gu",
+                                 "modern-standby-rs2",
+                                 "notebook-modern-standby",
+                                 "notebook"};
+
+std::string ExampleText(const std::string& name) {
+  std::ifstream file(std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+Capture CaptureOf(const std::string& profileText) {
+  const sim::MachineProfile profile = sim::ParseProfile(profileText);
+  sim::Machine machine(profile);
+  return CaptureMachine(machine, profile.packageArchitecture);
+}
+
+// What a profile makes of a machine: the plan, and the commit's log without its time stamps.
+std::string Outcome(const std::string& profileText) {
+  std::string text = PlanText(MakePlan(profileText, "machine"));
+  for (const auto& line : RunActions(profileText, {"commit"}).log) {
+    text += Utf16ToUtf8(line.substr(line.find(u'\t') + 1)) + "\n";
+  }
+  return text;
+}
+
+TEST(CaptureTest, EveryExamplePlansAsItsCapture) {
+  for (const char* example : kExamples) {
+    const std::string original = ExampleText(example);
+    const Capture capture = CaptureOf(original);
+    EXPECT_EQ(Outcome(capture.profileText), Outcome(original)) << example << "\n"
+                                                               << capture.profileText;
+  }
+}
+
+// Machines drawn from what the factory sees, with the facts capture reads varied one by one.
+std::vector<std::string> VariedProfiles(std::size_t count) {
+  std::mt19937 random(20261211);
+  const char* tokens[] = {"aw", "bT", "gu", "3a", "aN", "a6", "a2", "dp",
+                          "as", "7K", "7P", "7W", "3X", "6b", "9Z"};
+  const char* boards[] = {"62E6", "228B", "21E2", "E23F", "3F8C", "8A4F", "8B2A", "369E"};
+  const char* builds[] = {"15063", "16299", "19041", "19042", "19045"};
+  const char* folders[] = {"absent", "present", "user_owned", "linked"};
+  const char* wmi[] = {"ok", "missing"};
+  auto pick = [&random](const auto& list) { return list[random() % std::size(list)]; };
+  std::vector<std::string> profiles;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string bytes = "3X";
+    for (int k = 0; k < 4; ++k) bytes += pick(tokens);
+    Json profile = {{"profile", 1}};
+    // Now and then the OEM string is cut short and the BIOS class has the whole string.
+    const bool cutShort = random() % 4 == 0;
+    profile["firmware"] = {
+        {"oem_strings",
+         {"ABC", "FBYTE#" + (cutShort ? bytes.substr(0, 4) : bytes + "."), "BUILDID#20WW;"}},
+        {"bios_feature_byte", bytes + "."}};
+    profile["power"] = {{"connected_standby", random() % 2 == 0},
+                        {"platform_role", random() % 3 == 0 ? "desktop" : "mobile"}};
+    Json product = {{"MachineID", pick(boards)}};
+    if (random() % 3 == 0) product["AccelerometerAny"] = "1";
+    profile["registry"] = {{"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra", product},
+                           {"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
+                            {{"CurrentBuildNumber", pick(builds)}}}};
+    if (random() % 4 == 0) {
+      profile["registry"]
+             ["HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+              "FlyoutMenuSettings"] = nullptr;
+    }
+    profile["network_adapters"] = Json::array();
+    for (int k = static_cast<int>(random() % 3); k > 0; --k) {
+      const bool wireless = random() % 3 == 0;
+      profile["network_adapters"].push_back(
+          {{"description", wireless ? "Wi-Fi 6 AX201" : "Ethernet Connection"},
+           {"enumerator", random() % 5 == 0 ? "USB" : "PCI"},
+           {"driver", "{4d36e972-e325-11ce-bfc1-08002be10318}\\000" + std::to_string(k)},
+           {"hardware_ids",
+            {"PCI\\VEN_8086&DEV_15B" + std::to_string(k),
+             wireless ? "PCI\\CC_028000" : "PCI\\CC_020000"}},
+           {"wmi", pick(wmi)}});
+    }
+    profile["factory_folder"] = pick(folders);
+    profile["package_scripts"] = random() % 5 == 0 ? "absent" : "present";
+    profile["package_architecture"] = random() % 2 == 0 ? "x64" : "x86";
+    profiles.push_back(profile.dump());
+  }
+  return profiles;
+}
+
+TEST(CaptureTest, GeneratedMachinesPlanAsTheirCaptures) {
+  for (const auto& original : VariedProfiles(300)) {
+    const Capture capture = CaptureOf(original);
+    ASSERT_EQ(Outcome(capture.profileText), Outcome(original)) << original << "\n"
+                                                               << capture.profileText;
+  }
+}
+
+// The facts capture reads are ones the commit does not change: after the commit the machine
+// captures to a profile that plans the same.
+TEST(CaptureTest, BeforeAndAfterTheCommitTheSamePlan) {
+  std::vector<std::string> profiles(std::begin(kExamples), std::end(kExamples));
+  for (auto& name : profiles) name = ExampleText(name);
+  const auto varied = VariedProfiles(100);
+  profiles.insert(profiles.end(), varied.begin(), varied.end());
+  for (const auto& original : profiles) {
+    const sim::MachineProfile profile = sim::ParseProfile(original);
+    sim::Machine machine(profile);
+    const Capture before = CaptureMachine(machine, profile.packageArchitecture);
+    {
+      LoadedModule module(machine);
+      module.Commit(1);
+    }
+    const Capture after = CaptureMachine(machine, profile.packageArchitecture);
+    ASSERT_EQ(Outcome(after.profileText), Outcome(before.profileText)) << original;
+  }
+}
+
+// Facts a profile holds other than the machine has them, or that capture cannot tell, each
+// said in a note; the profile says what it can.
+struct FactCase {
+  const char* name;
+  std::function<void(sim::Machine&)> change;
+  std::string field;  // a JSON pointer into the captured profile
+  Json captured;
+  std::vector<std::string> notes;
+};
+
+class CapturedFact : public ::testing::TestWithParam<FactCase> {};
+
+constexpr char kWmiNote[] =
+    "network_adapters: \"wmi\": \"ok\" says the adapter's power classes have instances; whether "
+    "WMI accepts a write to them is known only when the commit writes";
+
+TEST_P(CapturedFact, IsWrittenAndExplained) {
+  const sim::MachineProfile profile = sim::ParseProfile(ExampleText("notebook-modern-standby"));
+  sim::Machine machine(profile);
+  GetParam().change(machine);
+  const Capture capture = CaptureMachine(machine, profile.packageArchitecture);
+  const Json json = Json::parse(capture.profileText);
+  EXPECT_EQ(json.at(Json::json_pointer(GetParam().field)), GetParam().captured)
+      << capture.profileText;
+  std::vector<std::string> notes = GetParam().notes;
+  notes.insert(notes.begin(), kWmiNote);
+  EXPECT_EQ(capture.notes, notes);
+}
+
+const std::string kProduct = "/registry/HKLM\\Software\\WOW6432Node\\Vorlan\\Presetra";
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CapturedFact,
+    ::testing::Values(
+        FactCase{"string_without_its_nul",
+                 [](sim::Machine& m) {
+                   m.registry().PutValue(
+                       u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+                       {u"MachineID", win::kRegSz, sim::RegSzBytes(u"62E6", false)});
+                 },
+                 kProduct + "/MachineID",
+                 {{"type", "REG_SZ"}, {"data", "62E6"}, {"nul", false}},
+                 {}},
+        // Two bytes where the profile's REG_SZ would have four: the text keeps the first one.
+        FactCase{"string_with_a_nul_inside",
+                 [](sim::Machine& m) {
+                   m.registry().PutValue(
+                       u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+                       {u"MachineID", win::kRegSz, {'6', 0, '2', 0, 0, 0, 'E', 0, 0, 0}});
+                 },
+                 kProduct + "/MachineID",
+                 "62",
+                 {"registry \"HKLM\\Software\\WOW6432Node\\Vorlan\\Presetra\" \"MachineID\": the "
+                  "profile holds 360032000000, the PC has 36003200000045000000"}},
+        FactCase{"dword_of_two_bytes",
+                 [](sim::Machine& m) {
+                   m.registry().PutValue(u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+                                         {u"MachineID", win::kRegDword, {1, 0}});
+                 },
+                 kProduct,
+                 {{"Version", "1.0.0.7"}},
+                 {"registry \"HKLM\\Software\\WOW6432Node\\Vorlan\\Presetra\" "
+                  "\"MachineID\": type 4 with 2 bytes, which a profile cannot hold: left "
+                  "to the base image"}},
+        FactCase{"base_image_key_removed",
+                 [](sim::Machine& m) {
+                   m.registry().RemoveKey(
+                       u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                       u"FlyoutMenuSettings");
+                 },
+                 "/registry/HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                 "FlyoutMenuSettings",
+                 nullptr,
+                 {}},
+        FactCase{"build_number_missing",
+                 [](sim::Machine& m) { m.registry().RemoveValueEverywhere(u"CurrentBuildNumber"); },
+                 "/registry",
+                 {{"HKLM\\Software\\WOW6432Node\\Vorlan\\Presetra",
+                   {{"MachineID", "62E6"}, {"Version", "1.0.0.7"}}}},
+                 {"registry \"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\" "
+                  "\"CurrentBuildNumber\": absent on this PC, which a profile cannot say: the "
+                  "base image's value stands"}},
+        FactCase{"capabilities_fail",
+                 [](sim::Machine& m) { m.power().connectedStandby = std::nullopt; },
+                 "/power/connected_standby",
+                 "error",
+                 {}},
+        FactCase{"desktop_role",
+                 [](sim::Machine& m) { m.power().platformRole = win::kPlatformRoleDesktop; },
+                 "/power/platform_role",
+                 "desktop",
+                 {}},
+        FactCase{"slate_role",
+                 [](sim::Machine& m) { m.power().platformRole = win::kPlatformRoleSlate; },
+                 "/power/platform_role",
+                 "mobile",
+                 {}},
+        FactCase{
+            "scripts_missing_from_the_installed_package",
+            [](sim::Machine& m) { m.files().Remove(m.InstallDir() + u"Data Files\\TBIOS.cmd"); },
+            "/package_scripts",
+            "absent",
+            {}},
+        FactCase{"log_folder_missing",
+                 [](sim::Machine& m) { m.files().Remove(u"C:\\System.sav\\LOGS\\OSIT"); },
+                 "/factory_folder",
+                 "present",
+                 {"factory_folder: C:\\System.sav has no LOGS\\OSIT: written as \"present\" (the "
+                  "commit makes the log folder); whether the folder refuses new entries "
+                  "(\"read_only\") is known only when the commit writes"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CaptureTest, WithoutTheBiosNamespaceOrOemStrings) {
+  Json profile = Json::parse(ExampleText("consumer"));
+  profile["firmware"] = {{"oem_strings", nullptr}};
+  profile["network_adapters"] = Json::array();
+  const Capture capture = CaptureOf(profile.dump());
+  const Json json = Json::parse(capture.profileText);
+  EXPECT_EQ(json["firmware"], Json({{"oem_strings", nullptr}, {"bios_feature_byte", nullptr}}));
+  EXPECT_EQ(capture.notes, std::vector<std::string>{});
+}
+
+TEST(CaptureTest, WritesTheProfileToAFile) {
+  const std::string path = testing::UniqueTempPath("captured.json");
+  const auto result =
+      testing::RunTool({"capture", "--machine",
+                        std::string(PRESETRA_EXAMPLES_DIR) + "/consumer.json", "--out", path});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_EQ(text.str(), CaptureOf(ExampleText("consumer")).profileText);
+  const auto bad = testing::RunTool({"capture", "--output", path});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err,
+            "presetra capture: unknown or incomplete argument \"--output\"\n"
+            "usage: presetra capture [--machine FILE] [--out FILE]\n");
+}
+
+}  // namespace
+}  // namespace presetra::cli
