@@ -24,7 +24,10 @@ WString GuidText(const platform::Guid& g) {
 
 std::optional<platform::Guid> GuidOf(WStringView text) {
   platform::Guid guid;
-  if (!ParseGuid(u"{" + WString(text) + u"}", guid)) return std::nullopt;
+  WString braced(u"{");
+  braced.append(text);
+  braced.push_back(u'}');
+  if (!ParseGuid(braced, guid)) return std::nullopt;
   return guid;
 }
 

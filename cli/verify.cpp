@@ -11,6 +11,7 @@
 #include "cli/simulated_run.h"
 #include "cli/units.h"
 #include "platform/sim/end_state.h"
+#include "power/power_scheme.h"
 
 namespace presetra::cli {
 
@@ -229,11 +230,14 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
           SettingValueText(*info, pick(*wanted)), SettingValueText(*info, pick(*had)));
   }
 
-  // In the order and the spelling the commit wrote them, each value once.
+  // In the order and the spelling the commit wrote them, each value once; the preferred plan
+  // has its own line above.
+  const auto preferredPlanValue =
+      RegistryName(u"HKLM\\" + WString(kPreferredPlanKey), u"PreferredPlan");
   std::set<std::pair<WString, WString>> checked;
   for (const auto& write : machine.registry().Writes()) {
     const auto name = RegistryName(write.keyPath, write.value.name);
-    if (!checked.insert(name).second) continue;
+    if (!checked.insert(name).second || name == preferredPlanValue) continue;
     const std::string what =
         "Registry " + Utf16ToUtf8(write.keyPath) + "\\" + Utf16ToUtf8(write.value.name);
     auto found = have.registry.find(name);

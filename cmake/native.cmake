@@ -1,53 +1,5 @@
 # Native build: the simulated machine, the presetra tool and the unit tests.
-find_package(nlohmann_json 3 REQUIRED)
-
-add_library(presetra_sim STATIC
-  platform/sim/clock.cpp
-  platform/sim/com.cpp
-  platform/sim/devices.cpp
-  platform/sim/end_state.cpp
-  platform/sim/faults.cpp
-  platform/sim/file_system.cpp
-  platform/sim/machine.cpp
-  platform/sim/power.cpp
-  ${PRESETRA_POWERCFG_SOURCES}
-  platform/sim/processes.cpp
-  platform/sim/json_problem.cpp
-  platform/sim/profile.cpp
-  platform/sim/registry.cpp
-  platform/sim/shell.cpp
-  platform/sim/windows.cpp
-  platform/sim/wmi.cpp
-)
-presetra_generate_strings(cpp ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
-target_sources(presetra_sim PRIVATE resources/string_table.cpp
-               ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
-target_link_libraries(presetra_sim PUBLIC presetra_core nlohmann_json::nlohmann_json)
-
-# The embedded default machine is one of the example profiles, compiled in as text.
-set(PRESETRA_DEFAULT_MACHINE ${CMAKE_CURRENT_SOURCE_DIR}/examples/notebook-modern-standby.json)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PRESETRA_DEFAULT_MACHINE})
-file(READ ${PRESETRA_DEFAULT_MACHINE} PRESETRA_DEFAULT_MACHINE_TEXT)
-configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp @ONLY)
-
-add_library(presetra_cli STATIC
-  cli/capture.cpp
-  cli/commands.cpp
-  cli/live_state.cpp
-  cli/file_text.cpp
-  cli/machine_writer.cpp
-  cli/decisions.cpp
-  cli/matrix.cpp
-  cli/plan.cpp
-  cli/plan_format.cpp
-  cli/units.cpp
-  cli/verify.cpp
-  cli/simulated_run.cpp
-  cli/wmiparams.cpp
-  ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
-)
-target_include_directories(presetra_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(presetra_cli PUBLIC presetra_sim)
+include(cmake/tool.cmake)
 
 add_executable(presetra cli/main.cpp)
 target_link_libraries(presetra PRIVATE presetra_cli)

@@ -44,6 +44,14 @@ target_link_libraries(presetra_win32 PUBLIC presetra_core)
 target_compile_definitions(presetra_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0A00)
 
+# presetra.exe: the tool with the real platform layer for this PC and the simulated machine for
+# its plans.
+include(cmake/tool.cmake)
+add_executable(presetra cli/main_windows.cpp)
+target_link_libraries(presetra PRIVATE presetra_cli presetra_win32
+  ole32 oleaut32 wbemuuid uuid shlwapi shell32 powrprof setupapi advapi32 user32)
+target_link_options(presetra PRIVATE -static -static-libgcc -static-libstdc++ -municode -s)
+
 enable_language(RC)
 presetra_generate_strings(rc ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
 presetra_module_def(${CMAKE_CURRENT_SOURCE_DIR}/module/Presetra.def PRESETRA_DEF)
@@ -63,6 +71,9 @@ add_test(NAME dll_string_table
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/check-dll.sh ${CMAKE_OBJDUMP} ${PRESETRA_ARCH}
                  $<TARGET_FILE:Presetra>)
+add_test(NAME exe_imports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/check-dll.sh ${CMAKE_OBJDUMP} ${PRESETRA_ARCH}
+                 $<TARGET_FILE:presetra> --imports-only)
 
 # The installer package, from the DLL and the factory scripts; the version is the project's.
 find_program(PRESETRA_WIXL wixl)

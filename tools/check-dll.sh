@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Checks the built module's exports and imports: both custom actions with their ordinals and
 # undecorated names, nothing imported but Windows' own DLLs, and the machine it was built for.
-#   check-dll.sh OBJDUMP x86|x64 Presetra.dll
+# With --imports-only (for presetra.exe), the machine and the imports.
+#   check-dll.sh OBJDUMP x86|x64 Presetra.dll|presetra.exe [--imports-only]
 set -euo pipefail
 objdump="$1"
 arch="$2"
 dll="$3"
+imports_only="${4:-}"
 dump=$("$objdump" -p "$dll")
 
 fail() { echo "check-dll: $*" >&2; exit 1; }
@@ -17,11 +19,13 @@ case "$arch" in
 esac
 grep -q "file format $format\$" <<<"$dump" || fail "$dll is not a $arch module ($format)"
 
+if [[ "$imports_only" != "--imports-only" ]]; then
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{print} on && !/^\t\[/{on=0}' <<<"$dump")
 grep -q 'Ordinal Base[[:space:]]*1$' <<<"$dump" || fail "ordinal base is not 1"
 [[ "$(sed -n 1p <<<"$exports")" == *"[   0] vorqMSICommit" ]] || fail "ordinal 1 is not vorqMSICommit: $exports"
 [[ "$(sed -n 2p <<<"$exports")" == *"[   1] vorqMSIUninstall" ]] || fail "ordinal 2 is not vorqMSIUninstall: $exports"
 [[ $(wc -l <<<"$exports") -eq 2 ]] || fail "unexpected exports: $exports"
+fi
 
 allowed='^(kernel32|advapi32|user32|shell32|shlwapi|ole32|oleaut32|powrprof|setupapi|msvcrt)\.dll$'
 while read -r name; do
@@ -30,7 +34,12 @@ while read -r name; do
 done < <(awk '/DLL Name:/{print $3}' <<<"$dump")
 
 # Functions that older Windows (and Wine) lack are found at run time, never imported.
-for late in PowerReadDescription PowerGetActiveScheme; do
+for late in PowerReadDescription PowerGetActiveScheme PowerReadACValueIndex PowerReadDCValueIndex \
+  PowerDeterminePlatformRoleEx PowerDeterminePlatformRole; do
   ! grep -q "[[:space:]]$late$" <<<"$dump" || fail "imports $late statically"
 done
-echo "check-dll: $dll ($arch) exports both custom actions and imports only system DLLs"
+if [[ "$imports_only" == "--imports-only" ]]; then
+  echo "check-dll: $dll ($arch) imports only system DLLs"
+else
+  echo "check-dll: $dll ($arch) exports both custom actions and imports only system DLLs"
+fi

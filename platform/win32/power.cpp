@@ -100,7 +100,7 @@ win::Dword Power::PowerDeterminePlatformRole() {
   // Before Windows 8 only version 1 of the roles exists, which has no slate.
   static const auto first =
       PowrprofFunction<PowerDeterminePlatformRoleFn>("PowerDeterminePlatformRole");
-  return first != nullptr ? static_cast<win::Dword>(first()) : PlatformRoleUnspecified;
+  return static_cast<win::Dword>(first != nullptr ? first() : PlatformRoleUnspecified);
 }
 
 }  // namespace presetra::win32

@@ -3,7 +3,10 @@
 # machine. For each package architecture this machine can run and each machine profile: a fresh
 # prefix seeded from the profile, "msiexec /i" and "msiexec /x" of the package, then the log the
 # DLL wrote and the power schemes, registry values, adapter settings and status texts it left
-# are compared with what "presetra commit uninstall" writes for the same profile.
+# are compared with what "presetra commit uninstall" writes for the same profile. presetra.exe
+# runs in the same prefix: its capture before the install must be the seed profile (but where the
+# prefix cannot show a fact), its verify after the install must find nothing, then exactly the
+# drift the test makes, and after the removal what the simulated machine says of it.
 #   run.sh NATIVE_BUILD CROSS_BUILD CROSS64_BUILD [PROFILE...]
 # (default: every examples/*.json and the bad machines of tests/e2e/machines/)
 # PRESETRA_E2E_ARCH=x86 or x64 runs one package only; by default both run where this machine can
@@ -119,9 +122,12 @@ make_template() {
   # A crash must not wait behind an invisible dialog; windows need no display.
   setting 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   setting 'HKCU\Software\Wine\Drivers' /v Graphics /d null
-  # Our powrprof and SetupAPI proxy for msiexec only.
-  setting 'HKCU\Software\Wine\AppDefaults\msiexec.exe\DllOverrides' /v powrprof /d native
-  setting 'HKCU\Software\Wine\AppDefaults\msiexec.exe\DllOverrides' /v setupapi /d native,builtin
+  # Our powrprof and SetupAPI proxy for msiexec and presetra.exe only.
+  local program
+  for program in msiexec.exe presetra.exe; do
+    setting "HKCU\Software\Wine\AppDefaults\\$program\DllOverrides" /v powrprof /d native
+    setting "HKCU\Software\Wine\AppDefaults\\$program\DllOverrides" /v setupapi /d native,builtin
+  done
   # The WMI locator, in the view the DLL's bitness looks in.
   setting 'HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32' \
     /ve /d 'C:\presetra\presetra_wmi.dll' "$view"
@@ -138,6 +144,63 @@ install_standins() {  # PREFIX
   cp "$build/powercfg.exe" "$build/powrprof.dll" "$build/setupapi.dll" "$system/"
   mkdir -p "$1/drive_c/presetra"
   cp "$build/presetra_wmi.dll" "$1/drive_c/presetra/presetra_wmi.dll"
+}
+
+# Milliseconds since the epoch.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# presetra.exe in the prefix; its output in OUT.txt and OUT.err, its exit status returned.
+presetra_exe() {  # PREFIX OUT ARGUMENTS...
+  local prefix="$1" out="$2" status=0
+  shift 2
+  winecmd "$prefix" "$build/presetra.exe" "$@" >"$out.txt" 2>"$out.err" || status=$?
+  tr -d '\r' <"$out.txt" >"$out.txt.unix" && mv "$out.txt.unix" "$out.txt"
+  return "$status"
+}
+
+# presetra.exe verify, compared with what the simulated machine's verify says of STATE: the same
+# text and exit status.
+verify_as_simulated() {  # PREFIX MACHINE OUT STATE WHEN
+  local prefix="$1" machine="$2" out="$3" state="$4" when="$5" status=0 expected_status=0
+  presetra_exe "$prefix" "$out" verify --machine 'C:\presetra\profile.json' || status=$?
+  "$native/presetra" verify --machine "$machine" --state "$state" >"$out.expected" ||
+    expected_status=$?
+  if ((status != expected_status)) || ! diff -u "$out.expected" "$out.txt" >"$out.diff"; then
+    complain "$arch $name: presetra.exe verify $when exited $status (expected $expected_status):"
+    cat "$out.diff" "$out.err" >&2
+    return 1
+  fi
+}
+
+# After the install: verify finds nothing; then one recipe value changed with powercfg and one
+# written value deleted with reg, which it must report and nothing else; then both put back.
+verify_installed() {  # PREFIX MACHINE OUT
+  local prefix="$1" machine="$2" out="$3" started verify_ms
+  "$native/presetra" commit --machine "$machine" --state >"$out.state" 2>/dev/null
+  started=$(now_ms)
+  verify_as_simulated "$prefix" "$machine" "$out.verify" "$out.state" "after the install" ||
+    return 1
+  verify_ms=$(($(now_ms) - started))
+  [[ "$(cat "$out.verify.txt")" == "No differences: the PC has its recipe." ]] ||
+    { complain "$arch $name: presetra.exe verify found differences after the install"; return 1; }
+  local mode scheme subgroup setting old_index new_index value_key value_name
+  "$native/presetra" plan --machine "$machine" --format json >"$out.plan.json" 2>/dev/null
+  eval "$(python3 "$here/drift.py" "$out.state" "$out.plan.json" "$out.drifted-state")"
+  local powercfg="C:\\windows\\$system_dir\\powercfg.exe"
+  winecmd "$prefix" "$powercfg" "-set${mode}valueindex" "$scheme" "$subgroup" "$setting" \
+    "$new_index" >/dev/null 2>&1 &&
+    winecmd "$prefix" reg export "$value_key" 'C:\presetra\restore.reg' /y /reg:64 >/dev/null 2>&1 &&
+    winecmd "$prefix" reg delete "$value_key" /v "$value_name" /f /reg:64 >/dev/null 2>&1 ||
+    { complain "$arch $name: the drift could not be made with powercfg and reg"; return 1; }
+  verify_as_simulated "$prefix" "$machine" "$out.drift" "$out.drifted-state" \
+    "after powercfg -set${mode}valueindex and reg delete $value_name" || return 1
+  [[ $(grep -c ': the recipe wants ' "$out.drift.txt") == 2 ]] ||
+    { complain "$arch $name: verify did not report exactly the two drifts"; return 1; }
+  winecmd "$prefix" "$powercfg" "-set${mode}valueindex" "$scheme" "$subgroup" "$setting" \
+    "$old_index" >/dev/null 2>&1 &&
+    winecmd "$prefix" reg import 'C:\presetra\restore.reg' /reg:64 >/dev/null 2>&1 ||
+    { complain "$arch $name: the drift could not be undone"; return 1; }
+  timings+=" verify ${verify_ms} ms;"
 }
 
 # The log's texts without their time stamps, as UTF-8.
@@ -170,6 +233,17 @@ PY
     { complain "$arch $name: the profile could not be laid into the prefix"; return 1; }
   winecmd "$prefix" reg import 'C:\presetra\seed.reg' /reg:64 >"$out.seed.err" 2>&1 ||
     { complain "$arch $name: Wine's reg import of the profile failed: $(tail -n 3 "$out.seed.err")"; return 1; }
+  # What presetra.exe captures of the seeded prefix before the install is the seed profile, but
+  # where the prefix cannot show a fact (each such difference says why).
+  local timings="" started
+  cp "$machine" "$prefix/drive_c/presetra/profile.json"
+  started=$(now_ms)
+  presetra_exe "$prefix" "$out.capture" capture --out 'C:\presetra\captured.json' ||
+    { complain "$arch $name: presetra.exe capture failed: $(tail -n 3 "$out.capture.err")"; return 1; }
+  timings+=" capture $(($(now_ms) - started)) ms;"
+  python3 "$here/capture_diff.py" "$machine" "$prefix/drive_c/presetra/captured.json" \
+    >"$out.capture.diff" ||
+    { complain "$arch $name: the capture differs from the seed profile:"; cat "$out.capture.diff" >&2; return 1; }
   # The installer's progress dialog, for the status line the scripts' texts go to.
   winecmd "$prefix" "$build/presetra-dialog.exe" 'C:\presetra\status.txt' 'C:\presetra\dialog.ready' \
     </dev/null >/dev/null 2>&1 &
@@ -199,6 +273,9 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
     say "$arch $name: commit ${commit_ms} ms; ${launches} bare powercfg launches ${bare_ms} ms"
   fi
   kill "$dialog" 2>/dev/null || true
+  if [[ -f "$log" ]]; then
+    verify_installed "$prefix" "$machine" "$out" || return 1
+  fi
   WINEDEBUG=err+msi winecmd "$prefix" msiexec /x "$msi" /qn >/dev/null 2>"$out.remove.err" ||
     remove_status=$?
   # Wine's msiexec reports success when the action's DLL does not load or crashes: its own
@@ -256,8 +333,19 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
     head -40 "$out.diff" >&2
     return 1
   fi
+  # After the removal, verify says what the simulated machine says of a removed package: on a
+  # machine without Connected Standby, that the scheme is missing.
+  "$native/presetra" commit uninstall --machine "$machine" --state >"$out.removed-state" 2>/dev/null
+  verify_as_simulated "$prefix" "$machine" "$out.removed" "$out.removed-state" "after the removal" ||
+    return 1
+  if grep -q '"connected_standby": false' <<<"$("$native/presetra" plan --machine "$machine" --format json)" &&
+    ! grep -q ': the recipe wants present, the PC has missing$' "$out.removed.txt"; then
+    complain "$arch $name: after the removal verify did not report the scheme missing"
+    return 1
+  fi
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   rm -rf "$prefix"
-  say "$arch $name: identical"
+  say "$arch $name:$timings identical"
 }
 
 failures=0

@@ -180,6 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "): the recipe wants present, the PC has missing\n" +
                       "Active power scheme: the recipe wants " + kVorlan + ", the PC has " +
                       kBalanced + "\n2 differences: the PC has drifted from its recipe.\n"},
+        // One fact, one line: the value that holds the preferred plan is not listed again.
+        DriftCase{"preferred_plan_deleted",
+                  [](const std::string& s) {
+                    const std::string value = std::string("}\tPreferredPlan\t");
+                    const std::size_t at = s.find(value);
+                    const std::string cut =
+                        s.substr(0, at) + "}\tPreferredPlan\tabsent" + s.substr(s.find('\n', at));
+                    return WithoutLines(cut, "Preferred plan: ", "Hibernation file size");
+                  },
+                  std::string("Preferred plan: the recipe wants ") + kVorlan +
+                      ", the PC has none\n" + kDrifted,
+                  [](sim::Machine& m) { m.registry().RemoveValueEverywhere(u"PreferredPlan"); }},
         DriftCase{"hibernation_file_size",
                   [](const std::string& s) {
                     return Replaced(s, "Hibernation file size: 0 %", "Hibernation file size: 40 %");

@@ -1,7 +1,7 @@
-// powrprof.dll for Wine, loaded into msiexec in place of Wine's: Connected Standby from the
-// machine facts, and the active scheme and scheme descriptions from the powercfg stand-in's
-// registry store. Wine's own lacks PowerReadDescription and does not implement
-// PowerGetActiveScheme.
+// powrprof.dll for Wine, loaded into msiexec and presetra.exe in place of Wine's: Connected
+// Standby and the platform role from the machine facts, and the active scheme, scheme
+// descriptions and values from the powercfg stand-in's registry store. Wine's own lacks
+// PowerReadDescription and does not implement PowerGetActiveScheme.
 // clang-format off
 #include <windows.h>
 #include <powrprof.h>
@@ -72,4 +72,47 @@ extern "C" DWORD WINAPI PowerReadDescription(HKEY, const GUID* scheme, const GUI
   std::memcpy(buffer, found->description.c_str(), needed);
   *size = needed;
   return ERROR_SUCCESS;
+}
+
+namespace {
+
+DWORD ReadValueIndex(const GUID* scheme, const GUID* subgroup, const GUID* setting, bool ac,
+                     DWORD* value) {
+  if (scheme == nullptr || subgroup == nullptr || setting == nullptr || value == nullptr) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  presetra::wine::RegistrySchemeStore store;
+  auto found = store.Find(TextFromGuid(*scheme));
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  const presetra::WString subgroupText = TextFromGuid(*subgroup);
+  const presetra::WString settingText = TextFromGuid(*setting);
+  for (const auto& [key, values] : found->values) {
+    if (!presetra::EqualsIgnoringCase(key.subgroup, subgroupText) ||
+        !presetra::EqualsIgnoringCase(key.setting, settingText)) {
+      continue;
+    }
+    const auto& index = ac ? values.ac : values.dc;
+    if (!index) return ERROR_FILE_NOT_FOUND;
+    *value = *index;
+    return ERROR_SUCCESS;
+  }
+  return ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+extern "C" DWORD WINAPI PowerReadACValueIndex(HKEY, const GUID* scheme, const GUID* subgroup,
+                                              const GUID* setting, DWORD* value) {
+  return ReadValueIndex(scheme, subgroup, setting, true, value);
+}
+
+extern "C" DWORD WINAPI PowerReadDCValueIndex(HKEY, const GUID* scheme, const GUID* subgroup,
+                                              const GUID* setting, DWORD* value) {
+  return ReadValueIndex(scheme, subgroup, setting, false, value);
+}
+
+extern "C" POWER_PLATFORM_ROLE WINAPI PowerDeterminePlatformRoleEx(ULONG) {
+  return presetra::wine::ReadFacts().platformRole == presetra::sim::powercfg::PlatformRole::kDesktop
+             ? PlatformRoleDesktop
+             : PlatformRoleMobile;
 }

@@ -1,5 +1,7 @@
 #include "tools/wine/wmi_repository.h"
 
+#include <fstream>
+
 #include "tools/wine/machine_facts.h"
 
 namespace presetra::wine {
@@ -53,6 +55,28 @@ Repository::Repository() {
       instance->properties.push_back({u"InstanceName", ScopedVariant::Bstr(adapter.instanceName)});
       instance->properties.push_back({u"Active", ScopedVariant::Bool(true)});
       instance->properties.push_back({row[1], ScopedVariant::Bool(false)});
+    }
+  }
+  ApplyRecordedWrites();
+}
+
+// WMI keeps what was written: a later process (presetra.exe verify after msiexec) finds the
+// properties as the writes of earlier ones left them.
+void Repository::ApplyRecordedWrites() {
+  std::ifstream record(kWmiWritesPath, std::ios::binary);
+  for (std::string line; std::getline(record, line);) {
+    const std::vector<std::string> fields = SplitTabs(line);
+    if (fields.size() != 4) continue;
+    for (const auto& instance : instances) {
+      const Property* name = instance->Find(u"InstanceName");
+      Property* target = instance->Find(Utf8ToUtf16(fields[2]));
+      if (name == nullptr || target == nullptr ||
+          !EqualsIgnoringCase(instance->className, Utf8ToUtf16(fields[0])) ||
+          !EqualsIgnoringCase(win32::FromWide(name->value.get()->bstrVal),
+                              Utf8ToUtf16(fields[1]))) {
+        continue;
+      }
+      target->value = ScopedVariant::Bool(fields[3] == "True");
     }
   }
 }

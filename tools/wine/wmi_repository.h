@@ -60,6 +60,7 @@ class Repository {
 
  private:
   Repository();
+  void ApplyRecordedWrites();
 
   void Declare(const WString& ns, const WString& className) { classes.push_back({ns, className}); }
   std::shared_ptr<Instance> Add(const WString& ns, const WString& className) {
