@@ -197,8 +197,9 @@ class Capturer {
   std::string FactoryFolder() {
     platform::FileSystem& files = system_.files();
     if (!files.PathFileExists(u"C:\\System.sav")) return "absent";
-    if (auto logs = files.HoldFolder(u"C:\\System.sav\\LOGS\\OSIT");
-        logs && logs->Facts().reparsePoint) {
+    constexpr WStringView kLogFolder = u"C:\\System.sav\\LOGS\\OSIT";
+    if (auto logs = files.HoldFolder(kLogFolder);
+        logs && platform::IsLink(kLogFolder, logs->Facts())) {
       return "linked";
     }
     if (auto root = files.HoldFolder(u"C:\\System.sav");

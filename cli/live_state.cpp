@@ -156,6 +156,7 @@ void ReadWmi(platform::System& system, sim::Machine& planned, EndState* state,
 EndState ReadLiveEndState(platform::System& system, sim::Machine& planned,
                           std::vector<std::string>* problems) {
   EndState state{planned.schemes(), std::nullopt, std::nullopt, {}, {}};
+  state.unreadWhy = "could not be read";
   ReadSchemes(system.power(), planned, &state, problems);
   ReadRegistry(system.registry(), planned, &state, problems);
   ReadWmi(system, planned, &state, problems);

@@ -225,9 +225,17 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
       if (value == scheme.values.end()) return std::nullopt;
       return write.ac ? value->second.ac : value->second.dc;
     };
-    drift(SchemeNameOf(machine, *wanted) + ": " + info->subgroupName + " / " + info->settingName +
-              (write.ac ? " (AC)" : " (DC)"),
-          SettingValueText(*info, pick(*wanted)), SettingValueText(*info, pick(*had)));
+    const std::string what = SchemeNameOf(machine, *wanted) + ": " + info->subgroupName + " / " +
+                             info->settingName + (write.ac ? " (AC)" : " (DC)");
+    // A setting the recipe names by powercfg's alias alone cannot be read back through the
+    // power API, on a PC or from a dump alike.
+    if (!sim::GuidFromText(write.key.setting)) {
+      result.unread.push_back({what, "the recipe names it by powercfg's alias " +
+                                         Utf16ToUtf8(ToUpper(write.key.setting)) +
+                                         ", and no GUID is known to read it by"});
+      continue;
+    }
+    drift(what, SettingValueText(*info, pick(*wanted)), SettingValueText(*info, pick(*had)));
   }
 
   // In the order and the spelling the commit wrote them, each value once; the preferred plan
@@ -242,7 +250,7 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
         "Registry " + Utf16ToUtf8(write.keyPath) + "\\" + Utf16ToUtf8(write.value.name);
     auto found = have.registry.find(name);
     if (found == have.registry.end()) {
-      result.unread.push_back(what);
+      result.unread.push_back({what, have.unreadWhy});
       continue;
     }
     drift(what, RegistryText(want.registry.at(name), write.keyPath),
@@ -250,8 +258,9 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
   }
   for (const auto& write : WmiWrites(machine)) {
     if (!have.wmiRead) {
-      result.unread.push_back("Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
-                              Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property));
+      result.unread.push_back({"Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
+                                   Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property),
+                               have.unreadWhy});
       continue;
     }
     const bool on = have.wmiOn.count({ToUpper(write.className), ToUpper(write.instanceName),
@@ -328,15 +337,18 @@ int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std:
     for (const auto& drift : verification.drifts) {
       json["drifts"].push_back({{"what", drift.what}, {"want", drift.want}, {"have", drift.have}});
     }
-    json["unread"] = verification.unread;
+    json["unread"] = nlohmann::ordered_json::array();
+    for (const auto& unread : verification.unread) {
+      json["unread"].push_back({{"what", unread.what}, {"why", unread.why}});
+    }
     out << json.dump(2) << "\n";
   } else {
     for (const auto& drift : verification.drifts) {
       out << drift.what << ": the recipe wants " << drift.want << ", the PC has " << drift.have
           << "\n";
     }
-    for (const auto& what : verification.unread) {
-      out << what << ": not in the state, not checked\n";
+    for (const auto& unread : verification.unread) {
+      out << unread.what << ": " << unread.why << ", not checked\n";
     }
     if (verification.drifts.empty() && verification.unread.empty()) {
       out << "No differences: the PC has its recipe.\n";
@@ -346,8 +358,9 @@ int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std:
           << ": the PC has drifted from its recipe.\n";
     }
   }
-  if (!verification.unread.empty()) return 2;
-  return verification.drifts.empty() ? 0 : 1;
+  // A drift found is the news, also where something else could not be checked.
+  if (!verification.drifts.empty()) return 1;
+  return verification.unread.empty() ? 0 : 2;
 }
 
 }  // namespace presetra::cli

@@ -28,6 +28,8 @@ struct EndState {
   std::set<std::tuple<WString, WString, WString>> wmiOn;
   // False when the adapters' settings could not be read: then none of them is checked.
   bool wmiRead = true;
+  // Why a value that is not in the state was not read.
+  std::string unreadWhy = "not in the state";
 };
 
 // A state dump that cannot be read; the message names the line.
@@ -49,10 +51,16 @@ struct Drift {
   std::string have;  // what the machine has
 };
 
+// What could not be checked, and why.
+struct Unchecked {
+  std::string what;
+  std::string why;
+};
+
 struct Verification {
   std::vector<Drift> drifts;
   // What the state does not say, so that it could not be checked.
-  std::vector<std::string> unread;
+  std::vector<Unchecked> unread;
 };
 
 // The recipe's end state for the profile (the commit on the simulated machine) against the one

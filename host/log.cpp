@@ -39,10 +39,9 @@ WString WithoutTrailingBackslash(const WString& path) {
   return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
 }
 
-// What is wrong with a file or folder opened at `path`, or empty. A link shows as a reparse
-// point, or (where links are not reparse points, as under Wine) as a final path elsewhere.
+// What is wrong with a file or folder opened at `path`, or empty.
 WString Refusal(const WString& path, const platform::FileFacts& facts, bool checkOwner) {
-  if (facts.reparsePoint || !EqualsIgnoringCase(facts.finalPath, path)) return path + u" is a link";
+  if (platform::IsLink(path, facts)) return path + u" is a link";
   if (facts.linkCount > 1) return path + u" is a hard link";
   if (checkOwner && !IsTrustedOwner(facts.owner)) {
     return path + (facts.owner == platform::Owner::kUnknown ? u" has an owner that cannot be read"

@@ -30,6 +30,12 @@ struct FileFacts {
   std::uint32_t linkCount = 1;
 };
 
+// Whether what was opened at `path` is a link: a reparse point, or (where links are not reparse
+// points, as under Wine) a handle whose final path is elsewhere.
+inline bool IsLink(WStringView path, const FileFacts& facts) {
+  return facts.reparsePoint || !EqualsIgnoringCase(facts.finalPath, path);
+}
+
 // A file opened for appending bytes ("ab").
 class AppendFile {
  public:

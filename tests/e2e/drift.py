@@ -13,8 +13,10 @@ state = open(sys.argv[1], encoding="utf-8").read().split("\n")
 plan = json.load(open(sys.argv[2], encoding="utf-8"))
 scheme = plan["scheme"]
 def recipe(mode):
+    # A setting named by powercfg's alias alone cannot be read back: not that one.
     return [s for s in scheme["settings"]
-            if s[f"{mode}_from"] == "recipe" and s[f"{mode}_index"] is not None]
+            if s[f"{mode}_from"] == "recipe" and s[f"{mode}_index"] is not None
+            and len(s["setting_guid"]) == 36]
 
 
 mode = "dc" if recipe("dc") else "ac"

@@ -181,7 +181,7 @@ verify_installed() {  # PREFIX MACHINE OUT
   verify_as_simulated "$prefix" "$machine" "$out.verify" "$out.state" "after the install" ||
     return 1
   verify_ms=$(($(now_ms) - started))
-  [[ "$(cat "$out.verify.txt")" == "No differences: the PC has its recipe." ]] ||
+  ! grep -q ': the recipe wants ' "$out.verify.txt" ||
     { complain "$arch $name: presetra.exe verify found differences after the install"; return 1; }
   local mode scheme subgroup setting old_index new_index value_key value_name
   "$native/presetra" plan --machine "$machine" --format json >"$out.plan.json" 2>/dev/null

@@ -265,6 +265,20 @@ TEST(CaptureTest, WithoutTheBiosNamespaceOrOemStrings) {
   EXPECT_EQ(capture.notes, std::vector<std::string>{});
 }
 
+// presetra plan without a profile, where the tool runs on a PC, plans that PC.
+TEST(CaptureTest, PlanWithoutAProfilePlansThisPc) {
+  const std::string path = std::string(PRESETRA_EXAMPLES_DIR) + "/notebook.json";
+  const sim::MachineProfile profile = sim::ParseProfile(ExampleText("notebook"));
+  sim::Machine machine(profile);
+  ThisPc thisPc{machine, profile.packageArchitecture};
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(cli::Run({"plan"}, out, err, &thisPc), 0);
+  EXPECT_EQ(err.str(), std::string("presetra: this PC: note: ") + kWmiNote + "\n");
+  const auto fromFile = testing::RunTool({"plan", "--machine", path});
+  EXPECT_EQ(out.str(), testing::Replaced(fromFile.out, "Machine: " + path, "Machine: this PC"));
+}
+
 TEST(CaptureTest, WritesTheProfileToAFile) {
   const std::string path = testing::UniqueTempPath("captured.json");
   const auto result =

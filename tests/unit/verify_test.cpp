@@ -278,5 +278,30 @@ TEST(VerifyTest, AValueTheStateDoesNotListIsNotCheckedAndSaysSo) {
             "FlyoutMenuSettings\\ShowSleepOption: not in the state, not checked\n");
 }
 
+// Board 21E2 gets Wi-Fi in standby, which the recipe names by powercfg's alias alone: it cannot
+// be read back, and says so; a drift beside it still makes the exit status 1.
+TEST(VerifyTest, ASettingNamedByAliasAloneIsNotCheckedAndADriftStillCounts) {
+  const std::string machine = std::string(PRESETRA_EXAMPLES_DIR) +
+                              "/../tests/e2e/machines/board-21e2-long-feature-bytes.json";
+  const auto commit = RunTool({"commit", "--machine", machine, "--state"});
+  const std::string state = Replaced(commit.out, "Sleep / Sleep after: AC 600, DC 240",
+                                     "Sleep / Sleep after: AC 600, DC 300");
+  const auto result =
+      RunTool({"verify", "--machine", machine, "--state", Write("state.txt", state)});
+  EXPECT_EQ(result.status, 1);
+  std::string expected =
+      "Vorlan Optimized (Modern Standby): Sleep / Sleep after (DC): the recipe wants 4 min, the PC "
+      "has 5 min\n";
+  for (const char* mode : {"AC", "DC"}) {
+    for (const char* scheme :
+         {"Power saver", "High performance", "Balanced", "Vorlan Optimized (Modern Standby)"}) {
+      expected += std::string(scheme) + ": (no subgroup) / Wi-Fi in standby (" + mode +
+                  "): the recipe names it by powercfg's alias WIFIINSTANDBY, and no GUID is "
+                  "known to read it by, not checked\n";
+    }
+  }
+  EXPECT_EQ(result.out, expected + kDrifted);
+}
+
 }  // namespace
 }  // namespace presetra::cli
