@@ -13,6 +13,7 @@
 #include "cli/matrix.h"
 #include "cli/plan.h"
 #include "cli/simulated_run.h"
+#include "tests/fleet_vocabulary.h"
 
 namespace presetra {
 namespace {
@@ -43,24 +44,23 @@ BENCHMARK_CAPTURE(BM_Commit, desktop, std::string("desktop-3a"))->Unit(benchmark
 // A fleet of machines of every class: feature tokens, boards, builds and Connected Standby
 // drawn from what the factory sees.
 std::vector<std::string> GenerateFleet(std::size_t count) {
+  using testing::kFleetBoards;
+  using testing::kFleetBuilds;
+  using testing::kFleetTokens;
   std::mt19937 random(20261210);
-  const char* tokens[] = {"aw", "bT", "gu", "3a", "aN", "a6", "a2", "dp",
-                          "as", "7K", "7P", "7W", "3X", "6b", "9Z"};
-  const char* boards[] = {"62E6", "228B", "21E2", "E23F", "3F8C", "8A4F", "8B2A", "369E"};
-  const char* builds[] = {"15063", "16299", "19041", "19042", "19045"};
   std::vector<std::string> fleet;
   for (std::size_t i = 0; i < count; ++i) {
     std::string bytes = "3X";
-    for (int k = 0; k < 4; ++k) bytes += tokens[random() % std::size(tokens)];
+    for (int k = 0; k < 4; ++k) bytes += testing::Pick(random, kFleetTokens);
     const bool connectedStandby = random() % 2 == 0;
     fleet.push_back(
         R"({"profile": 1, "firmware": {"oem_strings": ["FBYTE#)" + bytes +
         R"(.", "BUILDID#20WW;"]}, "power": {"connected_standby": )" +
         (connectedStandby ? "true" : "false") +
         R"(}, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
-        boards[random() % std::size(boards)] +
+        testing::Pick(random, kFleetBoards) +
         R"("}, "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion": {"CurrentBuildNumber": ")" +
-        builds[random() % std::size(builds)] +
+        testing::Pick(random, kFleetBuilds) +
         R"("}}, "network_adapters": [{"description": "Ethernet", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0001", "hardware_ids": ["PCI\\VEN_8086&DEV_15BB"]}], "factory_folder": "present"})");
   }
   return fleet;

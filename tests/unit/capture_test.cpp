@@ -15,6 +15,7 @@
 #include "cli/simulated_run.h"
 #include "module/loaded_module.h"
 #include "platform/sim/machine.h"
+#include "tests/fleet_vocabulary.h"
 #include "tool_runner.h"
 
 namespace presetra::cli {
@@ -64,18 +65,17 @@ TEST(CaptureTest, EveryExamplePlansAsItsCapture) {
 
 // Machines drawn from what the factory sees, with the facts capture reads varied one by one.
 std::vector<std::string> VariedProfiles(std::size_t count) {
+  using testing::kFleetBoards;
+  using testing::kFleetBuilds;
+  using testing::kFleetTokens;
   std::mt19937 random(20261211);
-  const char* tokens[] = {"aw", "bT", "gu", "3a", "aN", "a6", "a2", "dp",
-                          "as", "7K", "7P", "7W", "3X", "6b", "9Z"};
-  const char* boards[] = {"62E6", "228B", "21E2", "E23F", "3F8C", "8A4F", "8B2A", "369E"};
-  const char* builds[] = {"15063", "16299", "19041", "19042", "19045"};
   const char* folders[] = {"absent", "present", "user_owned", "linked"};
   const char* wmi[] = {"ok", "missing"};
-  auto pick = [&random](const auto& list) { return list[random() % std::size(list)]; };
+  auto pick = [&random](const auto& list) { return testing::Pick(random, list); };
   std::vector<std::string> profiles;
   for (std::size_t i = 0; i < count; ++i) {
     std::string bytes = "3X";
-    for (int k = 0; k < 4; ++k) bytes += pick(tokens);
+    for (int k = 0; k < 4; ++k) bytes += pick(kFleetTokens);
     Json profile = {{"profile", 1}};
     // Now and then the OEM string is cut short and the BIOS class has the whole string.
     const bool cutShort = random() % 4 == 0;
@@ -85,11 +85,11 @@ std::vector<std::string> VariedProfiles(std::size_t count) {
         {"bios_feature_byte", bytes + "."}};
     profile["power"] = {{"connected_standby", random() % 2 == 0},
                         {"platform_role", random() % 3 == 0 ? "desktop" : "mobile"}};
-    Json product = {{"MachineID", pick(boards)}};
+    Json product = {{"MachineID", pick(kFleetBoards)}};
     if (random() % 3 == 0) product["AccelerometerAny"] = "1";
     profile["registry"] = {{"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra", product},
                            {"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
-                            {{"CurrentBuildNumber", pick(builds)}}}};
+                            {{"CurrentBuildNumber", pick(kFleetBuilds)}}}};
     if (random() % 4 == 0) {
       profile["registry"]
              ["HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
