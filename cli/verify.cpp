@@ -91,7 +91,7 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
   EndState state{sim::powercfg::MemorySchemeStore(role), std::nullopt, std::nullopt, {}, {}};
   // Active only when the dump marks one so.
   state.schemes.SetActive(u"");
-  const std::vector<Scheme> windows = sim::powercfg::WindowsSchemes(role);
+  const std::vector<Scheme>& windows = sim::powercfg::WindowsSchemes(role);
   std::vector<Scheme> listed;
   bool sawSchemes = false;
   std::istringstream lines(text);

@@ -11,20 +11,24 @@ constexpr char16_t kFactoryFolder[] = u"C:\\System.sav\\";
 
 // Text mode turns every line feed into CR LF; a wide "%s" ends at the first NUL.
 std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
-  WString line(stamp);
-  line += u'\t';
-  line += text.substr(0, text.find(u'\0'));
-  line += u'\n';
+  text = text.substr(0, text.find(u'\0'));
   std::vector<std::uint8_t> bytes;
-  bytes.reserve(line.size() * 2 + 8);
+  bytes.reserve((stamp.size() + text.size() + 3) * 2);
   auto put = [&bytes](char16_t unit) {
     bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
     bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
   };
-  for (char16_t unit : line) {
-    if (unit == u'\n') put(u'\r');
-    put(unit);
-  }
+  auto putText = [&put](WStringView part) {
+    for (char16_t unit : part) {
+      if (unit == u'\n') put(u'\r');
+      put(unit);
+    }
+  };
+  putText(stamp);
+  put(u'\t');
+  putText(text);
+  put(u'\r');
+  put(u'\n');
   return bytes;
 }
 

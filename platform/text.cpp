@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include <climits>
 
 namespace presetra {
@@ -102,9 +104,20 @@ WString ToUpper(WStringView text) {
 bool EqualsIgnoringCase(WStringView a, WStringView b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToUpperChar(a[i]) != ToUpperChar(b[i])) return false;
+    if (a[i] != b[i] && ToUpperChar(a[i]) != ToUpperChar(b[i])) return false;
   }
   return true;
+}
+
+int CompareIgnoringCase(WStringView a, WStringView b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;
+    const char16_t x = ToUpperChar(a[i]);
+    const char16_t y = ToUpperChar(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool IsWideSpace(char16_t c) {

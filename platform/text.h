@@ -29,6 +29,8 @@ WString ToLower(WStringView text);
 WString ToUpper(WStringView text);
 // Equality ignoring case as Windows compares registry and file names (per unit, upper-cased).
 bool EqualsIgnoringCase(WStringView a, WStringView b);
+// The order of the upper-cased texts, without making them: negative, zero or positive.
+int CompareIgnoringCase(WStringView a, WStringView b);
 // iswspace of the Windows CRT.
 bool IsWideSpace(char16_t c);
 

@@ -94,6 +94,7 @@ WString FileSystem::ParentOf(const WString& normalized) {
 
 WString FileSystem::Resolve(WStringView path, bool followLast) const {
   WString current = Normalize(path);
+  if (!hasLinks_) return current;
   for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
     bool replaced = false;
     for (std::size_t end = 0; end != WString::npos && !replaced;) {
@@ -229,6 +230,7 @@ void FileSystem::AddLink(WStringView path, WStringView target) {
   node.folder = false;
   node.owner = platform::Owner::kOther;
   node.linkTarget = Normalize(target);
+  hasLinks_ = true;
 }
 
 void FileSystem::AddHardLink(WStringView path, WStringView existing) {

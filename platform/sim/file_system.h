@@ -85,6 +85,9 @@ class FileSystem : public platform::FileSystem {
 
   Faults& faults_;
   std::map<WString, Node> nodes_;  // by upper-cased normalised path
+  // Whether a link was ever made: without one every path is its own resolution, which spares
+  // each lookup a walk over its folders.
+  bool hasLinks_ = false;
   std::uint64_t opens_ = 0;
   std::vector<PendingLink> pendingLinks_;
   std::shared_ptr<std::size_t> heldFolders_ = std::make_shared<std::size_t>(0);

@@ -29,7 +29,7 @@ platform::Variant Bool(bool value) {
 
 }  // namespace
 
-Machine::Machine(const MachineProfile& profile) {
+Machine::Machine(const MachineProfile& profile) : schemes_(profile.platformRole) {
   LoadBaseImage();
   Apply(profile);
 }
@@ -89,7 +89,6 @@ void Machine::Apply(const MachineProfile& profile) {
   }
 
   shell_.systemFolder = profile.systemFolder;
-  schemes_ = powercfg::MemorySchemeStore(profile.platformRole);
   // 64-bit Windows gives a 64-bit process its own program-files folder and registry view.
   const bool x64 = profile.packageArchitecture == PackageArchitecture::kX64;
   shell_.programFilesFolder = x64 ? u"C:\\Program Files" : u"C:\\Program Files (x86)";
@@ -252,9 +251,10 @@ std::vector<WString> Machine::ReadLogLines(WStringView path) const {
   auto bytes = files_.ReadFile(path);
   if (!bytes) return lines;
   std::size_t start = bytes->size() >= 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xFE ? 2 : 0;
-  WString text;
-  for (std::size_t i = start; i + 1 < bytes->size(); i += 2) {
-    text.push_back(static_cast<char16_t>((*bytes)[i] | ((*bytes)[i + 1] << 8)));
+  // Every unit, NULs included: the file is shown as it is.
+  WString text((bytes->size() - start) / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>((*bytes)[start + 2 * i] | ((*bytes)[start + 2 * i + 1] << 8));
   }
   std::size_t from = 0;
   for (std::size_t at; (at = text.find(u"\r\n", from)) != WString::npos; from = at + 2) {

@@ -112,6 +112,12 @@ void WarnOfNearNames(const RegistryKeyEdit& edit, const std::string& field,
     if (!EqualsIgnoringCase(edit.path, read.key)) continue;
     for (const auto& value : *edit.values) {
       const std::string name = Utf16ToUtf8(value.name);
+      // A name the actions read is its own nearest: no need to measure the others.
+      bool read_exactly = false;
+      for (const char* known : read.names) {
+        read_exactly = read_exactly || EqualsIgnoringCase(value.name, Utf8ToUtf16(known));
+      }
+      if (read_exactly) continue;
       const std::string nearest = Nearest(name, read.names);
       if (nearest.empty() || EqualsIgnoringCase(value.name, Utf8ToUtf16(nearest))) continue;
       bool present = false;

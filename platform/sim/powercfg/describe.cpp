@@ -12,7 +12,7 @@ std::string ValueText(const std::optional<std::uint32_t>& value) {
 
 std::string DescribeSchemes(const SchemeStore& store, const StringResolver& resolve,
                             const std::optional<WString>& preferredPlan) {
-  const std::vector<Scheme> windows = WindowsSchemes(store.Role());
+  const std::vector<Scheme>& windows = WindowsSchemes(store.Role());
   std::vector<Scheme> schemes = store.Schemes();
   // Windows lists schemes in its own order; this view sorts them so that stores compare.
   std::sort(schemes.begin(), schemes.end(),

@@ -40,7 +40,7 @@ std::vector<Scheme> BuildWindowsSchemes(PlatformRole role) {
 
 }  // namespace
 
-std::vector<Scheme> WindowsSchemes(PlatformRole role) {
+const std::vector<Scheme>& WindowsSchemes(PlatformRole role) {
   static const std::vector<Scheme> mobile = BuildWindowsSchemes(PlatformRole::kMobile);
   static const std::vector<Scheme> desktop = BuildWindowsSchemes(PlatformRole::kDesktop);
   return role == PlatformRole::kDesktop ? desktop : mobile;

@@ -92,6 +92,6 @@ class MemorySchemeStore : public SchemeStore {
 };
 
 // Windows' own three schemes with their default values for the role.
-std::vector<Scheme> WindowsSchemes(PlatformRole role);
+const std::vector<Scheme>& WindowsSchemes(PlatformRole role);
 
 }  // namespace presetra::sim::powercfg

@@ -87,20 +87,25 @@ SettingKey KeyOf(const SettingInfo& info) {
 }
 
 const SettingInfo* FindSetting(WStringView subgroup, WStringView setting) {
-  // Every command line names a setting; an index keyed by upper-case subgroup and setting (or
-  // alias) keeps that from walking the catalog.
-  using Index = std::map<std::pair<WString, WString>, const SettingInfo*>;
+  // Every command line names a setting; an index by subgroup and setting (or alias), compared
+  // ignoring case, keeps that from walking the catalog.
+  using Key = std::pair<WStringView, WStringView>;
+  struct IgnoringCase {
+    bool operator()(const Key& a, const Key& b) const {
+      const int first = CompareIgnoringCase(a.first, b.first);
+      return first != 0 ? first < 0 : CompareIgnoringCase(a.second, b.second) < 0;
+    }
+  };
+  using Index = std::map<Key, const SettingInfo*, IgnoringCase>;
   static const Index index = [] {
     Index built;
     for (const auto& info : SettingsCatalog()) {
-      built.emplace(std::make_pair(ToUpper(info.subgroup), ToUpper(info.setting)), &info);
-      if (info.alias != nullptr) {
-        built.emplace(std::make_pair(ToUpper(info.subgroup), ToUpper(info.alias)), &info);
-      }
+      built.emplace(Key(info.subgroup, info.setting), &info);
+      if (info.alias != nullptr) built.emplace(Key(info.subgroup, info.alias), &info);
     }
     return built;
   }();
-  auto found = index.find(std::make_pair(ToUpper(subgroup), ToUpper(setting)));
+  auto found = index.find(Key(subgroup, setting));
   return found == index.end() ? nullptr : found->second;
 }
 
