@@ -83,7 +83,7 @@ class Capturer {
  private:
   // OEMStringArray of Win32_ComputerSystem, each string as it is (the actions trim them).
   Json OemStrings() {
-    CWMIClient client(system_);
+    CWMIClient client(system_, comSecurity_);
     if (client.Connect(u"\\\\.\\root\\cimv2") != win::kSOk ||
         client.ExecQuery(u"SELECT * FROM Win32_ComputerSystem") != win::kSOk) {
       notes_.push_back("firmware.oem_strings: Win32_ComputerSystem could not be read (" +
@@ -103,7 +103,7 @@ class Capturer {
   // The "Feature Byte" string of the firmware's BIOS class; null when its namespace or object
   // is not there, which the actions treat alike.
   Json BiosFeatureByte() {
-    CWMIClient client(system_);
+    CWMIClient client(system_, comSecurity_);
     if (const win::HResult connected = client.Connect(u"\\\\.\\root\\Vorlan\\InstrumentedBIOS");
         connected != win::kSOk) {
       if (IsAccessDenied(connected)) {
@@ -179,7 +179,7 @@ class Capturer {
   }
 
   bool HasWmiClasses(const WString& hardwareId) {
-    CWMIClient client(system_);
+    CWMIClient client(system_, comSecurity_);
     bool found = client.Connect(u"\\\\.\\root\\wmi") == win::kSOk;
     for (const WmiSetting& setting : kWmiSettings) {
       found = found && client.ExecQuery(AdapterWmiQuery(setting, hardwareId).c_str()) == win::kSOk;
@@ -392,6 +392,7 @@ class Capturer {
   sim::PackageArchitecture architecture_;
   std::vector<std::string> notes_;
   bool deniedWmiNoted_ = false;
+  ComSecurity comSecurity_;
   // What the commit read, by upper-cased path and name, as first spelt, in the order read.
   std::map<WString, WString> keys_;
   std::vector<WString> keyOrder_;

@@ -119,7 +119,8 @@ void ReadWmi(platform::System& system, sim::Machine& planned, EndState* state,
              std::vector<std::string>* problems) {
   const std::vector<WmiWrite> writes = WmiWrites(planned);
   if (writes.empty()) return;
-  CWMIClient client(system);
+  ComSecurity security;
+  CWMIClient client(system, security);
   auto unreadable = [&](win::HResult result) {
     state->wmiRead = false;
     problems->push_back(

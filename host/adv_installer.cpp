@@ -19,7 +19,7 @@ int CAdvInstaller::RunCommand(const platform::ProcessStart& start, const WString
 }
 
 int CAdvInstaller::Commit() {
-  CAppInstaller* application = CAppInstaller::Registered();
+  CAppInstaller* application = Module().application;
   if (application != nullptr) application->Attach(this);
   CMSIInstaller::Commit();
   (void)FindStatusLabel();
@@ -27,7 +27,7 @@ int CAdvInstaller::Commit() {
 }
 
 int CAdvInstaller::Uninstall() {
-  CAppInstaller* application = CAppInstaller::Registered();
+  CAppInstaller* application = Module().application;
   if (application != nullptr) application->Attach(this);
   CMSIInstaller::Commit();
   return application != nullptr ? application->Uninstall() : 0;

@@ -2,21 +2,9 @@
 
 namespace presetra {
 
-namespace {
-CAppInstaller* g_registered = nullptr;
-}
+CAppInstaller::CAppInstaller() = default;
 
-CAppInstaller::CAppInstaller() {
-  if (g_registered == nullptr) g_registered = this;
-}
-
-CAppInstaller::~CAppInstaller() {
-  if (g_registered == this) g_registered = nullptr;
-}
-
-CAppInstaller* CAppInstaller::Registered() {
-  return g_registered;
-}
+CAppInstaller::~CAppInstaller() = default;
 
 void CAppInstaller::Attach(CMSIInstaller* installer) {
   installer_ = installer;

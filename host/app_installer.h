@@ -9,7 +9,7 @@ namespace presetra {
 
 class CAppInstaller {
  public:
-  // The first application installer constructed in the process becomes the registered one.
+  // The loaded module hands its actions over to its application installer (ModuleState).
   CAppInstaller();
   CAppInstaller(const CAppInstaller&) = delete;
   CAppInstaller& operator=(const CAppInstaller&) = delete;
@@ -23,9 +23,6 @@ class CAppInstaller {
   virtual int Uninstall();
 
   CMSIInstaller* Installer() const { return installer_; }
-
-  // The registered application installer, or null.
-  static CAppInstaller* Registered();
 
  private:
   CMSIInstaller* installer_ = nullptr;

@@ -19,7 +19,7 @@ WString CutBefore(const WString& text, char16_t separator) {
 WString CMSIInstaller::ReadFeatureBytesFromBios(const WString& afterMarker) {
   WString featureBytes = afterMarker;
   Log(u"Long FeatureByte solution.");
-  CWMIClient bios(system_);
+  CWMIClient bios(system_, module_->comSecurity);
   if (bios.Connect(u"\\\\.\\root\\Vorlan\\InstrumentedBIOS") != win::kSOk ||
       bios.ExecQuery(u"SELECT * FROM VorlanBIOS_BIOSString WHERE Name=\"Feature Byte\"") !=
           win::kSOk) {
@@ -32,7 +32,7 @@ WString CMSIInstaller::ReadFeatureBytesFromBios(const WString& afterMarker) {
 }
 
 void CMSIInstaller::ReadFeatureBytes() {
-  CWMIClient client(system_);
+  CWMIClient client(system_, module_->comSecurity);
   if (client.Connect(u"\\\\.\\root\\cimv2") != win::kSOk ||
       client.ExecQuery(u"SELECT * FROM Win32_ComputerSystem") != win::kSOk) {
     return;

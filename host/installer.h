@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/decision.h"
+#include "host/module_state.h"
 #include "platform/system.h"
 #include "platform/text.h"
 
@@ -95,6 +96,13 @@ class CMSIInstaller {
   InstallerContext& Context() { return context_; }
   const InstallerContext& Context() const { return context_; }
   platform::System& System() const { return system_; }
+  // What the loaded module keeps between calls; an installer object made on its own keeps its
+  // own.
+  ModuleState& Module() const { return *module_; }
+  void UseModuleState(ModuleState& state) { module_ = &state; }
+  // Whether the machine supports Connected Standby, asked once per loaded module when the
+  // answer comes; a failed query answers no and is asked again next time.
+  bool IsConnectedStandby() const;
   void SetHandle(MsiHandle handle) { handle_ = handle; }
   bool OleInitialized() const { return oleInitialized_; }
 
@@ -107,6 +115,8 @@ class CMSIInstaller {
   std::unique_ptr<platform::AppendFile> OpenScriptOutput(const WString& path);
 
   platform::System& system_;
+  ModuleState ownModuleState_;
+  ModuleState* module_ = &ownModuleState_;
   bool oleInitialized_;
   MsiHandle handle_ = 0;
   InstallerContext context_;
@@ -127,7 +137,7 @@ class CAdvInstaller : public CMSIInstaller {
 
   // Shows the status text, then runs the command.
   int RunCommand(const platform::ProcessStart& start, const WString& statusText) override;
-  // Attaches the registered application installer, prepares the context, looks for the
+  // Attaches the module's application installer, prepares the context, looks for the
   // dialog's status line, and runs the application installer's Install.
   int Commit() override;
   // As Commit, without the status-line search, ending in the application's Uninstall.
@@ -161,10 +171,5 @@ WString QuotePath(const WString& text);
 // Creates every folder of the path; true when the path exists afterwards. Paths longer than 260
 // characters are refused without creating anything.
 bool CreateDirectoryTree(platform::FileSystem& files, const WString& path);
-// Whether the machine supports Connected Standby, asked once per process when the answer
-// comes; a failed query answers no and is asked again next time.
-bool IsConnectedStandby(platform::Power& power);
-// Forgets the Connected Standby answer. Called when the module is loaded.
-void ResetConnectedStandbyCache();
 
 }  // namespace presetra

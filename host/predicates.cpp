@@ -4,11 +4,6 @@
 
 namespace presetra {
 
-namespace {
-// -1 not yet known, 0 no, 1 yes. Shared by every caller in the process.
-std::int32_t g_connectedStandby = -1;
-}  // namespace
-
 std::size_t FeatureOffset(WStringView featureBytes, WStringView token) {
   std::size_t at = featureBytes.find(token);
   // Tokens are two characters wide: only one on a token boundary counts.
@@ -32,16 +27,13 @@ bool CMSIInstaller::IsConsumer() const {
   return HasFeature(u"7K") && HasFeature(u"7P") && HasFeature(u"7W");
 }
 
-bool IsConnectedStandby(platform::Power& power) {
-  if (g_connectedStandby == -1) {
+bool CMSIInstaller::IsConnectedStandby() const {
+  std::int32_t& known = module_->connectedStandby;
+  if (known == -1) {
     bool aoac = false;
-    if (power.GetPwrCapabilities(&aoac)) g_connectedStandby = aoac ? 1 : 0;
+    if (system_.power().GetPwrCapabilities(&aoac)) known = aoac ? 1 : 0;
   }
-  return g_connectedStandby == 1;
-}
-
-void ResetConnectedStandbyCache() {
-  g_connectedStandby = -1;
+  return known == 1;
 }
 
 }  // namespace presetra

@@ -1,20 +1,9 @@
 #include "module/loaded_module.h"
 
-#include "wmi/wmi_client.h"
-
 namespace presetra {
 
-namespace {
-// The caches are plain statics of the module: a new load starts them afresh.
-void ResetProcessCaches() {
-  CWMIClient::ResetProcessState();
-  ResetConnectedStandbyCache();
-  COSDefSet::ResetNotebookCaches();
-}
-}  // namespace
-
 LoadedModule::LoadedModule(platform::System& system) : system_(system) {
-  ResetProcessCaches();
+  state_.application = &policy_;
   app_.InitInstance();
 }
 
@@ -23,6 +12,7 @@ LoadedModule::~LoadedModule() = default;
 CAdvInstaller& LoadedModule::InstallerForCall(MsiHandle handle) {
   if (!installer_) {
     installer_ = std::make_unique<CAdvInstaller>(system_);
+    installer_->UseModuleState(state_);
     installer_->SetFeatureListener(featureListener_);
     installer_->SetDecisionListener(decisionListener_);
   }

@@ -18,8 +18,8 @@ class CPresetraApp {
 
 class LoadedModule {
  public:
-  // Loading: the process-wide caches start empty, the application and the policy object are
-  // built, and the policy becomes the registered application installer.
+  // Loading: the module's state starts empty, the application and the policy object are
+  // built, and the policy becomes the application installer the actions hand over to.
   explicit LoadedModule(platform::System& system);
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
@@ -43,6 +43,7 @@ class LoadedModule {
   CAdvInstaller& InstallerForCall(MsiHandle handle);
 
   platform::System& system_;
+  ModuleState state_;
   CPresetraApp app_;
   COSDefSet policy_;
   std::unique_ptr<CAdvInstaller> installer_;

@@ -49,8 +49,7 @@ void COSDefSet::RunBiosScript() {
     installer->Log(u"Error! Fail to get Windows version number!");
     return;
   }
-  const WString connectedStandby =
-      IsConnectedStandby(installer->System().power()) ? u"true" : u"false";
+  const WString connectedStandby = installer->IsConnectedStandby() ? u"true" : u"false";
   const WString script = u"Data Files\\TBIOS.cmd";
   const WString arguments = Format(u" %s %s", buildNumberText_, connectedStandby);
   const WString output = kBiosLog;

@@ -84,7 +84,7 @@ int COSDefSet::Install() {
       Write(registry, kAdaptiveBrightnessKey, u"AutobrightnessLuxToNitsCurve",
             platform::RegData::String(kLuxToNitsCurve));
     }
-    const bool connectedStandby = IsConnectedStandby(system.power());
+    const bool connectedStandby = installer->IsConnectedStandby();
     installer->Decided({.question = Question::kConnectedStandby, .answer = connectedStandby});
     if (connectedStandby) {
       installer->Log(u"Connected Standby supported");

@@ -122,8 +122,8 @@ WString AdapterWmiQuery(const WmiSetting& setting, const WString& hardwareId) {
 
 namespace {
 
-bool WriteWmiSettings(platform::System& system, const WString& hardwareId) {
-  CWMIClient client(system);
+bool WriteWmiSettings(platform::System& system, ComSecurity& security, const WString& hardwareId) {
+  CWMIClient client(system, security);
   if (client.Connect(u"\\\\.\\root\\wmi") != win::kSOk) return false;
   // VARIANT_TRUE's 16 bits in a VT_I4; WMI converts it to the properties' boolean type.
   const platform::Variant enable = platform::Variant::I4(0xFFFF);
@@ -183,7 +183,9 @@ void COSDefSet::ConfigureNetworkAdapters() {
       continue;
     }
     installer->Log(u"Not Wireless, set settings");
-    if (!WriteWmiSettings(system, *ids.first)) WritePnPCapabilities(system.registry(), *driver);
+    if (!WriteWmiSettings(system, installer->Module().comSecurity, *ids.first)) {
+      WritePnPCapabilities(system.registry(), *driver);
+    }
   }
 }
 

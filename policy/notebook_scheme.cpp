@@ -80,51 +80,43 @@ constexpr SettingRow kNotebookRows[] = {
 };
 // clang-format on
 
-// Process-wide: filled on first use, kept until the module is unloaded.
-bool g_boardCheckPending = true;
-bool g_boardNotExcluded = false;
-std::int32_t g_accelerometer = -1;
-
 }  // namespace
 
-void COSDefSet::ResetNotebookCaches() {
-  g_boardCheckPending = true;
-  g_boardNotExcluded = false;
-  g_accelerometer = -1;
-}
-
+// Both answers are the module's: filled on first use, kept until it is unloaded.
 bool COSDefSet::IsBoardNotExcluded() {
-  if (!g_boardCheckPending) return g_boardNotExcluded;
-  g_boardCheckPending = false;
+  ModuleState& module = Installer()->Module();
+  if (!module.boardCheckPending) return module.boardNotExcluded;
+  module.boardCheckPending = false;
   const WString board = Installer()->GetMachineID();
-  g_boardNotExcluded = !IsOneOf(board, kExcludedBoards);
+  module.boardNotExcluded = !IsOneOf(board, kExcludedBoards);
   Installer()->Decided({.question = Question::kExcludedBoard,
-                        .answer = !g_boardNotExcluded,
+                        .answer = !module.boardNotExcluded,
                         .boards = kExcludedBoards,
                         .board = board});
-  return g_boardNotExcluded;
+  return module.boardNotExcluded;
 }
 
 bool COSDefSet::HasAccelerometer() {
-  if (g_accelerometer >= 0) return g_accelerometer == 1;
-  g_accelerometer = 0;
+  std::int32_t& accelerometer = Installer()->Module().accelerometer;
+  if (accelerometer >= 0) return accelerometer == 1;
+  accelerometer = 0;
   platform::Registry& registry = Installer()->System().registry();
   const WString key = Installer()->GetRegistryKey();
   Decision decision{.question = Question::kAccelerometer};
   const WString anyOf = ReadRegistryString(registry, key, u"AccelerometerAny");
   decision.values.emplace_back(u"AccelerometerAny", anyOf);
   if (anyOf == u"1") {
-    g_accelerometer = 1;
+    accelerometer = 1;
   } else {
     // All three are read before any is tested.
     for (const char16_t* name : {u"Accelerometer", u"Accelerometer6000", u"Accelerometer6007"}) {
       decision.values.emplace_back(name, ReadRegistryString(registry, key, name));
     }
     for (const auto& [name, data] : decision.values) {
-      if (data == u"1") g_accelerometer = 1;
+      if (data == u"1") accelerometer = 1;
     }
   }
-  decision.answer = g_accelerometer == 1;
+  decision.answer = accelerometer == 1;
   Installer()->Decided(decision);
   return decision.answer;
 }

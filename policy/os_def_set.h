@@ -33,12 +33,12 @@ class COSDefSet : public CAppInstaller {
   // the adapter's PnPCapabilities when WMI does not take all three settings.
   void ConfigureNetworkAdapters();
 
-  // Whether the board is outside the notebook recipe's exclusion list. Asked once per process.
+  // Whether the board is outside the notebook recipe's exclusion list. Asked once per loaded
+  // module.
   bool IsBoardNotExcluded();
-  // Whether the product key says the machine has an accelerometer. Asked once per process.
+  // Whether the product key says the machine has an accelerometer. Asked once per
+  // loaded module.
   bool HasAccelerometer();
-  // Forgets both answers. Called when the module is loaded.
-  static void ResetNotebookCaches();
 
   const WString& BuildNumberText() const { return buildNumberText_; }
   std::int32_t BuildNumber() const { return buildNumber_; }

@@ -13,7 +13,7 @@ int COSDefSet::Uninstall() {
   if (installer == nullptr) return 0;
   platform::System& system = installer->System();
   // On Connected Standby machines the Modern Standby scheme and everything else stays.
-  if (IsConnectedStandby(system.power())) return 0;
+  if (installer->IsConnectedStandby()) return 0;
 
   CPowerScheme scheme(kVorlanScheme, installer);
   (void)scheme.Delete();

@@ -7,10 +7,6 @@ namespace presetra {
 
 namespace {
 
-// Non-zero while the process-wide COM security is still to be set up. It keeps the code of a
-// failed CoInitializeSecurity, so the next Connect of any client tries again.
-std::int32_t g_securityPending = 1;
-
 constexpr win::HResult kEPointer = static_cast<win::HResult>(0x80004003);
 
 bool IsWindowsXPOrLater(platform::Shell& shell) {
@@ -56,18 +52,14 @@ win::HResult CWMIObjectPtr::GetOEMStringArray(std::vector<WString>& strings) con
   return win::kSOk;
 }
 
-CWMIClient::CWMIClient(platform::System& system)
-    : system_(system), lastResult_(win::kWbemEInitializationFailure) {}
+CWMIClient::CWMIClient(platform::System& system, ComSecurity& security)
+    : system_(system), security_(security), lastResult_(win::kWbemEInitializationFailure) {}
 
 CWMIClient::~CWMIClient() {
   enumerator_.reset();
   current_.Release();
   services_.reset();
   comInitializer_.reset();
-}
-
-void CWMIClient::ResetProcessState() {
-  g_securityPending = 1;
 }
 
 win::HResult CWMIClient::Connect(const char16_t* namespacePath) {
@@ -83,14 +75,14 @@ win::HResult CWMIClient::Connect(const char16_t* namespacePath) {
   }
   lastResult_ = comInitializer_->Result();
 
-  if (g_securityPending != 0) {
-    g_securityPending = com.CoInitializeSecurity(win::kRpcCAuthnLevelDefault,
+  if (security_.pending != 0) {
+    security_.pending = com.CoInitializeSecurity(win::kRpcCAuthnLevelDefault,
                                                  win::kRpcCImpLevelImpersonate, win::kEoacNone);
-    if (g_securityPending == win::kRpcETooLate) {
+    if (security_.pending == win::kRpcETooLate) {
       // The host process has set COM security already; that is as good as our own.
-      g_securityPending = 0;
-    } else if (g_securityPending != 0) {
-      lastResult_ = g_securityPending;
+      security_.pending = 0;
+    } else if (security_.pending != 0) {
+      lastResult_ = security_.pending;
       return lastResult_;
     }
   }

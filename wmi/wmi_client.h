@@ -34,9 +34,17 @@ class CWMIObjectPtr {
   platform::WbemClassObjectPtr object_;
 };
 
+// Whether COM security is still to be set up in this process: 1 (to do), 0 (done, by us or by
+// the host), or the error that setting it up gave (so the next Connect of any client sharing it
+// tries again). The module keeps one for as long as it is
+// loaded (a simulated machine's run has its own); the tool keeps one for its process.
+struct ComSecurity {
+  win::HResult pending = 1;
+};
+
 class CWMIClient {
  public:
-  explicit CWMIClient(platform::System& system);
+  CWMIClient(platform::System& system, ComSecurity& security);
   CWMIClient(const CWMIClient&) = delete;
   CWMIClient& operator=(const CWMIClient&) = delete;
   // Releases the enumerator, the current object and the services, then gives COM back.
@@ -62,11 +70,9 @@ class CWMIClient {
   // The object the last query or Next delivered, for reading other properties.
   const CWMIObjectPtr& CurrentObject() const { return current_; }
 
-  // The process starts with COM security still to be set up. Called when the module is loaded.
-  static void ResetProcessState();
-
  private:
   platform::System& system_;
+  ComSecurity& security_;
   std::unique_ptr<CAutoInitializeCOM> comInitializer_;
   platform::WbemServicesPtr services_;
   platform::WbemEnumeratorPtr enumerator_;

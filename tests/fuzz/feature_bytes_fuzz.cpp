@@ -28,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   profile.factoryFolder = sim::FactoryFolder::kPresent;
   sim::Machine machine(profile);
-  CWMIClient::ResetProcessState();
   CMSIInstaller installer(machine);
   SetContextNames(installer);
   installer.SelectLogPath();

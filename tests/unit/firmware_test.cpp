@@ -62,7 +62,6 @@ TEST(ReadFeatureBytesTest, TakesTheFirstOfEachMarker) {
       {"property null", R"("oem_strings": null)", u"", u"", {}},
   };
   for (const auto& c : cases) {
-    CWMIClient::ResetProcessState();
     auto machine = MachineFrom(R"("factory_folder": "present", "firmware": {)" + c.firmware + "}");
     CMSIInstaller installer(*machine);
     SetContextNames(installer);

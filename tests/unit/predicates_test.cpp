@@ -41,16 +41,15 @@ TEST(PredicatesTest, FeatureTokensCountOnlyOnTokenBoundaries) {
 }
 
 TEST(ConnectedStandbyTest, AFailedQueryIsAskedAgainASuccessfulOneNever) {
-  ResetConnectedStandbyCache();
   auto machine = MachineFrom(R"("power": {"connected_standby": true})");
+  CMSIInstaller installer(*machine);
   machine->faults().FailEvery(sim::Call::kGetPwrCapabilities);
-  EXPECT_FALSE(IsConnectedStandby(machine->power()));
+  EXPECT_FALSE(installer.IsConnectedStandby());
   machine->faults().Clear();
-  EXPECT_TRUE(IsConnectedStandby(machine->power()));
+  EXPECT_TRUE(installer.IsConnectedStandby());
   machine->power().connectedStandby = false;
-  EXPECT_TRUE(IsConnectedStandby(machine->power())) << "kept for the life of the process";
+  EXPECT_TRUE(installer.IsConnectedStandby()) << "kept for as long as the module is loaded";
   EXPECT_EQ(machine->power().capabilityQueries, 2);
-  ResetConnectedStandbyCache();
 }
 
 }  // namespace

@@ -16,16 +16,17 @@ constexpr char16_t kComputer[] = u"SELECT * FROM Win32_ComputerSystem";
 class WmiClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CWMIClient::ResetProcessState();
     machine_ = MachineFrom(R"("firmware": {"oem_strings": ["  FBYTE#3Xaw.Q;  ", "", "\tB "],
                                            "bios_feature_byte": "3Xaw.Q"})");
   }
   void TearDown() override { testing::ShowMachineIfFailed(machine_.get()); }
   std::unique_ptr<sim::Machine> machine_;
+  // The process's COM security, as a loaded module keeps it: every client of a test shares it.
+  ComSecurity security_;
 };
 
 TEST_F(WmiClientTest, CallsBeforeConnectFailWithTheirOwnCodes) {
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   EXPECT_EQ(client.LastResult(), win::kWbemEInitializationFailure);
   EXPECT_EQ(client.ExecQuery(nullptr), 87);
   EXPECT_EQ(client.ExecQuery(kComputer), win::kWbemEInitializationFailure);
@@ -36,7 +37,7 @@ TEST_F(WmiClientTest, CallsBeforeConnectFailWithTheirOwnCodes) {
 }
 
 TEST_F(WmiClientTest, ConnectsOnceAndStaysOnItsNamespace) {
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   ASSERT_EQ(client.Connect(kCimv2), 0);
   EXPECT_EQ(client.Connect(u"\\\\.\\root\\nowhere"), 0);
   EXPECT_EQ(client.ExecQuery(kComputer), 0);
@@ -45,7 +46,7 @@ TEST_F(WmiClientTest, ConnectsOnceAndStaysOnItsNamespace) {
 }
 
 TEST_F(WmiClientTest, AnUnknownNamespaceLeavesTheClientUnconnected) {
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   EXPECT_EQ(client.Connect(u"\\\\.\\root\\nowhere"), win::kWbemEInvalidNamespace);
   EXPECT_FALSE(client.IsConnected());
   EXPECT_EQ(machine_->com().InitCount(), 1) << "the initialiser stays for the next Connect";
@@ -55,9 +56,9 @@ TEST_F(WmiClientTest, AnUnknownNamespaceLeavesTheClientUnconnected) {
 
 TEST_F(WmiClientTest, NestedClientsBalanceComInEitherOrder) {
   for (bool innerFirst : {true, false}) {
-    auto outer = std::make_unique<CWMIClient>(*machine_);
+    auto outer = std::make_unique<CWMIClient>(*machine_, security_);
     ASSERT_EQ(outer->Connect(kCimv2), 0);
-    auto inner = std::make_unique<CWMIClient>(*machine_);
+    auto inner = std::make_unique<CWMIClient>(*machine_, security_);
     ASSERT_EQ(inner->Connect(u"\\\\.\\root\\Vorlan\\InstrumentedBIOS"), 0);
     EXPECT_EQ(machine_->com().InitCount(), 2);
     if (innerFirst) {
@@ -75,7 +76,7 @@ TEST_F(WmiClientTest, NestedClientsBalanceComInEitherOrder) {
 TEST_F(WmiClientTest, SetsUpSecurityOnceAndAcceptsTheHostsSetUp) {
   machine_->com().SetSecurityByHost();
   for (int i = 0; i < 2; ++i) {
-    CWMIClient client(*machine_);
+    CWMIClient client(*machine_, security_);
     EXPECT_EQ(client.Connect(kCimv2), 0);
   }
   EXPECT_EQ(machine_->com().SecurityCalls(), 1);
@@ -84,18 +85,18 @@ TEST_F(WmiClientTest, SetsUpSecurityOnceAndAcceptsTheHostsSetUp) {
 TEST_F(WmiClientTest, AFailedSecuritySetUpIsTriedAgain) {
   machine_->faults().FailEvery(sim::Call::kCoInitializeSecurity);
   {
-    CWMIClient client(*machine_);
+    CWMIClient client(*machine_, security_);
     EXPECT_EQ(client.Connect(kCimv2), win::kEAccessDenied);
     EXPECT_EQ(client.LastResult(), win::kEAccessDenied);
   }
   machine_->faults().Clear();
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   EXPECT_EQ(client.Connect(kCimv2), 0);
   EXPECT_EQ(machine_->com().SecurityCalls(), 2);
 }
 
 TEST_F(WmiClientTest, AQueryThatMatchesNothingReturnsOne) {
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   ASSERT_EQ(client.Connect(u"\\\\.\\root\\wmi"), 0);
   EXPECT_EQ(client.ExecQuery(u"SELECT * FROM MSPower_DeviceEnable WHERE InstanceName LIKE \"%X%\""),
             1);
@@ -103,7 +104,7 @@ TEST_F(WmiClientTest, AQueryThatMatchesNothingReturnsOne) {
 }
 
 TEST_F(WmiClientTest, ReadsTheOemStringsTrimmed) {
-  CWMIClient client(*machine_);
+  CWMIClient client(*machine_, security_);
   ASSERT_EQ(client.Connect(kCimv2), 0);
   ASSERT_EQ(client.ExecQuery(kComputer), 0);
   std::vector<WString> strings{u"stale"};
@@ -117,7 +118,7 @@ TEST_F(WmiClientTest, ReadsTheOemStringsTrimmed) {
 
 TEST_F(WmiClientTest, ANullOemStringArrayIsATypeMismatch) {
   auto machine = MachineFrom();
-  CWMIClient client(*machine);
+  CWMIClient client(*machine, security_);
   ASSERT_EQ(client.Connect(kCimv2), 0);
   ASSERT_EQ(client.ExecQuery(kComputer), 0);
   std::vector<WString> strings{u"stale"};
@@ -131,7 +132,7 @@ TEST_F(WmiClientTest, WritesAPropertyAndStoresTheObject) {
       {"description": "E", "enumerator": "PCI", "driver": "d", "hardware_ids": ["PCI\\VEN_1"]},
       {"description": "F", "enumerator": "PCI", "driver": "e", "hardware_ids": ["PCI\\VEN_2"],
        "wmi": "write_fails"}])");
-  CWMIClient client(*machine);
+  CWMIClient client(*machine, security_);
   ASSERT_EQ(client.Connect(u"\\\\.\\root\\wmi"), 0);
   ASSERT_EQ(client.ExecQuery(
                 u"SELECT * FROM MSPower_DeviceEnable WHERE InstanceName LIKE \"%PCI\\\\VEN_1%\""),
