@@ -1,20 +1,37 @@
 #include "cli/matrix.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <map>
+#include <mutex>
 #include <ostream>
 #include <set>
+#include <sstream>
+#include <thread>
+#include <unordered_map>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include "cli/file_text.h"
+#include "cli/parallel.h"
 
 namespace presetra::cli {
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
+    "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--jobs N] [--diff "
+    "OTHER_DIR|FILE...]\n"
     "  DIR: every *.json machine profile in it\n"
+    "  --jobs: plan on N threads (by default one per core)\n"
     "  --diff: only what changes from the profiles given first to the OTHER ones, machines\n"
     "          matched by file name\n";
 
@@ -39,29 +56,37 @@ std::string CsvCell(const std::string& text) {
   return cell + "\"";
 }
 
-std::string RenderTable(const Row& header, const std::vector<Row>& rows, TableFormat format) {
-  std::string out;
-  auto line = [&out, format](const Row& row) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      // Appended piece by piece: "x" + cell + "y" makes g++ 12 at -O3 warn falsely
-      // (-Wrestrict, GCC bug 105329).
-      if (format == TableFormat::kCsv) {
-        if (i > 0) out += ',';
-        out += CsvCell(row[i]);
-      } else {
-        out += "| ";
-        out += MarkdownCell(row[i]);
-        out += ' ';
-      }
+// One row of the table, with its line break.
+void AppendLine(std::string& out, const Row& row, TableFormat format) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    // Appended piece by piece: "x" + cell + "y" makes g++ 12 at -O3 warn falsely
+    // (-Wrestrict, GCC bug 105329).
+    if (format == TableFormat::kCsv) {
+      if (i > 0) out += ',';
+      out += CsvCell(row[i]);
+    } else {
+      out += "| ";
+      out += MarkdownCell(row[i]);
+      out += ' ';
     }
-    out += format == TableFormat::kCsv ? "\n" : "|\n";
-  };
-  line(header);
+  }
+  out += format == TableFormat::kCsv ? "\n" : "|\n";
+}
+
+// The header, and under it the markdown separator line.
+std::string HeaderLines(const Row& header, TableFormat format) {
+  std::string out;
+  AppendLine(out, header, format);
   if (format == TableFormat::kMarkdown) {
     for (std::size_t i = 0; i < header.size(); ++i) out += "|---";
     out += "|\n";
   }
-  for (const auto& row : rows) line(row);
+  return out;
+}
+
+std::string RenderTable(const Row& header, const std::vector<Row>& rows, TableFormat format) {
+  std::string out = HeaderLines(header, format);
+  for (const auto& row : rows) AppendLine(out, row, format);
   return out;
 }
 
@@ -161,78 +186,248 @@ std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments,
   return paths;
 }
 
-// Plans every profile; one that cannot be read or used is reported by name and skipped.
-bool PlanAll(const std::vector<std::string>& arguments, std::vector<Plan>* plans,
-             std::ostream& err) {
-  bool allPlanned = true;
-  std::vector<std::string> planned;
-  for (const auto& path : ProfilePaths(arguments, err, &allPlanned)) {
-    std::string problem;
-    const std::optional<std::string> text = ReadFileText(path, &problem);
-    if (!text) {
-      err << "presetra: " << path << ": " << problem << "; skipped\n";
-      allPlanned = false;
-      continue;
-    }
-    try {
-      Plan plan = MakePlan(*text, path);
-      for (const auto& warning : plan.warnings) {
-        err << "presetra: " << path << ": warning: " << warning << "\n";
+// Shows how far a long fleet has come, on a terminal's standard error: "planned N of M".
+class Progress {
+ public:
+  Progress(std::size_t total, bool shown) : total_(total), shown_(shown) {
+    if (!shown_) return;
+    thread_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!done_) {
+        std::cerr << "\rpresetra matrix: planned " << planned_.load() << " of " << total_
+                  << std::flush;
+        wake_.wait_for(lock, std::chrono::milliseconds(200));
       }
-      planned.push_back(path);
-      plans->push_back(std::move(plan));
-    } catch (const sim::ProfileError& error) {
-      err << "presetra: " << path << ": " << error.what() << "; skipped\n";
-      allPlanned = false;
+      std::cerr << "\r" << std::string(48, ' ') << "\r" << std::flush;
+    });
+  }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  ~Progress() {
+    if (!shown_) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
     }
+    wake_.notify_one();
+    thread_.join();
+  }
+  void Planned() { ++planned_; }
+
+ private:
+  std::size_t total_;
+  bool shown_;
+  std::atomic<std::size_t> planned_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+// A fleet this large shows its progress when standard error is a terminal.
+constexpr std::size_t kFleetWithProgress = 500;
+
+bool ErrorIsTerminal(const std::ostream& err) {
+#if defined(_WIN32)
+  (void)err;
+  return false;
+#else
+  return &err == &std::cerr && isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+// Plans every profile on `jobs` threads and hands each plan to `keep` (from any thread, once per
+// index). A profile that cannot be read or used is reported by name and skipped; the reports
+// come in input order. Returns the machines' names by index (empty: skipped) and whether every
+// profile was planned.
+bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostream& err,
+               const std::function<void(std::size_t, const Plan&)>& keep,
+               std::vector<std::string>* names) {
+  std::vector<std::string> messages(paths.size());
+  std::vector<char> planned(paths.size(), 0);
+  {
+    Progress progress(paths.size(), paths.size() >= kFleetWithProgress && ErrorIsTerminal(err));
+    ForEachIndex(paths.size(), jobs, [&](std::size_t i) {
+      const std::string& path = paths[i];
+      std::string problem;
+      const std::optional<std::string> text = ReadFileText(path, &problem);
+      if (!text) {
+        messages[i] = "presetra: " + path + ": " + problem + "; skipped\n";
+      } else {
+        try {
+          const Plan plan = MakePlan(*text, path);
+          for (const auto& warning : plan.warnings) {
+            messages[i] += "presetra: " + path + ": warning: " + warning + "\n";
+          }
+          keep(i, plan);
+          planned[i] = 1;
+        } catch (const sim::ProfileError& error) {
+          messages[i] = "presetra: " + path + ": " + error.what() + "; skipped\n";
+        }
+      }
+      progress.Planned();
+    });
+  }
+  bool allPlanned = true;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    err << messages[i];
+    allPlanned = allPlanned && planned[i] != 0;
   }
   // A machine is its file name, unless another profile has the same name: then its path.
   std::map<std::string, int> named;
-  for (const auto& path : planned) ++named[BaseName(path)];
-  for (std::size_t i = 0; i < plans->size(); ++i) {
-    const std::string name = BaseName(planned[i]);
-    (*plans)[i].machine = named[name] > 1 ? planned[i] : name;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (planned[i] != 0) ++named[BaseName(paths[i])];
+  }
+  names->assign(paths.size(), std::string());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (planned[i] == 0) continue;
+    const std::string name = BaseName(paths[i]);
+    (*names)[i] = named[name] > 1 ? paths[i] : name;
   }
   return allPlanned;
 }
 
+// Every plan of the profiles, named, for comparing two fleets.
+bool PlanAll(const std::vector<std::string>& paths, unsigned jobs, std::vector<Plan>* plans,
+             std::ostream& err) {
+  std::vector<std::optional<Plan>> byIndex(paths.size());
+  std::vector<std::string> names;
+  const bool allPlanned = PlanFleet(
+      paths, jobs, err, [&byIndex](std::size_t i, const Plan& plan) { byIndex[i] = plan; }, &names);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!byIndex[i]) continue;
+    byIndex[i]->machine = names[i];
+    plans->push_back(std::move(*byIndex[i]));
+  }
+  return allPlanned;
+}
+
+// The table of a fleet, kept small while the fleet is planned: each text a cell can hold is
+// kept once, and so is each list of settings (a fleet has few different ones), so that a row is
+// a handful of numbers and memory does not grow with the plans. Rows may be set from many
+// threads at once, in any order; the table shows them in index order.
+class FleetTable {
+ public:
+  explicit FleetTable(std::size_t machines) : rows_(machines) {}
+
+  void Set(std::size_t index, const Plan& plan) {
+    // The texts are made outside the lock; only keeping them is shared.
+    const std::string decisions = DecisionLabels(plan);
+    const std::string scheme = SchemeName(plan);
+    const auto settings = SettingCells(plan);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    Ids list;
+    list.reserve(settings.size());
+    for (const auto& [name, value] : settings) list.emplace_back(Text(name), Text(value));
+    auto [found, added] = listIds_.emplace(std::move(list), static_cast<Id>(lists_.size()));
+    if (added) lists_.push_back(&found->first);
+    rows_[index] = Cells{Text(plan.board),
+                         Text(plan.build),
+                         Text(plan.featureBytes),
+                         Text(plan.platformClass),
+                         Text(scheme),
+                         Text(decisions),
+                         found->second};
+  }
+
+  // The table of the rows set, named by `names` (by index), written as it is made.
+  void Write(const std::vector<std::string>& names, TableFormat format, std::ostream& out) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    // A setting earns a column when the machines do not all end with the same values.
+    std::vector<std::size_t> machinesWith(lists_.size(), 0);
+    std::size_t machines = 0;
+    std::vector<Id> columns;
+    std::map<Id, std::set<Id>> valuesOf;
+    for (const Cells& row : rows_) {
+      if (row.settings == kNone) continue;
+      ++machines;
+      if (machinesWith[row.settings]++ != 0) continue;
+      for (const auto& [name, value] : *lists_[row.settings]) {
+        if (valuesOf.find(name) == valuesOf.end()) columns.push_back(name);
+        valuesOf[name].insert(value);
+      }
+    }
+    std::vector<Id> differing;
+    for (const Id column : columns) {
+      std::size_t present = 0;
+      for (std::size_t list = 0; list < lists_.size(); ++list) {
+        for (const auto& [name, value] : *lists_[list]) {
+          if (name != column) continue;
+          present += machinesWith[list];
+          break;
+        }
+      }
+      if (valuesOf[column].size() > 1 || present < machines) differing.push_back(column);
+    }
+    // Each list's cell in each column that differs.
+    std::vector<std::vector<Id>> cellsOf(lists_.size(), std::vector<Id>(differing.size(), kNone));
+    for (std::size_t list = 0; list < lists_.size(); ++list) {
+      for (std::size_t c = 0; c < differing.size(); ++c) {
+        for (const auto& [name, value] : *lists_[list]) {
+          if (name == differing[c] && cellsOf[list][c] == kNone) cellsOf[list][c] = value;
+        }
+      }
+    }
+
+    Row header = {"Machine", "Board", "Build", "Feature bytes", "Class", "Scheme", "Decisions"};
+    for (const Id column : differing) header.push_back(texts_[column] + " (AC / DC)");
+    out << HeaderLines(header, format);
+    std::string line;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const Cells& row = rows_[i];
+      if (row.settings == kNone) continue;
+      Row cells = {names[i],
+                   texts_[row.board],
+                   texts_[row.build],
+                   texts_[row.featureBytes],
+                   texts_[row.platformClass],
+                   texts_[row.scheme],
+                   texts_[row.decisions]};
+      for (const Id cell : cellsOf[row.settings]) {
+        cells.push_back(cell == kNone ? "-" : texts_[cell]);
+      }
+      line.clear();
+      AppendLine(line, cells, format);
+      out << line;
+    }
+  }
+
+ private:
+  using Id = std::uint32_t;
+  using Ids = std::vector<std::pair<Id, Id>>;  // setting name, its AC / DC text
+  static constexpr Id kNone = ~Id{0};
+  struct Cells {
+    Id board = kNone, build = kNone, featureBytes = kNone, platformClass = kNone, scheme = kNone,
+       decisions = kNone;
+    Id settings = kNone;  // kNone: the machine was not planned
+  };
+
+  Id Text(const std::string& text) {
+    auto [found, added] = textIds_.emplace(text, static_cast<Id>(texts_.size()));
+    if (added) texts_.push_back(text);
+    return found->second;
+  }
+
+  mutable std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::unordered_map<std::string, Id> textIds_;
+  std::vector<const Ids*> lists_;
+  std::map<Ids, Id> listIds_;
+  std::vector<Cells> rows_;
+};
+
 }  // namespace
 
 std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format) {
-  // A setting earns a column when the machines do not all end with the same values.
-  std::vector<std::string> columns;
-  std::map<std::string, std::set<std::string>> valuesOf;
-  std::vector<std::map<std::string, std::string>> cellsOf;
-  for (const auto& plan : plans) {
-    std::map<std::string, std::string> cells;
-    for (const auto& [name, value] : SettingCells(plan)) {
-      if (valuesOf.find(name) == valuesOf.end()) columns.push_back(name);
-      valuesOf[name].insert(value);
-      cells.emplace(name, value);
-    }
-    cellsOf.push_back(std::move(cells));
-  }
-  std::vector<std::string> differing;
-  for (const auto& column : columns) {
-    std::size_t present = 0;
-    for (const auto& cells : cellsOf) present += cells.count(column);
-    if (valuesOf[column].size() > 1 || present < plans.size()) differing.push_back(column);
-  }
-
-  Row header = {"Machine", "Board", "Build", "Feature bytes", "Class", "Scheme", "Decisions"};
-  for (const auto& column : differing) header.push_back(column + " (AC / DC)");
-  std::vector<Row> rows;
+  FleetTable table(plans.size());
+  std::vector<std::string> names;
   for (std::size_t i = 0; i < plans.size(); ++i) {
-    const Plan& plan = plans[i];
-    Row row = {plan.machine,       plan.board,       plan.build,          plan.featureBytes,
-               plan.platformClass, SchemeName(plan), DecisionLabels(plan)};
-    for (const auto& column : differing) {
-      auto cell = cellsOf[i].find(column);
-      row.push_back(cell == cellsOf[i].end() ? "-" : cell->second);
-    }
-    rows.push_back(std::move(row));
+    table.Set(i, plans[i]);
+    names.push_back(plans[i].machine);
   }
-  return RenderTable(header, rows, format);
+  std::ostringstream out;
+  table.Write(names, format, out);
+  return out.str();
 }
 
 std::string MatrixDiff(const std::vector<Plan>& before, const std::vector<Plan>& after,
@@ -284,6 +479,7 @@ int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std:
   std::vector<std::string> otherPaths;
   bool diff = false;
   TableFormat format = TableFormat::kMarkdown;
+  unsigned jobs = DefaultThreads();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--format" && i + 1 < arguments.size()) {
@@ -293,6 +489,15 @@ int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std:
         return 2;
       }
       format = value == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
+    } else if (argument == "--jobs" && i + 1 < arguments.size()) {
+      const std::string& value = arguments[++i];
+      if (value.empty() || value.size() > 4 ||
+          value.find_first_not_of("0123456789") != std::string::npos || std::stoi(value) == 0) {
+        err << "presetra matrix: --jobs \"" << value
+            << "\": expected a number of threads, 1 to 9999\n";
+        return 2;
+      }
+      jobs = static_cast<unsigned>(std::stoi(value));
     } else if (argument == "--diff") {
       diff = true;
     } else if (argument.rfind("--", 0) == 0) {
@@ -308,16 +513,24 @@ int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std:
         << kUsage;
     return 2;
   }
-  std::vector<Plan> plans;
-  bool allPlanned = PlanAll(paths, &plans, err);
+  bool allFound = true;
+  const std::vector<std::string> fleet = ProfilePaths(paths, err, &allFound);
   if (diff) {
+    const std::vector<std::string> otherFleet = ProfilePaths(otherPaths, err, &allFound);
+    std::vector<Plan> plans;
     std::vector<Plan> otherPlans;
-    allPlanned = PlanAll(otherPaths, &otherPlans, err) && allPlanned;
+    bool allPlanned = PlanAll(fleet, jobs, &plans, err);
+    allPlanned = PlanAll(otherFleet, jobs, &otherPlans, err) && allPlanned;
     out << MatrixDiff(plans, otherPlans, format);
-  } else {
-    out << MatrixTable(plans, format);
+    return allPlanned && allFound ? 0 : 1;
   }
-  return allPlanned ? 0 : 1;
+  // Each plan is reduced to its row as soon as it is made.
+  FleetTable table(fleet.size());
+  std::vector<std::string> names;
+  const bool allPlanned = PlanFleet(
+      fleet, jobs, err, [&table](std::size_t i, const Plan& plan) { table.Set(i, plan); }, &names);
+  table.Write(names, format, out);
+  return allPlanned && allFound ? 0 : 1;
 }
 
 }  // namespace presetra::cli

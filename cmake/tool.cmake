@@ -51,6 +51,7 @@ add_library(presetra_cli STATIC
   cli/machine_writer.cpp
   cli/decisions.cpp
   cli/matrix.cpp
+  cli/parallel.cpp
   cli/plan.cpp
   cli/plan_format.cpp
   cli/units.cpp

@@ -1,5 +1,6 @@
 #include "platform/sim/wmi.h"
 
+#include <atomic>
 #include <sstream>
 
 #include "platform/sim/wql.h"
@@ -8,7 +9,8 @@ namespace presetra::sim {
 
 namespace {
 
-int g_liveObjects = 0;
+// Across every machine of the process: simulated machines may run on several threads.
+std::atomic<int> g_liveObjects{0};
 
 class Counted {
  public:

@@ -13,7 +13,7 @@
 #include "cli/matrix.h"
 #include "cli/plan.h"
 #include "cli/simulated_run.h"
-#include "tests/fleet_vocabulary.h"
+#include "tests/generated_fleet.h"
 
 namespace presetra {
 namespace {

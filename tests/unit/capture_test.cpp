@@ -15,7 +15,7 @@
 #include "cli/simulated_run.h"
 #include "module/loaded_module.h"
 #include "platform/sim/machine.h"
-#include "tests/fleet_vocabulary.h"
+#include "tests/generated_fleet.h"
 #include "tool_runner.h"
 
 namespace presetra::cli {
@@ -63,60 +63,8 @@ TEST(CaptureTest, EveryExamplePlansAsItsCapture) {
   }
 }
 
-// Machines drawn from what the factory sees, with the facts capture reads varied one by one.
-std::vector<std::string> VariedProfiles(std::size_t count) {
-  using testing::kFleetBoards;
-  using testing::kFleetBuilds;
-  using testing::kFleetTokens;
-  std::mt19937 random(20261211);
-  const char* folders[] = {"absent", "present", "user_owned", "linked"};
-  const char* wmi[] = {"ok", "missing"};
-  auto pick = [&random](const auto& list) { return testing::Pick(random, list); };
-  std::vector<std::string> profiles;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::string bytes = "3X";
-    for (int k = 0; k < 4; ++k) bytes += pick(kFleetTokens);
-    Json profile = {{"profile", 1}};
-    // Now and then the OEM string is cut short and the BIOS class has the whole string.
-    const bool cutShort = random() % 4 == 0;
-    profile["firmware"] = {
-        {"oem_strings",
-         {"ABC", "FBYTE#" + (cutShort ? bytes.substr(0, 4) : bytes + "."), "BUILDID#20WW;"}},
-        {"bios_feature_byte", bytes + "."}};
-    profile["power"] = {{"connected_standby", random() % 2 == 0},
-                        {"platform_role", random() % 3 == 0 ? "desktop" : "mobile"}};
-    Json product = {{"MachineID", pick(kFleetBoards)}};
-    if (random() % 3 == 0) product["AccelerometerAny"] = "1";
-    profile["registry"] = {{"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra", product},
-                           {"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
-                            {{"CurrentBuildNumber", pick(kFleetBuilds)}}}};
-    if (random() % 4 == 0) {
-      profile["registry"]
-             ["HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-              "FlyoutMenuSettings"] = nullptr;
-    }
-    profile["network_adapters"] = Json::array();
-    for (int k = static_cast<int>(random() % 3); k > 0; --k) {
-      const bool wireless = random() % 3 == 0;
-      profile["network_adapters"].push_back(
-          {{"description", wireless ? "Wi-Fi 6 AX201" : "Ethernet Connection"},
-           {"enumerator", random() % 5 == 0 ? "USB" : "PCI"},
-           {"driver", "{4d36e972-e325-11ce-bfc1-08002be10318}\\000" + std::to_string(k)},
-           {"hardware_ids",
-            {"PCI\\VEN_8086&DEV_15B" + std::to_string(k),
-             wireless ? "PCI\\CC_028000" : "PCI\\CC_020000"}},
-           {"wmi", pick(wmi)}});
-    }
-    profile["factory_folder"] = pick(folders);
-    profile["package_scripts"] = random() % 5 == 0 ? "absent" : "present";
-    profile["package_architecture"] = random() % 2 == 0 ? "x64" : "x86";
-    profiles.push_back(profile.dump());
-  }
-  return profiles;
-}
-
 TEST(CaptureTest, GeneratedMachinesPlanAsTheirCaptures) {
-  for (const auto& original : VariedProfiles(300)) {
+  for (const auto& original : testing::VariedProfiles(300)) {
     const Capture capture = CaptureOf(original);
     ASSERT_EQ(Outcome(capture.profileText), Outcome(original)) << original << "\n"
                                                                << capture.profileText;
@@ -128,7 +76,7 @@ TEST(CaptureTest, GeneratedMachinesPlanAsTheirCaptures) {
 TEST(CaptureTest, BeforeAndAfterTheCommitTheSamePlan) {
   std::vector<std::string> profiles(std::begin(kExamples), std::end(kExamples));
   for (auto& name : profiles) name = ExampleText(name);
-  const auto varied = VariedProfiles(100);
+  const auto varied = testing::VariedProfiles(100);
   profiles.insert(profiles.end(), varied.begin(), varied.end());
   for (const auto& original : profiles) {
     const sim::MachineProfile profile = sim::ParseProfile(original);

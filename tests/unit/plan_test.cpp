@@ -13,6 +13,7 @@
 
 #include "cli/commands.h"
 #include "golden.h"
+#include "tests/generated_fleet.h"
 #include "tool_runner.h"
 
 namespace presetra::cli {
@@ -375,6 +376,45 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name + "_" + std::to_string(info.index);
     });
+
+// Planned on several threads, the table is the one a single thread makes, byte for byte: the
+// example fleet and a thousand generated machines (with a profile that cannot be used among
+// them, reported in its place), in both formats.
+TEST(MatrixTest, OnSeveralThreadsTheTableIsTheSingleThreadedOne) {
+  const fs::path generated =
+      Folder(testing::UniqueTempPath("generated-fleet").substr(::testing::TempDir().size()));
+  const auto profiles = testing::VariedProfiles(1000);
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    std::string name = std::to_string(i);
+    name =
+        "machine-" + std::string(4 - std::min<std::size_t>(4, name.size()), '0') + name + ".json";
+    Write(generated / name, i == 500 ? "{\"profile\": 1, \"power\": 7}" : profiles[i]);
+  }
+  for (const std::string& fleet : {std::string(PRESETRA_EXAMPLES_DIR), generated.string()}) {
+    for (const char* format : {"markdown", "csv"}) {
+      const auto single = testing::RunTool({"matrix", fleet, "--format", format, "--jobs", "1"});
+      const auto several = testing::RunTool({"matrix", fleet, "--format", format, "--jobs", "3"});
+      EXPECT_EQ(several.status, single.status) << fleet;
+      EXPECT_EQ(several.err, single.err) << fleet;
+      EXPECT_TRUE(several.out == single.out) << fleet << " " << format;
+      EXPECT_GT(std::count(single.out.begin(), single.out.end(), '\n'), 8);
+    }
+  }
+  const auto bad = testing::RunTool({"matrix", generated.string(), "--jobs", "1"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "presetra: " + (generated / "machine-0500.json").string() +
+                         ": power: expected an object; skipped\n");
+  fs::remove_all(generated);
+}
+
+TEST(MatrixTest, JobsMustBeACountOfThreads) {
+  for (const char* jobs : {"0", "two", "", "10000"}) {
+    const auto result = testing::RunTool({"matrix", PRESETRA_EXAMPLES_DIR, "--jobs", jobs});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, std::string("presetra matrix: --jobs \"") + jobs +
+                              "\": expected a number of threads, 1 to 9999\n");
+  }
+}
 
 }  // namespace
 }  // namespace presetra::cli
