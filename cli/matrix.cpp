@@ -1,24 +1,15 @@
 #include "cli/matrix.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
-#include <mutex>
 #include <ostream>
 #include <set>
 #include <sstream>
-#include <thread>
 #include <unordered_map>
-
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
 
 #include "cli/file_text.h"
 #include "cli/parallel.h"
@@ -186,55 +177,8 @@ std::vector<std::string> ProfilePaths(const std::vector<std::string>& arguments,
   return paths;
 }
 
-// Shows how far a long fleet has come, on a terminal's standard error: "planned N of M".
-class Progress {
- public:
-  Progress(std::size_t total, bool shown) : total_(total), shown_(shown) {
-    if (!shown_) return;
-    thread_ = std::thread([this] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      while (!done_) {
-        std::cerr << "\rpresetra matrix: planned " << planned_.load() << " of " << total_
-                  << std::flush;
-        wake_.wait_for(lock, std::chrono::milliseconds(200));
-      }
-      std::cerr << "\r" << std::string(48, ' ') << "\r" << std::flush;
-    });
-  }
-  Progress(const Progress&) = delete;
-  Progress& operator=(const Progress&) = delete;
-  ~Progress() {
-    if (!shown_) return;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    wake_.notify_one();
-    thread_.join();
-  }
-  void Planned() { ++planned_; }
-
- private:
-  std::size_t total_;
-  bool shown_;
-  std::atomic<std::size_t> planned_{0};
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool done_ = false;
-  std::thread thread_;
-};
-
 // A fleet this large shows its progress when standard error is a terminal.
 constexpr std::size_t kFleetWithProgress = 500;
-
-bool ErrorIsTerminal(const std::ostream& err) {
-#if defined(_WIN32)
-  (void)err;
-  return false;
-#else
-  return &err == &std::cerr && isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 // Plans every profile on `jobs` threads and hands each plan to `keep` (from any thread, once per
 // index). A profile that cannot be read or used is reported by name and skipped; the reports
@@ -246,7 +190,9 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostrea
   std::vector<std::string> messages(paths.size());
   std::vector<char> planned(paths.size(), 0);
   {
-    Progress progress(paths.size(), paths.size() >= kFleetWithProgress && ErrorIsTerminal(err));
+    ProgressLine progress(
+        "presetra matrix: planned", paths.size(),
+        paths.size() >= kFleetWithProgress && &err == &std::cerr && StandardErrorIsTerminal());
     ForEachIndex(paths.size(), jobs, [&](std::size_t i) {
       const std::string& path = paths[i];
       std::string problem;
@@ -265,7 +211,7 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostrea
           messages[i] = "presetra: " + path + ": " + error.what() + "; skipped\n";
         }
       }
-      progress.Planned();
+      progress.Done();
     });
   }
   bool allPlanned = true;
@@ -315,7 +261,7 @@ class FleetTable {
     const std::string decisions = DecisionLabels(plan);
     const std::string scheme = SchemeName(plan);
     const auto settings = SettingCells(plan);
-    const std::lock_guard<std::mutex> lock(mutex_);
+    const WorkLock lock(mutex_);
     Ids list;
     list.reserve(settings.size());
     for (const auto& [name, value] : settings) list.emplace_back(Text(name), Text(value));
@@ -332,7 +278,7 @@ class FleetTable {
 
   // The table of the rows set, named by `names` (by index), written as it is made.
   void Write(const std::vector<std::string>& names, TableFormat format, std::ostream& out) const {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    const WorkLock lock(mutex_);
     // A setting earns a column when the machines do not all end with the same values.
     std::vector<std::size_t> machinesWith(lists_.size(), 0);
     std::size_t machines = 0;
@@ -408,7 +354,7 @@ class FleetTable {
     return found->second;
   }
 
-  mutable std::mutex mutex_;
+  mutable WorkMutex mutex_;
   std::vector<std::string> texts_;
   std::unordered_map<std::string, Id> textIds_;
   std::vector<const Ids*> lists_;

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iostream>
 #include <vector>
 
 #if !defined(_WIN32)
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <thread>
 #endif
 
@@ -35,6 +40,59 @@ void ForEachIndex(std::size_t count, unsigned threads,
 #else
   (void)threads;
   drain();
+#endif
+}
+
+bool StandardErrorIsTerminal() {
+#if defined(_WIN32)
+  return false;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+#if !defined(_WIN32)
+struct ProgressLine::Painter {
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool finished = false;
+  std::thread thread;
+};
+#else
+struct ProgressLine::Painter {};
+#endif
+
+ProgressLine::ProgressLine(std::string what, std::size_t total, bool shown)
+    : what_(std::move(what)), total_(total) {
+#if !defined(_WIN32)
+  if (!shown) return;
+  painter_ = std::make_unique<Painter>();
+  painter_->thread = std::thread([this] {
+    std::unique_lock<std::mutex> lock(painter_->mutex);
+    std::size_t width = 0;
+    while (!painter_->finished) {
+      const std::string line =
+          what_ + " " + std::to_string(done_.load()) + " of " + std::to_string(total_);
+      width = std::max(width, line.size());
+      std::cerr << '\r' << line << std::flush;
+      painter_->wake.wait_for(lock, std::chrono::milliseconds(200));
+    }
+    std::cerr << '\r' << std::string(width, ' ') << '\r' << std::flush;
+  });
+#else
+  (void)shown;
+#endif
+}
+
+ProgressLine::~ProgressLine() {
+#if !defined(_WIN32)
+  if (!painter_) return;
+  {
+    const std::lock_guard<std::mutex> lock(painter_->mutex);
+    painter_->finished = true;
+  }
+  painter_->wake.notify_one();
+  painter_->thread.join();
 #endif
 }
 

@@ -2,8 +2,15 @@
 // free, so that results can be kept by index and shown in input order.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <string>
+
+#if !defined(_WIN32)
+#include <mutex>
+#endif
 
 namespace presetra::cli {
 
@@ -15,5 +22,50 @@ unsigned DefaultThreads();
 // library has no threads (MinGW's win32 thread model), every call runs on this thread.
 void ForEachIndex(std::size_t count, unsigned threads,
                   const std::function<void(std::size_t)>& work);
+
+// What keeps the threads of ForEachIndex out of each other's way: a mutex, and where the
+// standard library has no threads (and ForEachIndex runs on one), nothing.
+#if !defined(_WIN32)
+using WorkMutex = std::mutex;
+#else
+struct WorkMutex {
+  void lock() {}
+  void unlock() {}
+};
+#endif
+
+// Holds a WorkMutex for as long as it lives.
+class WorkLock {
+ public:
+  explicit WorkLock(WorkMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
+  WorkLock(const WorkLock&) = delete;
+  WorkLock& operator=(const WorkLock&) = delete;
+  ~WorkLock() { mutex_.unlock(); }
+
+ private:
+  WorkMutex& mutex_;
+};
+
+// "\r<what> N of M" on a terminal's standard error, a few times a second, while long work goes
+// on; the line is wiped when the work ends. Not shown unless `shown`.
+class ProgressLine {
+ public:
+  ProgressLine(std::string what, std::size_t total, bool shown);
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  ~ProgressLine();
+  // One more done; from any thread.
+  void Done() { ++done_; }
+
+ private:
+  struct Painter;
+  std::string what_;
+  std::size_t total_;
+  std::atomic<std::size_t> done_{0};
+  std::unique_ptr<Painter> painter_;
+};
+
+// Whether the process's standard error is a terminal.
+bool StandardErrorIsTerminal();
 
 }  // namespace presetra::cli
