@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -12,11 +13,14 @@ constexpr char16_t kFactoryFolder[] = u"C:\\System.sav\\";
 // Text mode turns every line feed into CR LF; a wide "%s" ends at the first NUL.
 std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
   text = text.substr(0, text.find(u'\0'));
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve((stamp.size() + text.size() + 3) * 2);
-  auto put = [&bytes](char16_t unit) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  // Each unit is two bytes, little-endian; each line feed is preceded by a carriage return.
+  const std::size_t feeds = static_cast<std::size_t>(std::count(stamp.begin(), stamp.end(), u'\n') +
+                                                     std::count(text.begin(), text.end(), u'\n'));
+  std::vector<std::uint8_t> bytes((stamp.size() + text.size() + feeds + 3) * 2);
+  std::uint8_t* out = bytes.data();
+  auto put = [&out](char16_t unit) {
+    *out++ = static_cast<std::uint8_t>(unit & 0xFF);
+    *out++ = static_cast<std::uint8_t>(unit >> 8);
   };
   auto putText = [&put](WStringView part) {
     for (char16_t unit : part) {
