@@ -31,6 +31,12 @@ WString ToUpper(WStringView text);
 bool EqualsIgnoringCase(WStringView a, WStringView b);
 // The order of the upper-cased texts, without making them: negative, zero or positive.
 int CompareIgnoringCase(WStringView a, WStringView b);
+// A map or set keyed by upper-cased text, ordered as std::less orders such keys, and searched
+// with text of any case without upper-casing it first.
+struct LessIgnoringCase {
+  using is_transparent = void;
+  bool operator()(WStringView a, WStringView b) const { return CompareIgnoringCase(a, b) < 0; }
+};
 // iswspace of the Windows CRT.
 bool IsWideSpace(char16_t c);
 

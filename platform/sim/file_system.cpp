@@ -102,7 +102,7 @@ WString FileSystem::Resolve(WStringView path, bool followLast) const {
       const bool last = end == WString::npos;
       if (last && !followLast) break;
       const WString prefix = current.substr(0, end);
-      auto it = nodes_.find(ToUpper(prefix));
+      auto it = nodes_.find(WStringView(prefix));
       if (it != nodes_.end() && it->second.linkTarget) {
         current = Normalize(*it->second.linkTarget + (last ? WString() : current.substr(end)));
         replaced = true;
@@ -116,7 +116,7 @@ WString FileSystem::Resolve(WStringView path, bool followLast) const {
 const FileSystem::Node* FileSystem::Find(WStringView path, bool followLast) const {
   const WString resolved = Resolve(path, followLast);
   if (resolved.empty()) return nullptr;
-  auto it = nodes_.find(ToUpper(resolved));
+  auto it = nodes_.find(WStringView(resolved));
   return it == nodes_.end() ? nullptr : &it->second;
 }
 
@@ -126,7 +126,7 @@ FileSystem::Node* FileSystem::Find(WStringView path, bool followLast) {
 
 FileSystem::Node& FileSystem::Put(const WString& normalized) {
   WString parent = ParentOf(normalized);
-  if (!parent.empty() && nodes_.find(ToUpper(parent)) == nodes_.end()) AddFolder(parent);
+  if (!parent.empty() && nodes_.find(WStringView(parent)) == nodes_.end()) AddFolder(parent);
   Node& node = nodes_[ToUpper(normalized)];
   if (node.path.empty()) node.path = normalized;
   return node;
@@ -165,7 +165,7 @@ bool FileSystem::CreateDirectory(WStringView path) {
   if (faults_.ShouldFail(Call::kCreateDirectory)) return false;
   if (path.empty() || PathIsRelative(Normalize(path))) return false;
   const WString resolved = Resolve(path, false);
-  if (resolved.empty() || nodes_.count(ToUpper(resolved)) != 0) return false;
+  if (resolved.empty() || nodes_.count(WStringView(resolved)) != 0) return false;
   if (!CanCreateIn(resolved)) return false;
   // The library's folders: made by the installer's account, under its protected access list.
   AddFolder(resolved, platform::Owner::kSystem);
@@ -175,7 +175,7 @@ bool FileSystem::CreateDirectory(WStringView path) {
 std::unique_ptr<platform::HeldFolder> FileSystem::HoldFolder(WStringView path) {
   if (faults_.ShouldFail(Call::kHoldFolder)) return nullptr;
   const WString resolved = Resolve(path, false);
-  auto it = nodes_.find(ToUpper(resolved));
+  auto it = nodes_.find(WStringView(resolved));
   if (resolved.empty() || it == nodes_.end()) return nullptr;
   const Node& node = it->second;
   if (!node.folder && !node.linkTarget) return nullptr;
@@ -188,10 +188,10 @@ std::unique_ptr<platform::AppendFile> FileSystem::OpenForAppend(WStringView path
   std::unique_ptr<platform::AppendFile> file;
   const WString resolved = Resolve(path, false);
   if (!resolved.empty() && !PathIsRelative(resolved)) {
-    auto it = nodes_.find(ToUpper(resolved));
+    auto it = nodes_.find(WStringView(resolved));
     if (it == nodes_.end() && CanCreateIn(resolved)) {
       AddFile(resolved);
-      it = nodes_.find(ToUpper(resolved));
+      it = nodes_.find(WStringView(resolved));
     }
     if (it != nodes_.end() && !it->second.folder && !it->second.readOnly) {
       file = std::make_unique<AppendFileImpl>(it->second.bytes, FactsOf(resolved, it->second));
@@ -281,11 +281,11 @@ std::optional<std::vector<std::uint8_t>> FileSystem::ReadFile(WStringView path) 
 bool FileSystem::AppendFromOutside(WStringView path, const std::vector<std::uint8_t>& bytes) {
   const WString resolved = Resolve(path);
   if (resolved.empty()) return false;
-  auto it = nodes_.find(ToUpper(resolved));
+  auto it = nodes_.find(WStringView(resolved));
   if (it == nodes_.end()) {
     if (!CanCreateIn(resolved)) return false;
     AddFile(resolved);
-    it = nodes_.find(ToUpper(resolved));
+    it = nodes_.find(WStringView(resolved));
   }
   if (it->second.folder || it->second.readOnly) return false;
   it->second.bytes->insert(it->second.bytes->end(), bytes.begin(), bytes.end());

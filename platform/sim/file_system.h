@@ -84,7 +84,7 @@ class FileSystem : public platform::FileSystem {
   platform::FileFacts FactsOf(const WString& normalized, const Node& node) const;
 
   Faults& faults_;
-  std::map<WString, Node> nodes_;  // by upper-cased normalised path
+  std::map<WString, Node, LessIgnoringCase> nodes_;  // by upper-cased normalised path
   // Whether a link was ever made: without one every path is its own resolution, which spares
   // each lookup a walk over its folders.
   bool hasLinks_ = false;

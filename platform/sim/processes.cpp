@@ -58,7 +58,7 @@ void Processes::RunScript(ProgramRun& run, platform::AppendFile* output) {
     run.redirectedTo = output->Facts().finalPath;
   }
   run.scriptRan = true;
-  auto program = programs_.find(ToUpper(run.program));
+  auto program = programs_.find(WStringView(run.program));
   if (program == programs_.end()) return;
   ProgramRun scriptRun = run;
   scriptRun.arguments = scriptArguments;
@@ -111,19 +111,19 @@ bool Processes::CreateProcess(const platform::ProcessStart& start,
   for (const auto& fragment : refusedFragments_) {
     if (run.commandLine.find(fragment) != WString::npos) return false;
   }
-  if (interpreters_.count(ToUpper(run.program)) != 0) {
+  if (interpreters_.count(WStringView(run.program)) != 0) {
     RunInterpreter(run, start.output);
   } else if (EndsWithIgnoringCase(run.program, u".cmd") ||
              EndsWithIgnoringCase(run.program, u".bat")) {
     RunScript(run, start.output);
   } else {
-    auto program = programs_.find(ToUpper(run.program));
+    auto program = programs_.find(WStringView(run.program));
     if (program != programs_.end()) program->second(run);
   }
   for (const auto& fragment : hangFragments_) {
     if (run.commandLine.find(fragment) != WString::npos) run.runsForMs = kForever;
   }
-  runs_.push_back(run);
+  runs_.push_back(std::move(run));
   started->process = platform::ProcessHandle(nextHandle_);
   started->thread = platform::ProcessHandle(nextHandle_ + 4);
   handles_[started->process] = runs_.size() - 1;

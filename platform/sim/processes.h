@@ -72,8 +72,8 @@ class Processes : public platform::Processes {
   Faults& faults_;
   FileSystem& files_;
   Clock& clock_;
-  std::map<WString, Program> programs_;  // by upper-cased path
-  std::set<WString> interpreters_;       // by upper-cased path
+  std::map<WString, Program, LessIgnoringCase> programs_;  // by upper-cased path
+  std::set<WString, LessIgnoringCase> interpreters_;       // by upper-cased path
   std::vector<WString> hangFragments_;
   std::vector<WString> refusedFragments_;
   std::vector<ProgramRun> runs_;
