@@ -48,7 +48,14 @@ std::vector<WString> SplitMultiString(const std::vector<std::uint8_t>& bytes) {
 class Capturer {
  public:
   Capturer(platform::System& system, sim::PackageArchitecture architecture)
-      : system_(system), architecture_(architecture) {}
+      : system_(system), architecture_(architecture) {
+    for (const auto& key : sim::BaseImageRegistry()) {
+      auto& names = base_[ToUpper(key.path)];
+      if (key.values) {
+        for (const auto& value : *key.values) names.insert(ToUpper(value.name));
+      }
+    }
+  }
 
   Capture Run() {
     Json profile;
@@ -265,15 +272,8 @@ class Capturer {
   // is written when it differs from the base image, null when the PC lacks one the base has.
   Json Registry(std::vector<std::string>* notes) {
     Json registry = Json::object();
-    std::map<WString, std::set<WString>> base;
-    for (const auto& key : sim::BaseImageRegistry()) {
-      auto& names = base[ToUpper(key.path)];
-      if (key.values) {
-        for (const auto& value : *key.values) names.insert(ToUpper(value.name));
-      }
-    }
-    auto baseHasKeyOrBelow = [&base](const WString& key) {
-      for (const auto& [path, names] : base) {
+    auto baseHasKeyOrBelow = [this](const WString& key) {
+      for (const auto& [path, names] : base_) {
         if (path == key || path.rfind(key + u"\\", 0) == 0) return true;
       }
       return false;
@@ -300,7 +300,8 @@ class Capturer {
         const WString& spelt = values_[key].at(name);
         const platform::ValueRead read = platform::ReadValue(
             system_.registry(), platform::kHkeyLocalMachine, inView->subKey, inView->view, spelt);
-        const bool inBase = base.count(key) != 0 && base[key].count(name) != 0;
+        const auto baseKey = base_.find(key);
+        const bool inBase = baseKey != base_.end() && baseKey->second.count(name) != 0;
         if (read.error == win::kErrorFileNotFound) {
           if (inBase) {
             notes->push_back(field + " \"" + Utf16ToUtf8(spelt) +
@@ -319,7 +320,7 @@ class Capturer {
           raw_.push_back({path, sim::RegistryValue{spelt, read.type, read.data}});
         }
       }
-      if (values.empty() && base.count(key) != 0) continue;
+      if (values.empty() && base_.count(key) != 0) continue;
       registry[Utf16ToUtf8(path)] = values;
     }
     return registry;
@@ -340,10 +341,7 @@ class Capturer {
         return value;
       }
       case win::kRegDword:
-        if (data.size() == 4) {
-          return Json(static_cast<std::uint32_t>(data[0] | data[1] << 8 | data[2] << 16 |
-                                                 static_cast<std::uint32_t>(data[3]) << 24));
-        }
+        if (const auto number = platform::DwordOf(data)) return Json(*number);
         break;
       case win::kRegQword:
         if (data.size() == 8) {
@@ -393,6 +391,8 @@ class Capturer {
   std::vector<std::string> notes_;
   bool deniedWmiNoted_ = false;
   ComSecurity comSecurity_;
+  // The base image's keys and their values' names, upper-cased: what a profile need not say.
+  std::map<WString, std::set<WString>> base_;
   // What the commit read, by upper-cased path and name, as first spelt, in the order read.
   std::map<WString, WString> keys_;
   std::vector<WString> keyOrder_;

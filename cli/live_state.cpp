@@ -22,22 +22,13 @@ WString GuidText(const platform::Guid& g) {
   return Utf8ToUtf16(text);
 }
 
-std::optional<platform::Guid> GuidOf(WStringView text) {
-  platform::Guid guid;
-  WString braced(u"{");
-  braced.append(text);
-  braced.push_back(u'}');
-  if (!ParseGuid(braced, guid)) return std::nullopt;
-  return guid;
-}
-
 // The schemes the commit made or changed, each with the values it set, as this PC has them.
 void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
                  std::vector<std::string>* problems) {
   for (const auto& guid : state->schemes.Guids()) state->schemes.Remove(guid);
   state->schemes.SetActive(u"");
   for (const Scheme& scheme : planned.schemes().Schemes()) {
-    const auto guid = GuidOf(scheme.guid);
+    const auto guid = sim::GuidFromText(scheme.guid);
     if (!guid) continue;
     WString description;
     const win::Dword described = power.PowerReadDescription(*guid, 1024, &description);
@@ -51,8 +42,8 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
     Scheme live{scheme.guid, scheme.name, description, {}};
     for (const auto& write : planned.schemes().Writes()) {
       if (!EqualsIgnoringCase(write.scheme, scheme.guid)) continue;
-      const auto subgroup = GuidOf(write.key.subgroup);
-      const auto setting = GuidOf(write.key.setting);
+      const auto subgroup = sim::GuidFromText(write.key.subgroup);
+      const auto setting = sim::GuidFromText(write.key.setting);
       if (!subgroup || !setting) continue;
       win::Dword index = 0;
       const win::Dword read =
@@ -85,16 +76,11 @@ void ReadRegistry(platform::Registry& registry, sim::Machine& planned, EndState*
   if (preferred.error == win::kErrorSuccess && preferred.type == win::kRegSz) {
     state->preferredPlan = TextOfUtf16Le(preferred.data.data(), preferred.data.size());
   }
-  // Where powercfg /HIBERNATE /SIZE keeps its percentage (Microsoft, "Reducing the Disk
-  // Footprint for Windows 7 Hibernation": HiberFileSizePercent under this key).
-  const platform::ValueRead hibernate = platform::ReadValue(
-      registry, platform::kHkeyLocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Power",
-      win::kKeyWow64_64Key, u"HiberFileSizePercent");
-  if (hibernate.error == win::kErrorSuccess && hibernate.type == win::kRegDword &&
-      hibernate.data.size() == 4) {
-    state->hibernateFileSize = static_cast<std::uint32_t>(
-        hibernate.data[0] | hibernate.data[1] << 8 | hibernate.data[2] << 16 |
-        static_cast<std::uint32_t>(hibernate.data[3]) << 24);
+  const platform::ValueRead hibernate =
+      platform::ReadValue(registry, platform::kHkeyLocalMachine, platform::kHibernationKey,
+                          win::kKeyWow64_64Key, platform::kHibernationFileSizeValue);
+  if (hibernate.error == win::kErrorSuccess && hibernate.type == win::kRegDword) {
+    state->hibernateFileSize = platform::DwordOf(hibernate.data);
   }
   for (const auto& write : planned.registry().Writes()) {
     const auto key = platform::KeyOfPhysicalPath(write.keyPath);

@@ -20,11 +20,10 @@ RegistryValueWritten Written(const WString& keyPath, const sim::RegistryValue& v
   RegistryValueWritten written{Utf16ToUtf8(keyPath), Utf16ToUtf8(value.name),
                                std::to_string(value.type),
                                HexBytes(value.data.data(), value.data.size(), " ")};
-  if (value.type == win::kRegDword && value.data.size() == 4) {
-    const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                 (static_cast<std::uint32_t>(value.data[3]) << 24);
+  const std::optional<std::uint32_t> number = platform::DwordOf(value.data);
+  if (value.type == win::kRegDword && number) {
     written.type = "REG_DWORD";
-    written.data = std::to_string(number);
+    written.data = std::to_string(*number);
   } else if (value.type == win::kRegSz) {
     written.type = "REG_SZ";
     written.data = Utf16ToUtf8(TextOfUtf16Le(value.data.data(), value.data.size()));

@@ -257,17 +257,15 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
           RegistryText(found->second, write.keyPath));
   }
   for (const auto& write : WmiWrites(machine)) {
+    const std::string what = "Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
+                             Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property);
     if (!have.wmiRead) {
-      result.unread.push_back({"Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
-                                   Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property),
-                               have.unreadWhy});
+      result.unread.push_back({what, have.unreadWhy});
       continue;
     }
     const bool on = have.wmiOn.count({ToUpper(write.className), ToUpper(write.instanceName),
                                       ToUpper(write.property)}) != 0;
-    drift("Adapter " + Utf16ToUtf8(write.instanceName) + ": " + Utf16ToUtf8(write.className) + "." +
-              Utf16ToUtf8(write.property),
-          "On", on ? "On" : "Off");
+    drift(what, "On", on ? "On" : "Off");
   }
   return result;
 }

@@ -7,6 +7,11 @@
 
 namespace presetra::platform {
 
+// Where powercfg /HIBERNATE /SIZE keeps the hibernation file's size, a percentage of memory, under
+// HKEY_LOCAL_MACHINE (Microsoft, "Reducing the Disk Footprint for Windows 7 Hibernation").
+inline constexpr char16_t kHibernationKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Power";
+inline constexpr char16_t kHibernationFileSizeValue[] = u"HiberFileSizePercent";
+
 class Power {
  public:
   virtual ~Power() = default;

@@ -19,6 +19,12 @@ RegData RegData::String(WStringView text) {
   return data;
 }
 
+std::optional<std::uint32_t> DwordOf(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() != 4) return std::nullopt;
+  return static_cast<std::uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                                    (static_cast<std::uint32_t>(bytes[3]) << 24));
+}
+
 win::Long WriteValue(Registry& registry, RegKey root, WStringView subKey, win::Dword access,
                      KeyOpening opening, WStringView name, const RegData& data) {
   ScopedRegKey key(registry);

@@ -108,6 +108,10 @@ struct KeyInView {
 // nullopt when the path does not start with "HKLM\\".
 std::optional<KeyInView> KeyOfPhysicalPath(WStringView physicalPath);
 
+// The number a REG_DWORD's four little-endian bytes hold (RegData::Dword's inverse); nullopt for
+// data of any other size.
+std::optional<std::uint32_t> DwordOf(const std::vector<std::uint8_t>& bytes);
+
 // One value as RegQueryValueExW gives it: ERROR_FILE_NOT_FOUND when the key or the value does
 // not exist.
 struct ValueRead {

@@ -36,10 +36,6 @@ Machine::Machine(const MachineProfile& profile) : schemes_(profile.platformRole)
 
 Machine::~Machine() = default;
 
-namespace {
-constexpr char16_t kHibernationKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power";
-}  // namespace
-
 WString Machine::InstallDir() const {
   return shell_.programFilesFolder + u"\\Vorlan\\Presetra\\";
 }
@@ -100,8 +96,9 @@ void Machine::Apply(const MachineProfile& profile) {
         [this](WStringView file, std::uint32_t id) { return ResolveModuleString(file, id); });
     // Windows keeps the hibernation file's size where powercfg /HIBERNATE /SIZE put it.
     if (auto percent = schemes_.HibernateFileSize()) {
-      registry_.PutValue(kHibernationKey, RegistryValue{u"HiberFileSizePercent", win::kRegDword,
-                                                        RegDwordBytes(*percent)});
+      registry_.PutValue(u"HKLM\\" + WString(platform::kHibernationKey),
+                         RegistryValue{platform::kHibernationFileSizeValue, win::kRegDword,
+                                       RegDwordBytes(*percent)});
     }
     run.exitCode = static_cast<win::Dword>(outcome.exitCode);
     run.output = outcome.output;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/power.h"
 #include "tools/wine/machine_facts.h"
 
 namespace presetra::wine {
@@ -15,7 +16,6 @@ using sim::powercfg::SettingKey;
 
 const WString kSchemes = u"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes";
 const WString kDefaults = u"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\Default\\PowerSchemes";
-const WString kPower = u"SYSTEM\\CurrentControlSet\\Control\\Power";
 
 const wchar_t* W(const WString& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -186,11 +186,11 @@ void RegistrySchemeStore::SetDefaultSchemes(const std::vector<WString>& guids) {
 }
 
 std::optional<std::uint32_t> RegistrySchemeStore::HibernateFileSize() const {
-  return Key(kPower, false).Dword(u"HiberFileSizePercent");
+  return Key(platform::kHibernationKey, false).Dword(platform::kHibernationFileSizeValue);
 }
 
 void RegistrySchemeStore::SetHibernateFileSize(std::uint32_t percent) {
-  Key(kPower, true).SetDword(u"HiberFileSizePercent", percent);
+  Key(platform::kHibernationKey, true).SetDword(platform::kHibernationFileSizeValue, percent);
 }
 
 }  // namespace presetra::wine
