@@ -207,7 +207,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     auto scheme = store.Find(guid);
     if (!scheme) continue;
     for (const auto& info : sim::powercfg::SettingsCatalog()) {
-      const auto key = sim::powercfg::KeyOf(info);
+      const auto& key = sim::powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
       if (value == scheme->values.end()) continue;
       for (bool ac : {true, false}) {
@@ -229,7 +229,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     planned.preferred = preferred && EqualsIgnoringCase(*preferred, scheme->guid);
     const SetByRecipe& set = setByScheme[ToLower(scheme->guid)];
     for (const auto& info : sim::powercfg::SettingsCatalog()) {
-      const auto key = sim::powercfg::KeyOf(info);
+      const auto& key = sim::powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
       if (value == scheme->values.end()) continue;
       const bool setAc = set.ac.count(key) > 0;
@@ -245,7 +245,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
           info.settingName, value->second.ac, value->second.dc, known,
           text(setAc, value->second.ac), text(setDc, value->second.dc), setAc, setDc});
     }
-    plan.scheme = planned;
+    plan.scheme = std::move(planned);
   }
   plan.hibernateFileSize = store.HibernateFileSize();
   return plan;

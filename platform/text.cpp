@@ -1,8 +1,9 @@
 #include "platform/text.h"
 
 #include <algorithm>
-
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 namespace presetra {
 
@@ -49,9 +50,14 @@ WString Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string Utf16ToUtf8(WStringView utf16) {
-  std::string out;
-  out.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
+  // Most texts are ASCII throughout, or up to a point: that part is copied unit by unit.
+  std::size_t ascii = 0;
+  while (ascii < utf16.size() && utf16[ascii] < 0x80) ++ascii;
+  std::string out(ascii, '\0');
+  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(utf16[i]);
+  if (ascii == utf16.size()) return out;
+  out.reserve(utf16.size() + utf16.size() / 2);
+  for (std::size_t i = ascii; i < utf16.size(); ++i) {
     char32_t cp = utf16[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
         utf16[i + 1] <= 0xDFFF) {
@@ -101,9 +107,43 @@ WString ToUpper(WStringView text) {
   return out;
 }
 
+namespace {
+
+constexpr std::uint64_t EachUnit(std::uint16_t unit) {
+  return unit * 0x0001000100010001ull;
+}
+
+// Four ASCII units, packed as they lie in memory, with a-z upper-cased. No unit is above 0x7F,
+// so adding to one never carries into the next.
+std::uint64_t UpperAscii(std::uint64_t units) {
+  const std::uint64_t fromA = units + EachUnit(0x80 - u'a');      // 0x80 set: 'a' or above
+  const std::uint64_t pastZ = units + EachUnit(0x80 - u'z' - 1);  // 0x80 set: above 'z'
+  const std::uint64_t lower = fromA & ~pastZ & EachUnit(0x80);
+  return units - (lower >> 2);
+}
+
+// How many units the two texts agree on, ignoring case, before they may first differ, looked at
+// four at a time while they are ASCII: registry and file paths share long prefixes that differ
+// in case only.
+std::size_t SamePrefix(WStringView a, WStringView b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  for (; i + 4 <= common; i += 4) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a.data() + i, sizeof(x));
+    std::memcpy(&y, b.data() + i, sizeof(y));
+    if (x == y) continue;
+    if (((x | y) & EachUnit(0xFF80)) != 0 || UpperAscii(x) != UpperAscii(y)) break;
+  }
+  return i;
+}
+
+}  // namespace
+
 bool EqualsIgnoringCase(WStringView a, WStringView b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  for (std::size_t i = SamePrefix(a, b); i < a.size(); ++i) {
     if (a[i] != b[i] && ToUpperChar(a[i]) != ToUpperChar(b[i])) return false;
   }
   return true;
@@ -111,7 +151,7 @@ bool EqualsIgnoringCase(WStringView a, WStringView b) {
 
 int CompareIgnoringCase(WStringView a, WStringView b) {
   const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
+  for (std::size_t i = SamePrefix(a, b); i < common; ++i) {
     if (a[i] == b[i]) continue;
     const char16_t x = ToUpperChar(a[i]);
     const char16_t y = ToUpperChar(b[i]);

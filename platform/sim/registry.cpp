@@ -9,7 +9,7 @@ namespace presetra::sim {
 struct Registry::Key {
   WString name;
   std::vector<RegistryValue> values;
-  std::map<WString, std::unique_ptr<Key>> children;  // by upper-cased name
+  std::map<WString, std::unique_ptr<Key>, LessIgnoringCase> children;  // by upper-cased name
   bool denyWrites = false;
   bool denyAccess = false;
 
@@ -86,7 +86,7 @@ std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey,
 Registry::Key* Registry::Find(const std::vector<WString>& path) const {
   Key* key = root_.get();
   for (const auto& part : path) {
-    auto it = key->children.find(ToUpper(part));
+    auto it = key->children.find(WStringView(part));
     if (it == key->children.end()) return nullptr;
     key = it->second.get();
   }
@@ -96,7 +96,11 @@ Registry::Key* Registry::Find(const std::vector<WString>& path) const {
 Registry::Key* Registry::Make(const std::vector<WString>& path) {
   Key* key = root_.get();
   for (const auto& part : path) {
-    auto& child = key->children[ToUpper(part)];
+    auto found = key->children.find(WStringView(part));
+    if (found == key->children.end()) {
+      found = key->children.emplace(ToUpper(part), nullptr).first;
+    }
+    auto& child = found->second;
     if (!child) {
       child = std::make_unique<Key>();
       child->name = part;
@@ -151,7 +155,7 @@ win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dw
   Key* at = root_.get();
   for (const auto& part : path) {
     if (at->denyAccess) return win::kErrorAccessDenied;
-    auto it = at->children.find(ToUpper(part));
+    auto it = at->children.find(WStringView(part));
     if (it == at->children.end()) {
       if (at->denyWrites) return win::kErrorAccessDenied;
       auto child = std::make_unique<Key>();
@@ -261,7 +265,9 @@ void Registry::RemoveKey(WStringView physicalPath) {
   WString last = parts.back();
   parts.pop_back();
   Key* parent = Find(parts);
-  if (parent != nullptr) parent->children.erase(ToUpper(last));
+  if (parent == nullptr) return;
+  auto child = parent->children.find(WStringView(last));
+  if (child != parent->children.end()) parent->children.erase(child);
 }
 
 void Registry::RemoveValueEverywhere(WStringView name) {

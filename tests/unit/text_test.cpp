@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace presetra {
 namespace {
 
@@ -47,6 +50,33 @@ TEST(CaseTest, FoldsAsciiAndLatin1Only) {
   EXPECT_EQ(ToUpper(u"pci\\cc_0280"), u"PCI\\CC_0280");
   EXPECT_TRUE(EqualsIgnoringCase(u"Software\\Vorlan", u"SOFTWARE\\VORLAN"));
   EXPECT_FALSE(EqualsIgnoringCase(u"62E6", u"62E"));
+}
+
+// Comparing ignoring case is comparing the upper-cased texts, wherever in a run of four units
+// the first difference lies and whatever the units around it are.
+TEST(CaseTest, ComparesAsTheUpperCasedTextsCompare) {
+  const WString base = u"C:\\Windows\\System32\\powercfg.exe";
+  const std::vector<std::pair<WString, WString>> pairs = {
+      {base, ToUpper(base)},
+      {base, ToLower(base)},
+      {u"abc@", u"ABC`"},            // '@' and '`' sit just below 'A' and 'a'
+      {u"abc[", u"ABC{"},            // '[' and '{' just above 'Z' and 'z'
+      {u"abcz", u"ABCZ"},            // the last letter of a run of four
+      {u"abcde", u"ABCDf"},          // the first unit of the second run
+      {u"abcd", u"abcd\u00E9"},      // one text ends where the other's run begins
+      {u"ab\u00E9d", u"AB\u00C9D"},  // Latin-1 in a run: folded unit by unit
+      {u"ab\u00E9d", u"AB\u00C9E"},
+      {u"ab\uFF41d", u"AB\uFF21D"},  // full-width letters are not folded
+      {u"SUB_NONE", u"sub_nonf"},
+      {u"", u"a"},
+  };
+  auto sign = [](int v) { return (v > 0) - (v < 0); };
+  for (const auto& [a, b] : pairs) {
+    const int expected = sign(ToUpper(a).compare(ToUpper(b)));
+    EXPECT_EQ(sign(CompareIgnoringCase(a, b)), expected) << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
+    EXPECT_EQ(sign(CompareIgnoringCase(b, a)), -expected) << Utf16ToUtf8(a);
+    EXPECT_EQ(EqualsIgnoringCase(a, b), expected == 0) << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
+  }
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ std::string DescribeSchemes(const SchemeStore& store, const StringResolver& reso
       out += "    Description: " + Utf16ToUtf8(DisplayText(scheme.description, resolve)) + "\n";
     }
     for (const auto& info : SettingsCatalog()) {
-      auto key = KeyOf(info);
+      const auto& key = KeyOf(info);
       auto value = scheme.values.find(key);
       if (value == scheme.values.end()) continue;
       if (original != nullptr) {

@@ -138,7 +138,7 @@ Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
     outcome.output += SchemeLine(scheme, resolve) + "\n";
     WString subgroup;
     for (const auto& info : SettingsCatalog()) {
-      SettingKey key = KeyOf(info);
+      const SettingKey& key = KeyOf(info);
       if (info.hidden && !withHidden) continue;
       if (!onlySubgroup.empty() && key.subgroup != onlySubgroup) continue;
       auto value = scheme.values.find(key);

@@ -40,6 +40,22 @@ std::vector<Scheme> BuildWindowsSchemes(PlatformRole role) {
 
 }  // namespace
 
+const SchemeValues::Map& SchemeValues::Shared() const {
+  static const Map empty;
+  return map_ ? *map_ : empty;
+}
+
+SchemeValues::Map& SchemeValues::Own() {
+  // Only this copy holds the map when the count is one: no other copy can start sharing it
+  // without reading this object, which a writer may not be racing with.
+  if (!map_) {
+    map_ = std::make_shared<Map>();
+  } else if (map_.use_count() > 1) {
+    map_ = std::make_shared<Map>(*map_);
+  }
+  return *map_;
+}
+
 const std::vector<Scheme>& WindowsSchemes(PlatformRole role) {
   static const std::vector<Scheme> mobile = BuildWindowsSchemes(PlatformRole::kMobile);
   static const std::vector<Scheme> desktop = BuildWindowsSchemes(PlatformRole::kDesktop);

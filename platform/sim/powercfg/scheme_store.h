@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +20,33 @@ struct AcDc {
   std::optional<std::uint32_t> dc;
 };
 
+// A scheme's values. Copies share one map until one of them changes it: every simulated machine
+// starts from Windows' own three schemes and mostly reads them, and copying a few hundred
+// settings for each was most of what building a machine cost.
+class SchemeValues {
+ public:
+  using Map = std::map<SettingKey, AcDc>;
+  using const_iterator = Map::const_iterator;
+
+  const_iterator begin() const { return Shared().begin(); }
+  const_iterator end() const { return Shared().end(); }
+  const_iterator find(const SettingKey& key) const { return Shared().find(key); }
+  std::size_t size() const { return Shared().size(); }
+  // The value to change; from here on this copy has a map of its own.
+  AcDc& operator[](const SettingKey& key) { return Own()[key]; }
+
+ private:
+  const Map& Shared() const;
+  Map& Own();
+
+  std::shared_ptr<Map> map_;
+};
+
 struct Scheme {
   WString guid;
   WString name;  // as given, an indirect display string or plain text
   WString description;
-  std::map<SettingKey, AcDc> values;
+  SchemeValues values;
 };
 
 class SchemeStore {

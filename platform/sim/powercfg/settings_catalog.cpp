@@ -1,6 +1,8 @@
 #include "platform/sim/powercfg/settings_catalog.h"
 
+#include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <utility>
 
 namespace presetra::sim::powercfg {
@@ -82,8 +84,27 @@ const std::vector<SettingInfo>& SettingsCatalog() {
   return catalog;
 }
 
-SettingKey KeyOf(const SettingInfo& info) {
-  return SettingKey{ToLower(info.subgroup), ToLower(info.setting)};
+std::size_t CatalogPosition(const SettingInfo& info) {
+  const auto& catalog = SettingsCatalog();
+  // Compared as addresses as integers: comparing pointers into different arrays is unspecified.
+  const auto at = reinterpret_cast<std::uintptr_t>(&info);
+  const auto first = reinterpret_cast<std::uintptr_t>(catalog.data());
+  if (at < first || at >= first + catalog.size() * sizeof(SettingInfo) ||
+      (at - first) % sizeof(SettingInfo) != 0) {
+    throw std::invalid_argument("not a setting of the catalog");
+  }
+  return (at - first) / sizeof(SettingInfo);
+}
+
+const SettingKey& KeyOf(const SettingInfo& info) {
+  static const std::vector<SettingKey> keys = [] {
+    std::vector<SettingKey> made;
+    for (const auto& entry : SettingsCatalog()) {
+      made.push_back(SettingKey{ToLower(entry.subgroup), ToLower(entry.setting)});
+    }
+    return made;
+  }();
+  return keys[CatalogPosition(info)];
 }
 
 const SettingInfo* FindSetting(WStringView subgroup, WStringView setting) {

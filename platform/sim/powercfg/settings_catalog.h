@@ -41,7 +41,11 @@ struct SettingKey {
   WString setting;
   friend auto operator<=>(const SettingKey&, const SettingKey&) = default;
 };
-SettingKey KeyOf(const SettingInfo& info);
+// Where an entry of SettingsCatalog() stands in it; throws std::invalid_argument for a setting
+// that is not one of its entries.
+std::size_t CatalogPosition(const SettingInfo& info);
+// The key of an entry of SettingsCatalog(), made once.
+const SettingKey& KeyOf(const SettingInfo& info);
 // The setting by subgroup and setting GUID (or alias), ignoring case.
 const SettingInfo* FindSetting(WStringView subgroup, WStringView setting);
 // A subgroup's name, or nullptr when it is not known.
