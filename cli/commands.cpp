@@ -240,7 +240,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     err << "presetra: " << source << ": warning: " << warning << "\n";
   }
   sim::Machine& machine = *run.machine;
-  for (const auto& line : run.log) out << Utf16ToUtf8(line) << "\n";
+  for (const auto& line : run.LogLines()) out << Utf16ToUtf8(line) << "\n";
   if (options.schemes || options.state) PrintSchemes(machine, out);
   if (!options.valuesList.empty()) PrintValues(machine, ValueNames(options.valuesList), out);
   // Every value the commit may write on this machine.

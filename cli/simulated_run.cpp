@@ -9,7 +9,6 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
   SimulatedRun run;
   run.profile = sim::ParseProfile(profileText);
   run.machine = std::make_unique<sim::Machine>(run.profile);
-  WString logPath;
   {
     LoadedModule module(*run.machine);
     module.SetFeatureListener([&run](WStringView token, std::size_t offset) {
@@ -26,11 +25,10 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
       }
     }
     const InstallerContext& context = module.Installer()->Context();
-    logPath = context.logPath;
+    run.logPath = context.logPath;
     run.board = context.machineId;
     run.featureBytes = context.featureBytes;
   }
-  run.log = run.machine->ReadLogLines(logPath);
   return run;
 }
 

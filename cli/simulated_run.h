@@ -19,13 +19,17 @@ struct FeatureQuery {
 struct SimulatedRun {
   sim::MachineProfile profile;
   std::unique_ptr<sim::Machine> machine;
-  std::vector<WString> log;
+  // Where the module wrote its log on the machine.
+  WString logPath;
   // Every feature-token question of the run, in order.
   std::vector<FeatureQuery> featureQueries;
   // Every decision of the policy, in the order taken.
   std::vector<Decision> decisions;
   WString board;
   WString featureBytes;
+
+  // The log's lines, read when asked for: a plan does not need them.
+  std::vector<WString> LogLines() const { return machine->ReadLogLines(logPath); }
 };
 
 // Loads the machine and runs "commit" and "uninstall" in the order given, in one load of the

@@ -40,16 +40,13 @@ Registry::~Registry() = default;
 
 std::vector<WString> Registry::Split(WStringView path) {
   std::vector<WString> parts;
-  WString part;
-  for (char16_t c : path) {
-    if (c == u'\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
+  parts.reserve(8);  // deeper than most paths the system opens
+  for (std::size_t start = 0; start < path.size();) {
+    std::size_t end = path.find(u'\\', start);
+    if (end == WStringView::npos) end = path.size();
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
   }
-  if (!part.empty()) parts.push_back(part);
   return parts;
 }
 
@@ -124,8 +121,15 @@ bool WantsWrite(win::Dword access) {
 }  // namespace
 
 WString Registry::PathText(const std::vector<WString>& path) {
-  WString text = u"HKLM";
-  for (const auto& part : path) text += u"\\" + part;
+  std::size_t size = 4;
+  for (const auto& part : path) size += 1 + part.size();
+  WString text;
+  text.reserve(size);
+  text += u"HKLM";
+  for (const auto& part : path) {
+    text += u'\\';
+    text += part;
+  }
   return text;
 }
 

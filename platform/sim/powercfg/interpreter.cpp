@@ -1,6 +1,7 @@
 #include "platform/sim/powercfg/interpreter.h"
 
 #include <cstdio>
+#include <list>
 #include <vector>
 
 #include "platform/sim/powercfg/settings_catalog.h"
@@ -13,14 +14,31 @@ constexpr char kInvalidParameters[] = "Invalid Parameters -- try \"/?\" for help
 constexpr char kDoesNotExist[] =
     "The power scheme, subgroup or setting specified does not exist.\n";
 
-// Splits a command line as the C runtime does: blanks separate, quotes group.
-std::vector<WString> Tokens(WStringView text) {
-  std::vector<WString> tokens;
+// Splits a command line as the C runtime does: blanks separate, quotes group. A token is a view
+// of the line, or of `unquoted` where quotes had to be taken out of it.
+std::vector<WStringView> Tokens(WStringView text, std::list<WString>& unquoted) {
+  std::vector<WStringView> tokens;
+  tokens.reserve(8);
   WString token;
+  std::size_t start = 0;
   bool inToken = false;
   bool quoted = false;
+  bool hadQuotes = false;
+  auto end = [&](std::size_t at) {
+    if (!inToken) return;
+    if (hadQuotes) {
+      unquoted.push_back(token);
+      tokens.push_back(unquoted.back());
+    } else {
+      tokens.push_back(text.substr(start, at - start));
+    }
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t c = text[i];
+    if (!inToken) {
+      start = i;
+      hadQuotes = false;
+    }
     if (c == u'"') {
       if (quoted && i + 1 < text.size() && text[i + 1] == u'"') {
         token.push_back(u'"');
@@ -29,8 +47,9 @@ std::vector<WString> Tokens(WStringView text) {
         quoted = !quoted;
       }
       inToken = true;
+      hadQuotes = true;
     } else if ((c == u' ' || c == u'\t') && !quoted) {
-      if (inToken) tokens.push_back(token);
+      end(i);
       token.clear();
       inToken = false;
     } else {
@@ -38,13 +57,13 @@ std::vector<WString> Tokens(WStringView text) {
       inToken = true;
     }
   }
-  if (inToken) tokens.push_back(token);
+  end(text.size());
   return tokens;
 }
 
-bool IsOption(const WString& token, std::initializer_list<const char16_t*> names) {
+bool IsOption(WStringView token, std::initializer_list<const char16_t*> names) {
   if (token.size() < 2 || (token[0] != u'-' && token[0] != u'/')) return false;
-  WStringView name = WStringView(token).substr(1);
+  WStringView name = token.substr(1);
   for (const char16_t* candidate : names) {
     if (EqualsIgnoringCase(name, candidate)) return true;
   }
@@ -120,7 +139,7 @@ WString NewSchemeGuid(const SchemeStore& store) {
 }
 
 // -query lists what Windows shows; -qh also the settings Windows hides.
-Outcome Query(const SchemeStore& store, const std::vector<WString>& args,
+Outcome Query(const SchemeStore& store, const std::vector<WStringView>& args,
               const StringResolver& resolve, bool withHidden) {
   std::vector<Scheme> schemes;
   if (args.size() > 1) {
@@ -182,7 +201,7 @@ struct ValueCommand {
 };
 
 // Reads a value command; the error powercfg reports when it refuses it.
-const char* ParseValueCommand(const SchemeStore& store, const std::vector<WString>& args,
+const char* ParseValueCommand(const SchemeStore& store, const std::vector<WStringView>& args,
                               ValueCommand* command) {
   if (args.size() != 5) return kInvalidParameters;
   command->ac = IsOption(args[0], {u"setacvalueindex"});
@@ -218,9 +237,10 @@ WString DisplayText(const WString& text, const StringResolver& resolve) {
 }
 
 Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver& resolve) {
-  std::vector<WString> args = Tokens(arguments);
+  std::list<WString> unquoted;
+  const std::vector<WStringView> args = Tokens(arguments, unquoted);
   if (args.empty()) return Fail(kInvalidParameters);
-  const WString& option = args[0];
+  const WStringView option = args[0];
 
   if (IsOption(option, {u"list", u"l"})) {
     Outcome outcome{0,
@@ -263,8 +283,8 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
     WString guid = SchemeGuid(store, args[1]);
     auto scheme = guid.empty() ? std::nullopt : store.Find(guid);
     if (!scheme) return Fail(kDoesNotExist);
-    scheme->name = args[2];
-    if (args.size() == 4) scheme->description = args[3];
+    scheme->name = WString(args[2]);
+    if (args.size() == 4) scheme->description = WString(args[3]);
     store.Put(*scheme);
     return Outcome{};
   }
