@@ -10,13 +10,15 @@ namespace {
 
 constexpr char16_t kFactoryFolder[] = u"C:\\System.sav\\";
 
-// Text mode turns every line feed into CR LF; a wide "%s" ends at the first NUL.
-std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
+// Text mode turns every line feed into CR LF; a wide "%s" ends at the first NUL. A new file
+// starts with the byte order mark.
+std::vector<std::uint8_t> EncodeLine(bool byteOrderMark, WStringView stamp, WStringView text) {
   text = text.substr(0, text.find(u'\0'));
   // Each unit is two bytes, little-endian; each line feed is preceded by a carriage return.
   const std::size_t feeds = static_cast<std::size_t>(std::count(stamp.begin(), stamp.end(), u'\n') +
                                                      std::count(text.begin(), text.end(), u'\n'));
-  std::vector<std::uint8_t> bytes((stamp.size() + text.size() + feeds + 3) * 2);
+  std::vector<std::uint8_t> bytes((byteOrderMark ? 2 : 0) +
+                                  (stamp.size() + text.size() + feeds + 3) * 2);
   std::uint8_t* out = bytes.data();
   auto put = [&out](char16_t unit) {
     *out++ = static_cast<std::uint8_t>(unit & 0xFF);
@@ -28,6 +30,7 @@ std::vector<std::uint8_t> EncodeLine(WStringView stamp, WStringView text) {
       put(unit);
     }
   };
+  if (byteOrderMark) put(0xFEFF);
   putText(stamp);
   put(u'\t');
   putText(text);
@@ -90,14 +93,10 @@ WString OpenChecked(platform::FileSystem& files, const WString& path,
 void CMSIInstaller::Log(WStringView text) {
   if (!logFile_) return;
 
-  platform::LocalTime now = system_.clock().Now();
-  WString timeOfDay = Format(u"%02u:%02u:%02u", now.hour, now.minute, now.second);
-  WString stamp = Format(u"%s:%03u", timeOfDay, now.milliseconds);
-
-  std::vector<std::uint8_t> bytes;
-  if (logNeedsByteOrderMark_) bytes = {0xFF, 0xFE};
-  std::vector<std::uint8_t> line = EncodeLine(stamp, text);
-  bytes.insert(bytes.end(), line.begin(), line.end());
+  const platform::LocalTime now = system_.clock().Now();
+  const WString stamp =
+      Format(u"%02u:%02u:%02u:%03u", now.hour, now.minute, now.second, now.milliseconds);
+  const std::vector<std::uint8_t> bytes = EncodeLine(logNeedsByteOrderMark_, stamp, text);
   if (logFile_->Append(bytes.data(), bytes.size())) logNeedsByteOrderMark_ = false;
 }
 

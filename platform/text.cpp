@@ -141,6 +141,22 @@ std::size_t SamePrefix(WStringView a, WStringView b) {
 
 }  // namespace
 
+int CompareUnits(WStringView a, WStringView b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  for (; i + 4 <= common; i += 4) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a.data() + i, sizeof(x));
+    std::memcpy(&y, b.data() + i, sizeof(y));
+    if (x != y) break;
+  }
+  for (; i < common; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 bool EqualsIgnoringCase(WStringView a, WStringView b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = SamePrefix(a, b); i < a.size(); ++i) {

@@ -31,6 +31,8 @@ WString ToUpper(WStringView text);
 bool EqualsIgnoringCase(WStringView a, WStringView b);
 // The order of the upper-cased texts, without making them: negative, zero or positive.
 int CompareIgnoringCase(WStringView a, WStringView b);
+// The order std::u16string gives the texts (unit by unit), found four units at a time.
+int CompareUnits(WStringView a, WStringView b);
 // A map or set keyed by upper-cased text, ordered as std::less orders such keys, and searched
 // with text of any case without upper-casing it first.
 struct LessIgnoringCase {

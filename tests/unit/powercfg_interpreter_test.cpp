@@ -10,6 +10,37 @@ namespace {
 const SettingKey kSleepAfter{u"238c9fa8-0aad-41ed-83f4-97be242c8f20",
                              u"29f6c1db-86da-48c5-9fdb-f2b67b1f44da"};
 
+// The command line is split as the C runtime splits it: blanks and tabs separate, quotes group
+// and are taken out, "" inside quotes is one quote.
+TEST(PowercfgTest, SplitsItsCommandLineAsTheRuntimeDoes) {
+  struct Case {
+    const char16_t* arguments;  // after the scheme
+    const char16_t* name;
+    const char16_t* description;  // nullptr: unchanged
+  };
+  const Case cases[] = {
+      {u"\"Vorlan \"\"Max\"\" plan\" d", u"Vorlan \"Max\" plan", u"d"},
+      {u"Vor\"lan x\"y d", u"Vorlan xy", u"d"},
+      {u"\"\" \"d e\"", u"", u"d e"},
+      {u"Vorlan\t\t\"d\"", u"Vorlan", u"d"},
+      {u"\"Vorlan d", u"Vorlan d", nullptr},
+      {u"Vorlan   ", u"Vorlan", nullptr},
+  };
+  for (const auto& c : cases) {
+    MemorySchemeStore store;
+    ASSERT_EQ(
+        Execute(store, WString(u"-duplicatescheme SCHEME_BALANCED ") + kVorlanScheme).exitCode, 0);
+    const auto before = store.Find(kVorlanScheme)->description;
+    ASSERT_EQ(
+        Execute(store, WString(u"-changename ") + kVorlanScheme + u" " + c.arguments).exitCode, 0)
+        << Utf16ToUtf8(c.arguments);
+    const auto scheme = store.Find(kVorlanScheme);
+    EXPECT_EQ(scheme->name, c.name) << Utf16ToUtf8(c.arguments);
+    EXPECT_EQ(scheme->description, c.description != nullptr ? WString(c.description) : before)
+        << Utf16ToUtf8(c.arguments);
+  }
+}
+
 TEST(PowercfgTest, DuplicatesRenamesTunesActivatesAndDeletes) {
   MemorySchemeStore store;
   EXPECT_EQ(Execute(store,

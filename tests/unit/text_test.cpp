@@ -52,9 +52,10 @@ TEST(CaseTest, FoldsAsciiAndLatin1Only) {
   EXPECT_FALSE(EqualsIgnoringCase(u"62E6", u"62E"));
 }
 
-// Comparing ignoring case is comparing the upper-cased texts, wherever in a run of four units
-// the first difference lies and whatever the units around it are.
-TEST(CaseTest, ComparesAsTheUpperCasedTextsCompare) {
+// Comparing ignoring case is comparing the upper-cased texts, and comparing units is comparing
+// the strings, wherever in a run of four units the first difference lies and whatever the units
+// around it are.
+TEST(CaseTest, ComparesAsTheStringsCompare) {
   const WString base = u"C:\\Windows\\System32\\powercfg.exe";
   const std::vector<std::pair<WString, WString>> pairs = {
       {base, ToUpper(base)},
@@ -69,6 +70,8 @@ TEST(CaseTest, ComparesAsTheUpperCasedTextsCompare) {
       {u"ab\uFF41d", u"AB\uFF21D"},  // full-width letters are not folded
       {u"SUB_NONE", u"sub_nonf"},
       {u"", u"a"},
+      {u"abc\uFFFFe", u"abc\u0001e"},  // units compare unsigned
+      {u"abcd\uFFFF", u"abcd\u0001"},
   };
   auto sign = [](int v) { return (v > 0) - (v < 0); };
   for (const auto& [a, b] : pairs) {
@@ -76,6 +79,9 @@ TEST(CaseTest, ComparesAsTheUpperCasedTextsCompare) {
     EXPECT_EQ(sign(CompareIgnoringCase(a, b)), expected) << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
     EXPECT_EQ(sign(CompareIgnoringCase(b, a)), -expected) << Utf16ToUtf8(a);
     EXPECT_EQ(EqualsIgnoringCase(a, b), expected == 0) << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
+    EXPECT_EQ(sign(CompareUnits(a, b)), sign(a.compare(b)))
+        << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
+    EXPECT_EQ(sign(CompareUnits(b, a)), sign(b.compare(a))) << Utf16ToUtf8(a);
   }
 }
 

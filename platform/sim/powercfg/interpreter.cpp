@@ -19,45 +19,39 @@ constexpr char kDoesNotExist[] =
 std::vector<WStringView> Tokens(WStringView text, std::list<WString>& unquoted) {
   std::vector<WStringView> tokens;
   tokens.reserve(8);
-  WString token;
   std::size_t start = 0;
   bool inToken = false;
   bool quoted = false;
-  bool hadQuotes = false;
-  auto end = [&](std::size_t at) {
-    if (!inToken) return;
-    if (hadQuotes) {
-      unquoted.push_back(token);
-      tokens.push_back(unquoted.back());
-    } else {
-      tokens.push_back(text.substr(start, at - start));
-    }
+  WString* token = nullptr;  // the token's text, once it had a quote
+  auto finish = [&](std::size_t at) {
+    if (inToken)
+      tokens.push_back(token != nullptr ? WStringView(*token) : text.substr(start, at - start));
+    inToken = false;
+    token = nullptr;
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
+    const char16_t c = text[i];
+    if ((c == u' ' || c == u'\t') && !quoted) {
+      finish(i);
+      continue;
+    }
     if (!inToken) {
+      inToken = true;
       start = i;
-      hadQuotes = false;
     }
     if (c == u'"') {
+      if (token == nullptr) token = &unquoted.emplace_back(text.substr(start, i - start));
       if (quoted && i + 1 < text.size() && text[i + 1] == u'"') {
-        token.push_back(u'"');
+        token->push_back(u'"');
         ++i;
       } else {
         quoted = !quoted;
       }
-      inToken = true;
-      hadQuotes = true;
-    } else if ((c == u' ' || c == u'\t') && !quoted) {
-      end(i);
-      token.clear();
-      inToken = false;
-    } else {
-      token.push_back(c);
-      inToken = true;
+    } else if (token != nullptr) {
+      token->push_back(c);
     }
   }
-  end(text.size());
+  finish(text.size());
   return tokens;
 }
 
@@ -75,7 +69,8 @@ bool IsGuidText(WStringView text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t c = text[i];
     bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-    bool hex = (c >= u'0' && c <= u'9') || (ToLowerChar(c) >= u'a' && ToLowerChar(c) <= u'f');
+    const char16_t folded = c | 0x20;  // A-F to a-f; nothing else lands on a-f
+    bool hex = (c >= u'0' && c <= u'9') || (folded >= u'a' && folded <= u'f');
     if (dash ? c != u'-' : !hex) return false;
   }
   return true;

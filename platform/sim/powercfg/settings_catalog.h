@@ -2,6 +2,7 @@
 // powercfg shows. Their default values in Windows' schemes are in windows_defaults.h.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,7 +40,13 @@ const std::vector<SettingInfo>& SettingsCatalog();
 struct SettingKey {
   WString subgroup;
   WString setting;
-  friend auto operator<=>(const SettingKey&, const SettingKey&) = default;
+  friend bool operator==(const SettingKey&, const SettingKey&) = default;
+  // Subgroup, then setting, unit by unit, as the members' own order has it: every scheme is a
+  // map by these keys, and comparing them is most of what looking a value up costs.
+  friend std::strong_ordering operator<=>(const SettingKey& a, const SettingKey& b) {
+    const int subgroup = CompareUnits(a.subgroup, b.subgroup);
+    return (subgroup != 0 ? subgroup : CompareUnits(a.setting, b.setting)) <=> 0;
+  }
 };
 // Where an entry of SettingsCatalog() stands in it; throws std::invalid_argument for a setting
 // that is not one of its entries.
