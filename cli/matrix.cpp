@@ -108,8 +108,15 @@ std::string SchemeName(const Plan& plan) {
 std::vector<std::pair<std::string, std::string>> SettingCells(const Plan& plan) {
   std::vector<std::pair<std::string, std::string>> cells;
   if (!plan.scheme) return cells;
+  cells.reserve(plan.scheme->settings.size());
+  auto joined = [](const std::string& left, const std::string& right) {
+    std::string text;
+    text.reserve(left.size() + 3 + right.size());
+    text.append(left).append(" / ").append(right);
+    return text;
+  };
   for (const auto& setting : plan.scheme->settings) {
-    cells.emplace_back(setting.subgroup + " / " + setting.name, setting.ac + " / " + setting.dc);
+    cells.emplace_back(joined(setting.subgroup, setting.name), joined(setting.ac, setting.dc));
   }
   return cells;
 }
@@ -349,9 +356,12 @@ class FleetTable {
   };
 
   Id Text(const std::string& text) {
-    auto [found, added] = textIds_.emplace(text, static_cast<Id>(texts_.size()));
-    if (added) texts_.push_back(text);
-    return found->second;
+    // Most texts are known by now: looked up before anything is copied.
+    if (auto known = textIds_.find(text); known != textIds_.end()) return known->second;
+    const Id id = static_cast<Id>(texts_.size());
+    textIds_.emplace(text, id);
+    texts_.push_back(text);
+    return id;
   }
 
   mutable WorkMutex mutex_;

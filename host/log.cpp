@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/installer.h"
@@ -10,13 +13,24 @@ namespace {
 
 constexpr char16_t kFactoryFolder[] = u"C:\\System.sav\\";
 
+// The text up to its first NUL (where a wide "%s" ends), and how many line feeds it has.
+std::pair<WStringView, std::size_t> UpToNul(WStringView text) {
+  std::size_t feeds = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\0') return {text.substr(0, i), feeds};
+    feeds += text[i] == u'\n' ? 1 : 0;
+  }
+  return {text, feeds};
+}
+
 // Text mode turns every line feed into CR LF; a wide "%s" ends at the first NUL. A new file
 // starts with the byte order mark.
-std::vector<std::uint8_t> EncodeLine(bool byteOrderMark, WStringView stamp, WStringView text) {
-  text = text.substr(0, text.find(u'\0'));
+std::vector<std::uint8_t> EncodeLine(bool byteOrderMark, WStringView stampText,
+                                     WStringView lineText) {
+  const auto [stamp, stampFeeds] = UpToNul(stampText);
+  const auto [text, textFeeds] = UpToNul(lineText);
+  const std::size_t feeds = stampFeeds + textFeeds;
   // Each unit is two bytes, little-endian; each line feed is preceded by a carriage return.
-  const std::size_t feeds = static_cast<std::size_t>(std::count(stamp.begin(), stamp.end(), u'\n') +
-                                                     std::count(text.begin(), text.end(), u'\n'));
   std::vector<std::uint8_t> bytes((byteOrderMark ? 2 : 0) +
                                   (stamp.size() + text.size() + feeds + 3) * 2);
   std::uint8_t* out = bytes.data();
@@ -24,7 +38,15 @@ std::vector<std::uint8_t> EncodeLine(bool byteOrderMark, WStringView stamp, WStr
     *out++ = static_cast<std::uint8_t>(unit & 0xFF);
     *out++ = static_cast<std::uint8_t>(unit >> 8);
   };
-  auto putText = [&put](WStringView part) {
+  auto putText = [&out, &put, feeds](WStringView part) {
+    if constexpr (std::endian::native == std::endian::little) {
+      if (feeds == 0) {
+        // Units already lie in memory as the file holds them.
+        std::memcpy(out, part.data(), part.size() * sizeof(char16_t));
+        out += part.size() * sizeof(char16_t);
+        return;
+      }
+    }
     for (char16_t unit : part) {
       if (unit == u'\n') put(u'\r');
       put(unit);

@@ -1,5 +1,6 @@
 #include "platform/sim/file_system.h"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 
@@ -69,9 +70,8 @@ FileSystem::FileSystem(Faults& faults) : faults_(faults) {
 }
 
 WString FileSystem::Normalize(WStringView path) {
-  WString out;
-  out.reserve(path.size());
-  for (char16_t c : path) out.push_back(c == u'/' ? u'\\' : c);
+  WString out(path);
+  std::replace(out.begin(), out.end(), u'/', u'\\');
   // "X\." and "X\" both name X.
   for (;;) {
     if (out.size() >= 2 && out.compare(out.size() - 2, 2, u"\\.") == 0) {

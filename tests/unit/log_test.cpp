@@ -28,12 +28,15 @@ TEST(LogTest, WritesUtf16LinesWithStampTabAndCrLf) {
   machine->clock().Set(9, 5, 3, 7);
   installer.Log(u"Machine ID = 62E6");
   installer.Log(u"two\nlines");
+  // A wide "%s" ends at the first NUL: a line feed after it is not written, nor made room for.
+  installer.Log(WStringView(u"Caf\u00E9\0\nhidden", 12));
 
   std::vector<std::uint8_t> expected = {0xFF, 0xFE};
-  auto line1 = Utf16Le(u"09:05:03:007\tMachine ID = 62E6\r\n");
-  auto line2 = Utf16Le(u"09:05:03:008\ttwo\r\nlines\r\n");
-  expected.insert(expected.end(), line1.begin(), line1.end());
-  expected.insert(expected.end(), line2.begin(), line2.end());
+  for (WStringView line : {u"09:05:03:007\tMachine ID = 62E6\r\n",
+                           u"09:05:03:008\ttwo\r\nlines\r\n", u"09:05:03:009\tCaf\u00E9\r\n"}) {
+    const auto bytes = Utf16Le(line);
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+  }
   EXPECT_EQ(machine->files().ReadFile(kOsitLog), expected);
 }
 
