@@ -122,10 +122,10 @@ std::uint64_t UpperAscii(std::uint64_t units) {
   return units - (lower >> 2);
 }
 
-// How many units the two texts agree on, ignoring case, before they may first differ, looked at
-// four at a time while they are ASCII: registry and file paths share long prefixes that differ
-// in case only.
-std::size_t SamePrefix(WStringView a, WStringView b) {
+// How many units the two texts agree on before they may first differ, looked at four at a time
+// (packed as they lie in memory) with `same`: registry and file paths share long prefixes.
+template <typename Same>
+std::size_t AgreeingRuns(WStringView a, WStringView b, Same same) {
   const std::size_t common = std::min(a.size(), b.size());
   std::size_t i = 0;
   for (; i + 4 <= common; i += 4) {
@@ -133,24 +133,23 @@ std::size_t SamePrefix(WStringView a, WStringView b) {
     std::uint64_t y;
     std::memcpy(&x, a.data() + i, sizeof(x));
     std::memcpy(&y, b.data() + i, sizeof(y));
-    if (x == y) continue;
-    if (((x | y) & EachUnit(0xFF80)) != 0 || UpperAscii(x) != UpperAscii(y)) break;
+    if (!same(x, y)) break;
   }
   return i;
+}
+
+// The same, ignoring case while the units are ASCII (paths often differ in case only).
+std::size_t SamePrefix(WStringView a, WStringView b) {
+  return AgreeingRuns(a, b, [](std::uint64_t x, std::uint64_t y) {
+    return x == y || (((x | y) & EachUnit(0xFF80)) == 0 && UpperAscii(x) == UpperAscii(y));
+  });
 }
 
 }  // namespace
 
 int CompareUnits(WStringView a, WStringView b) {
   const std::size_t common = std::min(a.size(), b.size());
-  std::size_t i = 0;
-  for (; i + 4 <= common; i += 4) {
-    std::uint64_t x;
-    std::uint64_t y;
-    std::memcpy(&x, a.data() + i, sizeof(x));
-    std::memcpy(&y, b.data() + i, sizeof(y));
-    if (x != y) break;
-  }
+  std::size_t i = AgreeingRuns(a, b, [](std::uint64_t x, std::uint64_t y) { return x == y; });
   for (; i < common; ++i) {
     if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
   }
