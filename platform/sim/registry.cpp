@@ -13,6 +13,20 @@ struct Registry::Key {
   bool denyWrites = false;
   bool denyAccess = false;
 
+  // The subkey of that name (in any case), or null.
+  Key* Child(WStringView childName) const {
+    auto found = children.find(childName);
+    return found == children.end() ? nullptr : found->second.get();
+  }
+  // A new subkey, named as given.
+  Key* AddChild(const WString& childName) {
+    auto child = std::make_unique<Key>();
+    child->name = childName;
+    Key* made = child.get();
+    children.emplace(ToUpper(childName), std::move(child));
+    return made;
+  }
+
   RegistryValue* FindValue(WStringView valueName) {
     for (auto& value : values) {
       if (EqualsIgnoringCase(value.name, valueName)) return &value;
@@ -83,9 +97,8 @@ std::vector<WString> Registry::PathOf(platform::RegKey root, WStringView subKey,
 Registry::Key* Registry::Find(const std::vector<WString>& path) const {
   Key* key = root_.get();
   for (const auto& part : path) {
-    auto it = key->children.find(WStringView(part));
-    if (it == key->children.end()) return nullptr;
-    key = it->second.get();
+    key = key->Child(part);
+    if (key == nullptr) return nullptr;
   }
   return key;
 }
@@ -93,16 +106,8 @@ Registry::Key* Registry::Find(const std::vector<WString>& path) const {
 Registry::Key* Registry::Make(const std::vector<WString>& path) {
   Key* key = root_.get();
   for (const auto& part : path) {
-    auto found = key->children.find(WStringView(part));
-    if (found == key->children.end()) {
-      found = key->children.emplace(ToUpper(part), nullptr).first;
-    }
-    auto& child = found->second;
-    if (!child) {
-      child = std::make_unique<Key>();
-      child->name = part;
-    }
-    key = child.get();
+    Key* child = key->Child(part);
+    key = child != nullptr ? child : key->AddChild(part);
   }
   return key;
 }
@@ -159,17 +164,12 @@ win::Long Registry::CreateKey(platform::RegKey root, WStringView subKey, win::Dw
   Key* at = root_.get();
   for (const auto& part : path) {
     if (at->denyAccess) return win::kErrorAccessDenied;
-    auto it = at->children.find(WStringView(part));
-    if (it == at->children.end()) {
+    Key* child = at->Child(part);
+    if (child == nullptr) {
       if (at->denyWrites) return win::kErrorAccessDenied;
-      auto child = std::make_unique<Key>();
-      child->name = part;
-      Key* made = child.get();
-      at->children[ToUpper(part)] = std::move(child);
-      at = made;
-    } else {
-      at = it->second.get();
+      child = at->AddChild(part);
     }
+    at = child;
   }
   if (at->denyAccess || (at->denyWrites && WantsWrite(access))) return win::kErrorAccessDenied;
   *key = NewHandle(at, access, std::move(path));

@@ -31,7 +31,6 @@ class SchemeValues {
   const_iterator begin() const { return Shared().begin(); }
   const_iterator end() const { return Shared().end(); }
   const_iterator find(const SettingKey& key) const { return Shared().find(key); }
-  std::size_t size() const { return Shared().size(); }
   // The value to change; from here on this copy has a map of its own.
   AcDc& operator[](const SettingKey& key) { return Own()[key]; }
 
