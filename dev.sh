@@ -35,6 +35,8 @@ stage() {  # TITLE COMMAND...
     echo "---- the last lines of $log:"
     tail -n 60 "$log"
     echo "---- all of it: $log"
+    # What failed and why, last, where a reader of the last lines looks first.
+    [[ -z "${failure_summary:-}" ]] || $failure_summary
   } >&2
   exit "$status"
 }
@@ -71,13 +73,28 @@ build() {
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
 }
 
+# The tests that failed in a ctest run, and what the end-to-end test and the fuzzers said of
+# their failures.
+tests_failed() {  # FOLDER
+  local folder="$1"
+  echo "---- what failed:"
+  # (Each may find nothing: the summary goes on.)
+  sed -n '/^The following tests FAILED:/,/^Errors while running CTest/p' "$folder/ctest.txt" |
+    grep -v '^Errors while running CTest' || true
+  [[ ! -f "$folder/e2e/outcome.txt" ]] ||
+    grep -v -e ': identical$' -e ' ms;' -e ' ms$' "$folder/e2e/outcome.txt" | head -n 60 || true
+  grep -h -E '^fuzz: .* found a fault|runtime error|^SUMMARY: ' "$folder/ctest.txt" | head -n 20 || true
+}
+
 # ctest in one folder; its closing summary and the end-to-end outcome go to the terminal too.
 run_tests() {  # TITLE FOLDER CTEST_ARGUMENTS...
   local title="$1" folder="$2"
   shift 2
   local output="$folder/ctest.txt"
+  failure_summary="tests_failed $folder"
   stage "$title" bash -c 'set -o pipefail; ctest --test-dir "$1" --output-on-failure "${@:3}" | tee "$2"' \
     _ "$folder" "$output" "$@"
+  failure_summary=""
   # The end-to-end test's own lines: which packages ran, and the launch times.
   [[ ! -f "$folder/e2e/outcome.txt" ]] || grep -v ': identical$' "$folder/e2e/outcome.txt" | sed 's/^/  /'
   grep -E 'tests passed, [0-9]+ tests failed out of' "$output" || true

@@ -31,6 +31,8 @@ outcome="$work/outcome.txt"
 : >"$outcome"
 say() { echo "e2e: $*" | tee -a "$outcome"; }
 complain() { echo "e2e: $*" | tee -a "$outcome" >&2; }
+# What shows a complaint's cause (a diff, a program's errors), indented under it: at most 40 lines.
+detail() { head -n 40 | sed 's/^/    /' | tee -a "$outcome" >&2; }
 fail() { complain "$@"; exit 1; }
 for tool in wineboot wineserver python3 iconv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
@@ -167,7 +169,7 @@ verify_as_simulated() {  # PREFIX MACHINE OUT STATE WHEN
     expected_status=$?
   if ((status != expected_status)) || ! diff -u "$out.expected" "$out.txt" >"$out.diff"; then
     complain "$arch $name: presetra.exe verify $when exited $status (expected $expected_status):"
-    cat "$out.diff" "$out.err" >&2
+    cat "$out.diff" "$out.err" | detail
     return 1
   fi
 }
@@ -243,7 +245,7 @@ PY
   timings+=" capture $(($(now_ms) - started)) ms;"
   python3 "$here/capture_diff.py" "$machine" "$prefix/drive_c/presetra/captured.json" \
     >"$out.capture.diff" ||
-    { complain "$arch $name: the capture differs from the seed profile:"; cat "$out.capture.diff" >&2; return 1; }
+    { complain "$arch $name: the capture differs from the seed profile:"; detail <"$out.capture.diff"; return 1; }
   # The installer's progress dialog, for the status line the scripts' texts go to.
   winecmd "$prefix" "$build/presetra-dialog.exe" 'C:\presetra\status.txt' 'C:\presetra\dialog.ready' \
     </dev/null >/dev/null 2>&1 &
@@ -280,13 +282,14 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
     remove_status=$?
   # Wine's msiexec reports success when the action's DLL does not load or crashes: its own
   # error lines tell.
-  if grep -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" "$out.remove.err" >&2; then
+  if grep -q -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" "$out.remove.err"; then
     complain "$arch $name: the custom action did not run as built"
+    grep -h -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" "$out.remove.err" | detail
     return 1
   fi
   if [[ ! -f "$log" ]]; then
     complain "$arch $name: the DLL wrote no log (msiexec /i exited $install_status, /x $remove_status)"
-    tail -n 5 "$out.install.err" >&2
+    tail -n 5 "$out.install.err" | detail
     return 1
   fi
   {
@@ -330,7 +333,7 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
       return 3
     fi
     complain "$arch $name: Wine and the simulated machine differ:"
-    head -40 "$out.diff" >&2
+    detail <"$out.diff"
     return 1
   fi
   # After the removal, verify says what the simulated machine says of a removed package: on a

@@ -14,14 +14,18 @@ flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-saniti
 python3 "$root/tools/gen_string_table.py" cpp "$root/resources/strings.tsv" "$out/string_table_data.cpp"
 python3 "$root/tools/gen_power_defaults.py" "$root/platform/sim/powercfg/windows_defaults.tsv" \
   "$out/windows_defaults_data.cpp"
-# The system's code and the simulated machine, built once for every target.
+# The system's code and the simulated machine, built once for every target. An object is made
+# again when its source or any header is newer: a header that changes a class's layout must not
+# leave objects built with the old one beside objects built with the new.
+newest_header=$(find "$root"/platform "$root"/host "$root"/module "$root"/wmi "$root"/power \
+  "$root"/policy "$root"/resources -name '*.h' -printf '%T@ %p\n' | sort -n | tail -n 1 | cut -d' ' -f2-)
 objects=()
 for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/sim/powercfg/*.cpp \
               "$root"/host/*.cpp "$root"/module/loaded_module.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
               "$root"/resources/string_table.cpp "$out/string_table_data.cpp" \
               "$out/windows_defaults_data.cpp"; do
   object="$out/obj/$(echo "${source#$root/}" | tr '/' '_').o"
-  if [[ ! -f "$object" || "$source" -nt "$object" ]]; then
+  if [[ ! -f "$object" || "$source" -nt "$object" || "$newest_header" -nt "$object" ]]; then
     clang++ "${flags[@]}" -c "$source" -o "$object"
   fi
   objects+=("$object")
