@@ -107,6 +107,14 @@ winecmd() {  # PREFIX COMMAND...
   WINEPREFIX="$prefix" WINELOADER="$wine_loader" "$wine_loader" "$@"
 }
 
+# Ends the prefix's Wine server and waits until it is gone: a process started while a killed
+# server still holds the prefix's lock cannot connect to it and exits ("a wine server seems to
+# be running, but I cannot connect to it").
+stop_wineserver() {  # PREFIX
+  WINEPREFIX="$1" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$1" wineserver -w 2>/dev/null || true
+}
+
 # The prefix every machine of one architecture starts from: Wine's own set-up and settings, no
 # build outputs (each machine gets the current stand-ins). Made in a scratch folder and renamed
 # when whole, so a run stopped half way leaves nothing that a later run would take for done.
@@ -308,7 +316,7 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
   local status
   status=$(grep -x -e 'TARN BIOS Process' -e 'Connected Standby ppkg update' "$out.sim.txt" || true)
   { echo "Status line:"; [[ -z "$status" ]] || echo "$status"; } >>"$out.sim.txt"
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  stop_wineserver "$prefix"
   # What a standard user's junction points at stays empty: neither the log nor a script's
   # output follows it.
   local linked="$prefix/drive_c/Users/Public/Linked"
@@ -341,17 +349,18 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
     complain "$arch $name: after the removal verify did not report the scheme missing"
     return 1
   fi
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  stop_wineserver "$prefix"
   rm -rf "$prefix"
   say "$arch $name:$timings identical"
 }
 
-# Under load Wine now and then cannot lay out a new process's address space and the process
-# never starts ("wine: failed to map the shared user data"): a failed run in which Wine said so
-# of any of its processes says nothing about the package. Prints the file that says so.
+# Under load Wine now and then cannot lay out a new process's address space, or reach its server,
+# and the process never starts: a failed run in which Wine said so of any of its processes says
+# nothing about the package. Prints the file, and what Wine said in it.
 wine_did_not_start() {  # PROFILE
-  grep -l "failed to map the shared user data" "$work/$arch/$(basename "$1" .json)".*.err 2>/dev/null |
-    head -n 1
+  grep -H -m 1 -e "failed to map the shared user data" -e "cannot connect to it" \
+    "$work/$arch/$(basename "$1" .json)".*.err 2>/dev/null | head -n 1 |
+    sed -e "s|^$work/$arch/||" -e 's/^\([^:]*\):/\1: /'
 }
 
 failures=0
@@ -366,7 +375,7 @@ for arch in "${arches[@]}"; do
     run_machine "$profile" || status=$?
     if ((status != 0)) && unstarted=$(wine_did_not_start "$profile") && [[ -n "$unstarted" ]]; then
       say "$arch $(basename "$profile" .json): run again: a process did not start under Wine" \
-        "(failed to map the shared user data, in $(basename "$unstarted"))"
+        "(in $unstarted)"
       status=0
       run_machine "$profile" || status=$?
     fi
