@@ -291,9 +291,12 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
     remove_status=$?
   # Wine's msiexec reports success when the action's DLL does not load or crashes: its own
   # error lines tell.
-  if grep -q -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" "$out.remove.err"; then
+  local crashed
+  crashed=$(grep -h -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" \
+    "$out.remove.err" || true)
+  if [[ -n "$crashed" ]]; then
     complain "$arch $name: the custom action did not run as built"
-    grep -h -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" "$out.remove.err" | detail
+    detail <<<"$crashed"
     return 1
   fi
   if [[ ! -f "$log" ]]; then
@@ -357,9 +360,9 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
 # Under load Wine now and then cannot lay out a new process's address space, or reach its server,
 # and the process never starts: a failed run in which Wine said so of any of its processes says
 # nothing about the package. Prints the file, and what Wine said in it.
-wine_did_not_start() {  # PROFILE
+wine_did_not_start() {  # NAME
   grep -H -m 1 -e "failed to map the shared user data" -e "cannot connect to it" \
-    "$work/$arch/$(basename "$1" .json)".*.err 2>/dev/null | head -n 1 |
+    "$work/$arch/$1".*.err 2>/dev/null | head -n 1 |
     sed -e "s|^$work/$arch/||" -e 's/^\([^:]*\):/\1: /'
 }
 
@@ -373,9 +376,9 @@ for arch in "${arches[@]}"; do
     runs=$((runs + 1))
     status=0
     run_machine "$profile" || status=$?
-    if ((status != 0)) && unstarted=$(wine_did_not_start "$profile") && [[ -n "$unstarted" ]]; then
-      say "$arch $(basename "$profile" .json): run again: a process did not start under Wine" \
-        "(in $unstarted)"
+    machine_name=$(basename "$profile" .json)
+    if ((status != 0)) && unstarted=$(wine_did_not_start "$machine_name") && [[ -n "$unstarted" ]]; then
+      say "$arch $machine_name: run again: a process did not start under Wine (in $unstarted)"
       status=0
       run_machine "$profile" || status=$?
     fi
