@@ -59,11 +59,24 @@ constexpr QuestionText kQuestions[] = {
      "accelerometer", ""},
     {Question::kNetworkAdaptersListed, "network_adapters_listed",
      "Network adapters listed by Windows", "yes", "no: no adapter is set", "", "no adapters"},
+    // Told with each adapter, not among the machine's decisions.
+    {Question::kPciAdapter, "pci_adapter", "PCI adapter with readable properties", "yes", "no", "",
+     ""},
+    {Question::kWirelessAdapter, "wireless_adapter", "Wireless adapter", "yes", "no", "", ""},
 };
 
+// A row for every question, in the enumeration's order: a question without its row does not
+// compile.
+constexpr bool EveryQuestionInItsRow() {
+  for (std::size_t i = 0; i < std::size(kQuestions); ++i) {
+    if (static_cast<std::size_t>(kQuestions[i].question) != i) return false;
+  }
+  return std::size(kQuestions) == kQuestionCount;
+}
+static_assert(EveryQuestionInItsRow());
+
 const QuestionText& TextOf(Question question) {
-  return *std::find_if(std::begin(kQuestions), std::end(kQuestions),
-                       [question](const QuestionText& text) { return text.question == question; });
+  return kQuestions[static_cast<std::size_t>(question)];
 }
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator) {

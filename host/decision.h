@@ -3,6 +3,7 @@
 // words and stays as it is.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -36,6 +37,10 @@ enum class Question : std::uint8_t {
   kPciAdapter,             // one adapter: its properties read, and on the PCI bus
   kWirelessAdapter,        // one adapter: wireless by its description or its class code
 };
+// Tables indexed by the question count on this: a new question goes before kWirelessAdapter's
+// line or moves this along with it.
+inline constexpr std::size_t kQuestionCount =
+    static_cast<std::size_t>(Question::kWirelessAdapter) + 1;
 
 struct Decision {
   Question question{};

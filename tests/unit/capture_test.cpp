@@ -213,6 +213,33 @@ TEST(CaptureTest, WithoutTheBiosNamespaceOrOemStrings) {
   EXPECT_EQ(capture.notes, std::vector<std::string>{});
 }
 
+// Each wired adapter without WMI has the commit read its driver key in both control sets: more
+// reads than capture has rounds, unless each round records every read it sees.
+TEST(CaptureTest, EveryKeyTheCommitReadsIsCapturedWhateverTheirNumber) {
+  Json profile = Json::parse(ExampleText("notebook"));
+  profile["network_adapters"] = Json::array();
+  std::vector<std::string> expected = {
+      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
+      "HKLM\\Software\\WOW6432Node\\Vorlan\\Presetra"};
+  for (int i = 1; i <= 8; ++i) {
+    char driver[64];
+    std::snprintf(driver, sizeof(driver), "{4d36e972-e325-11ce-bfc1-08002be10318}\\%04d", i);
+    profile["network_adapters"].push_back(
+        {{"description", "Ethernet Connection I219-LM #" + std::to_string(i)},
+         {"enumerator", "PCI"},
+         {"driver", driver},
+         {"hardware_ids", {"PCI\\VEN_8086&DEV_15BB&SUBSYS_83B3103C", "PCI\\VEN_8086&CC_020000"}},
+         {"wmi", "missing"}});
+    for (const char* set : {"CurrentControlSet", "ControlSet001"}) {
+      expected.push_back(std::string("HKLM\\System\\") + set + "\\Control\\Class\\" + driver);
+    }
+  }
+  const Json captured = Json::parse(CaptureOf(profile.dump()).profileText);
+  std::vector<std::string> keys;
+  for (const auto& [key, values] : captured["registry"].items()) keys.push_back(key);
+  EXPECT_EQ(keys, expected);
+}
+
 // presetra plan without a profile, where the tool runs on a PC, plans that PC.
 TEST(CaptureTest, PlanWithoutAProfilePlansThisPc) {
   const std::string path = std::string(PRESETRA_EXAMPLES_DIR) + "/notebook.json";

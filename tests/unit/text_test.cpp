@@ -45,6 +45,29 @@ TEST(Utf16Test, RoundTripsEveryPlane) {
   EXPECT_EQ(Utf16ToUtf8(WString(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+// Each encoding length at its last unit and the next one's first, alone and after ASCII (which
+// is copied apart from the rest).
+TEST(Utf16Test, EncodesEachLengthUpToItsBoundary) {
+  const struct {
+    WString utf16;
+    std::string utf8;
+  } cases[] = {
+      {u"\u007F", "\x7F"},
+      {u"\u0080", "\xC2\x80"},
+      {u"a\u0080", "a\xC2\x80"},
+      {u"\u07FF", "\xDF\xBF"},
+      {u"\u0800", "\xE0\xA0\x80"},
+      {u"\uFFFF", "\xEF\xBF\xBF"},
+      {u"\U00010000", "\xF0\x90\x80\x80"},
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(HexBytes(reinterpret_cast<const std::uint8_t*>(c.utf8.data()), c.utf8.size()));
+    EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
+  }
+}
+
 TEST(CaseTest, FoldsAsciiAndLatin1Only) {
   EXPECT_EQ(ToLower(u"Intel(R) Wi-Fi 6 AX201"), u"intel(r) wi-fi 6 ax201");
   EXPECT_EQ(ToUpper(u"pci\\cc_0280"), u"PCI\\CC_0280");
@@ -72,9 +95,16 @@ TEST(CaseTest, ComparesAsTheStringsCompare) {
       {u"", u"a"},
       {u"abc\uFFFFe", u"abc\u0001e"},  // units compare unsigned
       {u"abcd\uFFFF", u"abcd\u0001"},
+      {u"abc\u0161", u"abc\u0141"},  // low bytes 'a' and 'A': not letters to fold
+      {u"\u0161bcd", u"\u0141BCD"},
+      {u"abcd", u"!\"#$"},           // 0x40 apart, as far as 'a' is from '!'
+      {u"abc\u007F", u"ABC\u007F"},  // the last ASCII unit, and the first past it
+      {u"abc\u0080", u"ABC\u0080"},
+      {u"abc\u007F", u"abc\u0080"},
   };
   auto sign = [](int v) { return (v > 0) - (v < 0); };
   for (const auto& [a, b] : pairs) {
+    SCOPED_TRACE(Utf16ToUtf8(a) + " vs " + Utf16ToUtf8(b));
     const int expected = sign(ToUpper(a).compare(ToUpper(b)));
     EXPECT_EQ(sign(CompareIgnoringCase(a, b)), expected) << Utf16ToUtf8(a) << " " << Utf16ToUtf8(b);
     EXPECT_EQ(sign(CompareIgnoringCase(b, a)), -expected) << Utf16ToUtf8(a);

@@ -303,5 +303,23 @@ TEST(VerifyTest, ASettingNamedByAliasAloneIsNotCheckedAndADriftStillCounts) {
   EXPECT_EQ(result.out, expected + kDrifted);
 }
 
+// Board 21E2's recipe tunes Windows' schemes too: one of them gone is a drift, though it is not
+// the preferred plan (the notebook's recipe tunes only its own scheme).
+TEST(VerifyTest, ATunedSchemeThatIsNotThePreferredPlanMissingIsADrift) {
+  const std::string machine = std::string(PRESETRA_EXAMPLES_DIR) +
+                              "/../tests/e2e/machines/board-21e2-long-feature-bytes.json";
+  const auto commit = RunTool({"commit", "--machine", machine, "--state"});
+  const std::string state =
+      WithoutLines(commit.out, "  8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c  High performance",
+                   "  a1841308-3541-4fab-bc81-f71556f20b4a  Power saver");
+  const auto result =
+      RunTool({"verify", "--machine", machine, "--state", Write("state.txt", state)});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+            "Power scheme High performance (8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c): the recipe "
+            "wants present, the PC has missing\n");
+  EXPECT_EQ(result.out.substr(result.out.rfind('\n', result.out.size() - 2) + 1), kDrifted);
+}
+
 }  // namespace
 }  // namespace presetra::cli
