@@ -57,11 +57,12 @@ install_missing() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {  # FOLDER TARGET CMAKE_ARGUMENTS...
-  local folder="$1" target="$2"
+configure_and_build() {  # FOLDER "TARGET..." CMAKE_ARGUMENTS...
+  local folder="$1" targets
+  read -r -a targets <<<"$2"
   shift 2
   cmake -S . -B "$folder" -G Ninja -DPRESETRA_WARNINGS_AS_ERRORS=ON "$@"
-  cmake --build "$folder" -j2 --target "$target"
+  cmake --build "$folder" -j2 --target "${targets[@]}"
 }
 
 build() {
@@ -134,9 +135,16 @@ case "${1:-}" in
     # The unit tests, the fault sweep among them, again under AddressSanitizer and
     # UndefinedBehaviorSanitizer.
     stage "Building the unit tests under ASan and UBSan (build/asan)" configure_and_build \
-      build/asan presetra_unit_tests -DCMAKE_BUILD_TYPE=Debug \
+      build/asan "presetra_unit_tests presetra_thread_tests" -DCMAKE_BUILD_TYPE=Debug \
       "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
     run_tests "Unit tests under ASan and UBSan (build/asan)" build/asan -j2 -LE "e2e|fuzz"
+    # The thread pool and the fleet planned on it, under ThreadSanitizer: a race shows as a
+    # report, not as a table that differs once in a while.
+    stage "Building the thread tests under TSan (build/tsan)" configure_and_build \
+      build/tsan presetra_thread_tests -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      "-DCMAKE_CXX_FLAGS=-fsanitize=thread -fno-omit-frame-pointer"
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+      run_tests "Thread tests under TSan (build/tsan)" build/tsan -j2 -L threads
     echo "tests: $((total - failed)) passed, $failed failed"
     ;;
   *)

@@ -15,9 +15,9 @@
 #include "cli/simulated_run.h"
 #include "cli/verify.h"
 #include "cli/wmiparams.h"
+#include "platform/emulation/powercfg/describe.h"
 #include "platform/sim/end_state.h"
 #include "platform/sim/machine.h"
-#include "platform/sim/powercfg/describe.h"
 
 namespace presetra::cli {
 
@@ -110,7 +110,7 @@ void PrintValues(sim::Machine& machine, const std::vector<std::pair<WString, WSt
 // Every scheme the machine ends with, and the preferred plan.
 void PrintSchemes(sim::Machine& machine, std::ostream& out) {
   const std::optional<WString> plan = PreferredPlan(machine);
-  out << sim::powercfg::DescribeSchemes(
+  out << powercfg::DescribeSchemes(
       machine.schemes(),
       [&machine](WStringView file, std::uint32_t id) {
         return machine.ResolveModuleString(file, id);

@@ -1,8 +1,7 @@
 #include "cli/live_state.h"
 
-#include <cstdio>
-
 #include "cli/simulated_run.h"
+#include "platform/guid.h"
 #include "policy/network_adapters.h"
 #include "power/power_scheme.h"
 #include "wmi/wmi_client.h"
@@ -11,16 +10,7 @@ namespace presetra::cli {
 
 namespace {
 
-using sim::powercfg::Scheme;
-
-// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", as powercfg prints a GUID.
-WString GuidText(const platform::Guid& g) {
-  char text[40];
-  std::snprintf(text, sizeof(text), "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", g.data1,
-                g.data2, g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4],
-                g.data4[5], g.data4[6], g.data4[7]);
-  return Utf8ToUtf16(text);
-}
+using powercfg::Scheme;
 
 // The schemes the commit made or changed, each with the values it set, as this PC has them.
 void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
@@ -28,7 +18,7 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
   for (const auto& guid : state->schemes.Guids()) state->schemes.Remove(guid);
   state->schemes.SetActive(u"");
   for (const Scheme& scheme : planned.schemes().Schemes()) {
-    const auto guid = sim::GuidFromText(scheme.guid);
+    const auto guid = platform::GuidFromText(scheme.guid);
     if (!guid) continue;
     WString description;
     const win::Dword described = power.PowerReadDescription(*guid, 1024, &description);
@@ -42,8 +32,8 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
     Scheme live{scheme.guid, scheme.name, description, {}};
     for (const auto& write : planned.schemes().Writes()) {
       if (!EqualsIgnoringCase(write.scheme, scheme.guid)) continue;
-      const auto subgroup = sim::GuidFromText(write.key.subgroup);
-      const auto setting = sim::GuidFromText(write.key.setting);
+      const auto subgroup = platform::GuidFromText(write.key.subgroup);
+      const auto setting = platform::GuidFromText(write.key.setting);
       if (!subgroup || !setting) continue;
       win::Dword index = 0;
       const win::Dword read =
@@ -62,7 +52,7 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
   platform::Guid active;
   const win::Dword result = power.PowerGetActiveScheme(&active);
   if (result == win::kErrorSuccess) {
-    state->schemes.SetActive(GuidText(active));
+    state->schemes.SetActive(platform::GuidText(active));
   } else {
     problems->push_back("PowerGetActiveScheme failed (error " + std::to_string(result) + ")");
   }

@@ -5,16 +5,16 @@
 #include <set>
 
 #include "cli/units.h"
-#include "platform/sim/powercfg/interpreter.h"
-#include "platform/sim/powercfg/settings_catalog.h"
-#include "platform/sim/powercfg/windows_defaults.h"
+#include "platform/emulation/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/windows_defaults.h"
 #include "policy/board_lists.h"
 
 namespace presetra::cli {
 
 namespace {
 
-using sim::powercfg::SettingInfo;
+using powercfg::SettingInfo;
 
 constexpr char kDesktopClass[] = "Desktop, RPOS or thin client";
 
@@ -133,8 +133,8 @@ std::vector<AdapterOutcome> AdaptersOf(SimulatedRun& run, const std::string& kla
 }
 
 struct SetByRecipe {
-  std::set<sim::powercfg::SettingKey> ac;
-  std::set<sim::powercfg::SettingKey> dc;
+  std::set<powercfg::SettingKey> ac;
+  std::set<powercfg::SettingKey> dc;
 };
 
 }  // namespace
@@ -206,8 +206,8 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     if (EqualsIgnoringCase(guid, shown)) continue;
     auto scheme = store.Find(guid);
     if (!scheme) continue;
-    for (const auto& info : sim::powercfg::SettingsCatalog()) {
-      const auto& key = sim::powercfg::KeyOf(info);
+    for (const auto& info : powercfg::SettingsCatalog()) {
+      const auto& key = powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
       if (value == scheme->values.end()) continue;
       for (bool ac : {true, false}) {
@@ -228,14 +228,14 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     planned.active = EqualsIgnoringCase(scheme->guid, store.Active());
     planned.preferred = preferred && EqualsIgnoringCase(*preferred, scheme->guid);
     const SetByRecipe& set = setByScheme[ToLower(scheme->guid)];
-    for (const auto& info : sim::powercfg::SettingsCatalog()) {
-      const auto& key = sim::powercfg::KeyOf(info);
+    for (const auto& info : powercfg::SettingsCatalog()) {
+      const auto& key = powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
       if (value == scheme->values.end()) continue;
       const bool setAc = set.ac.count(key) > 0;
       const bool setDc = set.dc.count(key) > 0;
       // An inherited value that no source has for Windows 10 is not shown as if it were one.
-      const bool known = sim::powercfg::IsWindowsDefaultKnown(info);
+      const bool known = powercfg::IsWindowsDefaultKnown(info);
       auto text = [&](bool setByRecipe, const std::optional<std::uint32_t>& index) {
         return setByRecipe || known ? SettingValueText(info, index)
                                     : std::string("Windows default unknown");

@@ -1,6 +1,6 @@
 #include "cli/units.h"
 
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/interpreter.h"
 
 namespace presetra::cli {
 
@@ -31,7 +31,7 @@ RegistryValueWritten Written(const WString& keyPath, const sim::RegistryValue& v
   return written;
 }
 
-std::string SettingValueText(const sim::powercfg::SettingInfo& info,
+std::string SettingValueText(const powercfg::SettingInfo& info,
                              const std::optional<std::uint32_t>& value) {
   if (!value) return "-";
   const std::string unit = info.unit;
@@ -44,9 +44,9 @@ std::string SettingValueText(const sim::powercfg::SettingInfo& info,
   return std::to_string(*value);
 }
 
-std::string SchemeNameOf(sim::Machine& machine, const sim::powercfg::Scheme& scheme) {
+std::string SchemeNameOf(sim::Machine& machine, const powercfg::Scheme& scheme) {
   return Utf16ToUtf8(
-      sim::powercfg::DisplayText(scheme.name, [&machine](WStringView file, std::uint32_t id) {
+      powercfg::DisplayText(scheme.name, [&machine](WStringView file, std::uint32_t id) {
         return machine.ResolveModuleString(file, id);
       }));
 }

@@ -8,15 +8,15 @@
 
 #include "cli/plan.h"
 #include "platform/sim/machine.h"
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
 
 namespace presetra::cli {
 
 // "20 min", "Never", "40 %", "50 ms", a choice's name; "-" for no value.
-std::string SettingValueText(const sim::powercfg::SettingInfo& info,
+std::string SettingValueText(const powercfg::SettingInfo& info,
                              const std::optional<std::uint32_t>& value);
 // A written value as the plan lists it: a DWORD as its number, a string as its text.
 RegistryValueWritten Written(const WString& keyPath, const sim::RegistryValue& value);
-std::string SchemeNameOf(sim::Machine& machine, const sim::powercfg::Scheme& scheme);
+std::string SchemeNameOf(sim::Machine& machine, const powercfg::Scheme& scheme);
 
 }  // namespace presetra::cli

@@ -10,6 +10,7 @@
 #include "cli/live_state.h"
 #include "cli/simulated_run.h"
 #include "cli/units.h"
+#include "platform/guid.h"
 #include "platform/sim/end_state.h"
 #include "power/power_scheme.h"
 
@@ -17,9 +18,9 @@ namespace presetra::cli {
 
 namespace {
 
-using sim::powercfg::Scheme;
-using sim::powercfg::SettingInfo;
-using sim::powercfg::SettingKey;
+using powercfg::Scheme;
+using powercfg::SettingInfo;
+using powercfg::SettingKey;
 
 constexpr char kUsage[] =
     "usage: presetra verify [--machine FILE] [--state STATE] [--format text|json]\n"
@@ -46,15 +47,14 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text) {
 }
 
 const SettingInfo* SettingNamed(const std::string& subgroupAndName) {
-  for (const auto& info : sim::powercfg::SettingsCatalog()) {
+  for (const auto& info : powercfg::SettingsCatalog()) {
     if (std::string(info.subgroupName) + " / " + info.settingName == subgroupAndName) return &info;
   }
   return nullptr;
 }
 
 // "    Sleep / Sleep after: AC 1200, DC 900": the setting and its two values.
-bool ParseSettingLine(const std::string& line, const SettingInfo** info,
-                      sim::powercfg::AcDc* values) {
+bool ParseSettingLine(const std::string& line, const SettingInfo** info, powercfg::AcDc* values) {
   const std::size_t colon = line.rfind(": AC ");
   const std::size_t dc = line.rfind(", DC ");
   if (colon == std::string::npos || dc == std::string::npos || dc < colon) return false;
@@ -87,11 +87,11 @@ EndState EndStateOf(sim::Machine& machine) {
   return state;
 }
 
-EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role) {
-  EndState state{sim::powercfg::MemorySchemeStore(role), std::nullopt, std::nullopt, {}, {}};
+EndState ParseEndState(const std::string& text, powercfg::PlatformRole role) {
+  EndState state{powercfg::MemorySchemeStore(role), std::nullopt, std::nullopt, {}, {}};
   // Active only when the dump marks one so.
   state.schemes.SetActive(u"");
-  const std::vector<Scheme>& windows = sim::powercfg::WindowsSchemes(role);
+  const std::vector<Scheme>& windows = powercfg::WindowsSchemes(role);
   std::vector<Scheme> listed;
   bool sawSchemes = false;
   std::istringstream lines(text);
@@ -122,11 +122,11 @@ EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role
     if (line.rfind("    Description: ", 0) == 0) continue;
     if (line.rfind("    ", 0) == 0) {
       const SettingInfo* info = nullptr;
-      sim::powercfg::AcDc values;
+      powercfg::AcDc values;
       if (listed.empty() || !ParseSettingLine(line, &info, &values)) {
         refuse("expected \"    Subgroup / Setting: AC n, DC n\" of a known setting");
       }
-      listed.back().values[sim::powercfg::KeyOf(*info)] = values;
+      listed.back().values[powercfg::KeyOf(*info)] = values;
       continue;
     }
     if (line.rfind("  ", 0) == 0 && fields.size() == 1) {
@@ -216,7 +216,7 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
   for (const auto& write : machine.schemes().Writes()) {
     const WString guid = ToLower(write.scheme);
     if (missing.count(guid) != 0 || !seen.emplace(guid, write.key, write.ac).second) continue;
-    const SettingInfo* info = sim::powercfg::FindSetting(write.key.subgroup, write.key.setting);
+    const SettingInfo* info = powercfg::FindSetting(write.key.subgroup, write.key.setting);
     const auto wanted = want.schemes.Find(guid);
     const auto had = have.schemes.Find(guid);
     if (info == nullptr || !wanted || !had) continue;
@@ -229,7 +229,7 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
                              info->settingName + (write.ac ? " (AC)" : " (DC)");
     // A setting the recipe names by powercfg's alias alone cannot be read back through the
     // power API, on a PC or from a dump alike.
-    if (!sim::GuidFromText(write.key.setting)) {
+    if (!platform::GuidFromText(write.key.setting)) {
       result.unread.push_back({what, "the recipe names it by powercfg's alias " +
                                          Utf16ToUtf8(ToUpper(write.key.setting)) +
                                          ", and no GUID is known to read it by"});

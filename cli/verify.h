@@ -18,7 +18,7 @@ namespace presetra::cli {
 
 // What a machine ends with, as far as the commit touches it.
 struct EndState {
-  sim::powercfg::MemorySchemeStore schemes;
+  powercfg::MemorySchemeStore schemes;
   std::optional<WString> preferredPlan;
   // powercfg /HIBERNATE /SIZE's percentage (HiberFileSizePercent); nullopt: never set.
   std::optional<std::uint32_t> hibernateFileSize;
@@ -43,7 +43,7 @@ EndState EndStateOf(sim::Machine& machine);
 // The end state a dump describes: the output of `presetra commit --state` (or --schemes with
 // --values LIST); the log's time-stamped lines are passed over. Windows' own schemes list only the
 // values that differ from Windows' defaults for the role. Throws StateError.
-EndState ParseEndState(const std::string& text, sim::powercfg::PlatformRole role);
+EndState ParseEndState(const std::string& text, powercfg::PlatformRole role);
 
 struct Drift {
   std::string what;  // the setting, the registry value, the adapter

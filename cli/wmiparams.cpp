@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/file_text.h"
+#include "platform/guid.h"
 #include "platform/sim/json_problem.h"
 #include "wmi/wmi_parameters.h"
 
@@ -168,25 +169,16 @@ Variant ScalarFromJson(std::uint16_t vt, const Json& json, const std::string& fi
   return value;
 }
 
-std::string GuidText(const platform::Guid& g) {
-  char text[40];
-  std::snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1,
-                g.data2, g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4],
-                g.data4[5], g.data4[6], g.data4[7]);
-  return text;
-}
-
 platform::Guid GuidFromJson(const Json& json, const std::string& field) {
-  platform::Guid g;
-  unsigned d4[8];
-  if (!json.is_string() ||
-      std::sscanf(json.get<std::string>().c_str(), "{%8x-%4hx-%4hx-%2x%2x-%2x%2x%2x%2x%2x%2x}",
-                  &g.data1, &g.data2, &g.data3, &d4[0], &d4[1], &d4[2], &d4[3], &d4[4], &d4[5],
-                  &d4[6], &d4[7]) != 11) {
+  const std::string text = json.is_string() ? json.get<std::string>() : std::string();
+  std::optional<platform::Guid> guid;
+  if (text.size() == 38 && text.front() == '{' && text.back() == '}') {
+    guid = platform::GuidFromText(Utf8ToUtf16(text.substr(1, 36)));
+  }
+  if (!guid) {
     throw JsonError{field, "expected a class ID such as {00000000-0000-0000-0000-000000000000}"};
   }
-  for (int i = 0; i < 8; ++i) g.data4[i] = static_cast<std::uint8_t>(d4[i]);
-  return g;
+  return *guid;
 }
 
 Json VariantJson(const Variant& value) {
@@ -202,7 +194,7 @@ Json VariantJson(const Variant& value) {
     return json;
   }
   if ((value.vt == win::kVtDispatch || value.vt == win::kVtUnknown) && value.object) {
-    json["class_id"] = GuidText(value.object->classId);
+    json["class_id"] = platform::BracedGuidText(value.object->classId);
     json["data"] = HexBytes(value.object->data.data(), value.object->data.size());
     return json;
   }

@@ -18,6 +18,10 @@ set_tests_properties(windows_defaults_need_sources PROPERTIES
 add_test(NAME include_layers
          COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check-layers.py
                  ${PROJECT_SOURCE_DIR})
+# ... and the check fails on an include planted up the table, of each kind.
+add_test(NAME include_layers_refuse_planted
+         COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check_layers_test.py
+                 ${PROJECT_SOURCE_DIR})
 add_subdirectory(tests/bench)
 
 # Lays a machine profile into a Wine prefix for the end-to-end tests.

@@ -23,7 +23,6 @@ add_library(presetra_sim STATIC
   platform/sim/file_system.cpp
   platform/sim/machine.cpp
   platform/sim/power.cpp
-  ${PRESETRA_POWERCFG_SOURCES}
   platform/sim/processes.cpp
   platform/sim/json_problem.cpp
   platform/sim/profile.cpp
@@ -32,10 +31,13 @@ add_library(presetra_sim STATIC
   platform/sim/windows.cpp
   platform/sim/wmi.cpp
 )
+# The string table the simulated machine serves, as Windows serves the DLL's resources.
 presetra_generate_strings(cpp ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
-target_sources(presetra_sim PRIVATE resources/string_table.cpp
-               ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
-target_link_libraries(presetra_sim PUBLIC presetra_core nlohmann_json::nlohmann_json)
+add_library(presetra_resources STATIC resources/string_table.cpp
+            ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
+target_link_libraries(presetra_resources PUBLIC presetra_platform)
+target_link_libraries(presetra_sim PUBLIC presetra_emulation presetra_resources presetra_platform
+                      nlohmann_json::nlohmann_json)
 
 # The embedded default machine is one of the example profiles, compiled in as text.
 set(PRESETRA_DEFAULT_MACHINE ${CMAKE_CURRENT_SOURCE_DIR}/examples/notebook-modern-standby.json)
@@ -61,5 +63,5 @@ add_library(presetra_cli STATIC
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
 target_include_directories(presetra_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(presetra_cli PUBLIC presetra_sim)
+target_link_libraries(presetra_cli PUBLIC presetra_module presetra_sim)
 

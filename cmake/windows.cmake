@@ -40,7 +40,7 @@ add_library(presetra_win32 STATIC
   platform/win32/variant_convert.cpp
   platform/win32/windows.cpp
 )
-target_link_libraries(presetra_win32 PUBLIC presetra_core)
+target_link_libraries(presetra_win32 PUBLIC presetra_platform)
 target_compile_definitions(presetra_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0A00)
 
@@ -58,7 +58,7 @@ presetra_module_def(${CMAKE_CURRENT_SOURCE_DIR}/module/Presetra.def PRESETRA_DEF
 add_library(Presetra SHARED module/dll_main.cpp ${PRESETRA_DEF}
   ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
 set_target_properties(Presetra PROPERTIES PREFIX "" OUTPUT_NAME "Presetra")
-target_link_libraries(Presetra PRIVATE presetra_win32
+target_link_libraries(Presetra PRIVATE presetra_module presetra_win32
   ole32 oleaut32 wbemuuid uuid shlwapi shell32 powrprof setupapi advapi32 user32)
 # Only Windows' own DLLs may be imported: the C++ runtime goes into the module.
 target_link_options(Presetra PRIVATE -static -static-libgcc -static-libstdc++)
@@ -93,12 +93,11 @@ endif()
 # Stand-ins for what Wine lacks, for the end-to-end tests: powercfg.exe, powrprof.dll and a
 # WMI service. They share the powercfg interpreter and the WQL parser with the simulated machine.
 add_library(presetra_standin_common STATIC
-  ${PRESETRA_POWERCFG_SOURCES}
   platform/sim/end_state.cpp
   tools/wine/machine_facts.cpp
   tools/wine/registry_scheme_store.cpp
 )
-target_link_libraries(presetra_standin_common PUBLIC presetra_core advapi32)
+target_link_libraries(presetra_standin_common PUBLIC presetra_emulation presetra_platform advapi32)
 target_compile_definitions(presetra_standin_common PUBLIC UNICODE _UNICODE NOMINMAX)
 
 add_executable(powercfg tools/wine/powercfg_main.cpp)

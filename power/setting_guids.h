@@ -1,6 +1,6 @@
 // Windows' power schemes, subgroups and settings by name: the GUIDs powercfg takes, named once
 // for the recipes, the scheme commands and the tests. Names follow what Windows 10's powercfg /q
-// shows (platform/sim/powercfg/settings_catalog.cpp has each with its alias, unit and choices).
+// shows (platform/emulation/powercfg/settings_catalog.cpp has each with its alias, unit and choices).
 #pragma once
 
 namespace presetra {

@@ -12,13 +12,12 @@ import sys
 LAYERS = [
     ["cli", "tools/wine"],
     ["module"],
+    ["platform/sim", "platform/win32"],
+    ["platform/emulation", "resources"],
     ["policy"],
     ["power"],
     ["host"],
     ["wmi"],
-    ["platform/sim", "platform/win32"],
-    ["platform/sim/powercfg"],
-    ["resources"],
     ["platform"],
 ]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)

@@ -78,10 +78,10 @@ def main():
         sys.exit("usage: gen_power_defaults.py windows_defaults.tsv OUT.cpp")
     rows = read(sys.argv[1])
     out = [
-        "// Generated from platform/sim/powercfg/windows_defaults.tsv by tools/gen_power_defaults.py.",
-        '#include "platform/sim/powercfg/windows_defaults.h"',
+        "// Generated from platform/emulation/powercfg/windows_defaults.tsv by tools/gen_power_defaults.py.",
+        '#include "platform/emulation/powercfg/windows_defaults.h"',
         "",
-        "namespace presetra::sim::powercfg {",
+        "namespace presetra::powercfg {",
         "",
         "const std::vector<WindowsDefault>& WindowsDefaults() {",
         "  static const std::vector<WindowsDefault> rows = {",
@@ -91,7 +91,7 @@ def main():
             f'      {{u"{row["subgroup"].lower()}", u"{row["setting"].lower()}", {SCHEMES[row["scheme"]]}, '
             f'{ROLES[row["role"]]}, {row["ac"]}u, {row["dc"]}u, {KNOWN[row["known"]]}}},'
         )
-    out += ["  };", "  return rows;", "}", "", "}  // namespace presetra::sim::powercfg", ""]
+    out += ["  };", "  return rows;", "}", "", "}  // namespace presetra::powercfg", ""]
     with open(sys.argv[2], "w", encoding="utf-8") as generated:
         generated.write("\n".join(out))
 

@@ -2,8 +2,9 @@
 
 #include <sstream>
 
-#include "platform/sim/powercfg/describe.h"
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/describe.h"
+#include "platform/emulation/powercfg/interpreter.h"
+#include "platform/guid.h"
 #include "resources/string_table.h"
 
 namespace presetra::sim {
@@ -105,19 +106,20 @@ void Machine::Apply(const MachineProfile& profile) {
     return outcome.output;
   });
   power_.SetSchemeSource(Power::SchemeSource{
-      [this]() { return GuidFromText(schemes_.Active()); },
+      [this]() { return platform::GuidFromText(schemes_.Active()); },
       [this](const platform::Guid& guid) -> std::optional<WString> {
         for (const auto& scheme : schemes_.Schemes()) {
-          if (GuidFromText(scheme.guid) == guid) return scheme.description;
+          if (platform::GuidFromText(scheme.guid) == guid) return scheme.description;
         }
         return std::nullopt;
       },
       [this](const platform::Guid& scheme, const platform::Guid& subgroup,
              const platform::Guid& setting, bool ac) -> std::optional<std::uint32_t> {
         for (const auto& held : schemes_.Schemes()) {
-          if (GuidFromText(held.guid) != scheme) continue;
+          if (platform::GuidFromText(held.guid) != scheme) continue;
           for (const auto& [key, values] : held.values) {
-            if (GuidFromText(key.subgroup) == subgroup && GuidFromText(key.setting) == setting) {
+            if (platform::GuidFromText(key.subgroup) == subgroup &&
+                platform::GuidFromText(key.setting) == setting) {
               return ac ? values.ac : values.dc;
             }
           }
@@ -215,32 +217,6 @@ std::optional<WString> Machine::ResolveModuleString(WStringView file, std::uint3
   WStringView name = slash == WStringView::npos ? file : file.substr(slash + 1);
   if (!EqualsIgnoringCase(name, u"Presetra.dll")) return std::nullopt;
   return resources::FindString(id, shell_.UiLanguage());
-}
-
-std::optional<platform::Guid> GuidFromText(WStringView text) {
-  if (text.size() != 36) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < text.size();) {
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      if (text[i] != u'-') return std::nullopt;
-      ++i;
-      continue;
-    }
-    int value = 0;
-    for (int k = 0; k < 2; ++k, ++i) {
-      char16_t c = ToLowerChar(text[i]);
-      int digit = c >= u'0' && c <= u'9' ? c - u'0' : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1);
-      if (digit < 0) return std::nullopt;
-      value = value * 16 + digit;
-    }
-    bytes.push_back(static_cast<std::uint8_t>(value));
-  }
-  platform::Guid guid;
-  guid.data1 = (bytes[0] << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
-  guid.data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
-  guid.data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
-  for (int i = 0; i < 8; ++i) guid.data4[i] = bytes[8 + i];
-  return guid;
 }
 
 std::vector<WString> Machine::ReadLogLines(WStringView path) const {

@@ -3,13 +3,13 @@
 
 #include <string>
 
+#include "platform/emulation/powercfg/scheme_store.h"
 #include "platform/sim/clock.h"
 #include "platform/sim/com.h"
 #include "platform/sim/devices.h"
 #include "platform/sim/faults.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/power.h"
-#include "platform/sim/powercfg/scheme_store.h"
 #include "platform/sim/processes.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/registry.h"
@@ -69,8 +69,5 @@ class Machine : public platform::System {
   Devices devices_{faults_};
   powercfg::MemorySchemeStore schemes_;
 };
-
-// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" as a GUID; nullopt when it is not one.
-std::optional<platform::Guid> GuidFromText(WStringView text);
 
 }  // namespace presetra::sim

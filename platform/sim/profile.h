@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/emulation/powercfg/windows_defaults.h"
 #include "platform/sim/devices.h"
-#include "platform/sim/powercfg/windows_defaults.h"
 #include "platform/sim/registry.h"
 
 namespace presetra::sim {

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <sstream>
 
-#include "platform/sim/wql.h"
+#include "platform/emulation/wql.h"
 
 namespace presetra::sim {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/com.h"
+#include "platform/emulation/wql.h"
 #include "platform/sim/faults.h"
-#include "platform/sim/wql.h"
 
 namespace presetra::sim {
 

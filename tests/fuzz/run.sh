@@ -12,7 +12,7 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is not installed" >&2; ex
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
        -I"$root" -I"$out")
 python3 "$root/tools/gen_string_table.py" cpp "$root/resources/strings.tsv" "$out/string_table_data.cpp"
-python3 "$root/tools/gen_power_defaults.py" "$root/platform/sim/powercfg/windows_defaults.tsv" \
+python3 "$root/tools/gen_power_defaults.py" "$root/platform/emulation/powercfg/windows_defaults.tsv" \
   "$out/windows_defaults_data.cpp"
 # The system's code and the simulated machine, built once for every target. An object is made
 # again when its source or any header is newer: a header that changes a class's layout must not
@@ -20,7 +20,7 @@ python3 "$root/tools/gen_power_defaults.py" "$root/platform/sim/powercfg/windows
 newest_header=$(find "$root"/platform "$root"/host "$root"/module "$root"/wmi "$root"/power \
   "$root"/policy "$root"/resources -name '*.h' -printf '%T@ %p\n' | sort -n | tail -n 1 | cut -d' ' -f2-)
 objects=()
-for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/sim/powercfg/*.cpp \
+for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/emulation/*.cpp "$root"/platform/emulation/powercfg/*.cpp \
               "$root"/host/*.cpp "$root"/module/loaded_module.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
               "$root"/resources/string_table.cpp "$out/string_table_data.cpp" \
               "$out/windows_defaults_data.cpp"; do

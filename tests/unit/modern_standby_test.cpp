@@ -196,8 +196,7 @@ TEST(ModernStandbySchemeTest, Board21E2KeepsWifiOnInStandbyInEveryScheme) {
       // After rows 33 and 34, before row 35.
       EXPECT_EQ(std::vector<std::string>(commands.begin() + 30, commands.begin() + 38), literal);
       EXPECT_EQ(commands[38], Tail()[0]);
-      const sim::powercfg::SettingKey wifi{u"fea3413e-7e05-4911-9a71-700331f1c294",
-                                           u"wifiinstandby"};
+      const powercfg::SettingKey wifi{u"fea3413e-7e05-4911-9a71-700331f1c294", u"wifiinstandby"};
       for (const char16_t* scheme :
            {u"a1841308-3541-4fab-bc81-f71556f20b4a", u"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c",
             u"381b4222-f694-41f0-9685-ff5bb260df2e", u"fb5220ff-7e1a-47aa-9a42-50ffbf45c673"}) {

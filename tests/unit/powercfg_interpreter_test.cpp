@@ -1,10 +1,10 @@
 // The simulated powercfg keeps schemes as Windows does and refuses what Windows refuses.
 #include <gtest/gtest.h>
 
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/interpreter.h"
 #include "power/setting_guids.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 namespace {
 
 const SettingKey kSleepAfter{u"238c9fa8-0aad-41ed-83f4-97be242c8f20",
@@ -152,4 +152,4 @@ TEST(PowercfgTest, ListsAndQueriesForPeople) {
 }
 
 }  // namespace
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -2,14 +2,14 @@
 // board and accelerometer rules, and the scheme each leaves behind.
 #include <gtest/gtest.h>
 
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
 #include "policy_fixture.h"
 #include "power/setting_guids.h"
 
 namespace presetra {
 namespace {
 
-using sim::powercfg::SettingKey;
+using powercfg::SettingKey;
 using testing::kPowercfgPrefix;
 using testing::PolicyFixture;
 

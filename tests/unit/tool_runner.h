@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,6 +34,30 @@ inline std::string Replaced(std::string text, const std::string& from, const std
   EXPECT_NE(at, std::string::npos) << from;
   if (at != std::string::npos) text.replace(at, from.size(), to);
   return text;
+}
+
+// The example profile of that name ("notebook": examples/notebook.json).
+inline std::string Example(const std::string& name) {
+  return std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json";
+}
+
+inline std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// A fresh folder under the test's temporary directory.
+inline std::filesystem::path Folder(const std::string& name) {
+  std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline void Write(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 inline ToolResult RunTool(const std::vector<std::string>& arguments) {

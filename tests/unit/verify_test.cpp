@@ -109,7 +109,7 @@ TEST_P(NotebookDrift, IsReadFromTheRunningMachine) {
   }
 }
 
-sim::powercfg::SettingKey Key(const char16_t* subgroup, const char16_t* setting) {
+powercfg::SettingKey Key(const char16_t* subgroup, const char16_t* setting) {
   return {subgroup, setting};
 }
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/interpreter.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 namespace {
 
 // (scheme, setting) -> AC, DC, as a powercfg query prints them.
@@ -97,4 +97,4 @@ TEST(WindowsDefaultsTest, APlainQueryLeavesOutWhatWindowsHides) {
 }
 
 }  // namespace
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

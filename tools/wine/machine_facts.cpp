@@ -57,7 +57,7 @@ std::string FormatFacts(const MachineFacts& facts) {
                                     : "false")
       << "\n";
   out << "platform_role\t"
-      << (facts.platformRole == sim::powercfg::PlatformRole::kDesktop ? "desktop" : "mobile")
+      << (facts.platformRole == powercfg::PlatformRole::kDesktop ? "desktop" : "mobile")
       << "\n";
   for (const auto& adapter : facts.adapters) {
     out << "adapter\t" << Escape(adapter.instanceName) << "\t"
@@ -90,8 +90,8 @@ MachineFacts ParseFacts(const std::string& text) {
         facts.connectedStandby = fields[1] == "true";
       }
     } else if (kind == "platform_role" && fields.size() > 1) {
-      facts.platformRole = fields[1] == "desktop" ? sim::powercfg::PlatformRole::kDesktop
-                                                  : sim::powercfg::PlatformRole::kMobile;
+      facts.platformRole = fields[1] == "desktop" ? powercfg::PlatformRole::kDesktop
+                                                  : powercfg::PlatformRole::kMobile;
     } else if (kind == "adapter" && fields.size() > 2) {
       facts.adapters.push_back({Unescape(fields[1]), fields[2] == "write_fails"});
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/powercfg/windows_defaults.h"
+#include "platform/emulation/powercfg/windows_defaults.h"
 #include "platform/text.h"
 
 namespace presetra::wine {
@@ -26,7 +26,7 @@ struct MachineFacts {
   std::optional<WString> biosFeatureByte;
   std::optional<bool> connectedStandby = false;  // nullopt: GetPwrCapabilities fails
   std::vector<AdapterInstance> adapters;
-  sim::powercfg::PlatformRole platformRole = sim::powercfg::PlatformRole::kMobile;
+  powercfg::PlatformRole platformRole = powercfg::PlatformRole::kMobile;
 };
 
 std::string FormatFacts(const MachineFacts& facts);

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/sim/powercfg/describe.h"
+#include "platform/emulation/powercfg/describe.h"
 #include "power/power_scheme.h"
 #include "tools/wine/registry_scheme_store.h"
 
@@ -66,11 +66,11 @@ int main() {
   presetra::WStringView arguments = Arguments();
   if (arguments == u"/presetra-describe") {
     std::string text =
-        presetra::sim::powercfg::DescribeSchemes(store, LoadModuleString, PreferredPlan());
+        presetra::powercfg::DescribeSchemes(store, LoadModuleString, PreferredPlan());
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
   }
-  auto outcome = presetra::sim::powercfg::Execute(store, arguments, LoadModuleString);
+  auto outcome = presetra::powercfg::Execute(store, arguments, LoadModuleString);
   std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout);
   return outcome.exitCode;
 }

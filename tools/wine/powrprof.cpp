@@ -9,21 +9,30 @@
 
 #include <cstring>
 
+#include "platform/guid.h"
 #include "tools/wine/machine_facts.h"
 #include "tools/wine/registry_scheme_store.h"
 
 namespace {
 
+// Windows' GUID and ours have the same fields.
 bool GuidFromText(const presetra::WString& text, GUID* guid) {
-  presetra::WString braced = u"{" + text + u"}";
-  return CLSIDFromString(reinterpret_cast<LPCOLESTR>(braced.c_str()), guid) == NOERROR;
+  const auto parsed = presetra::platform::GuidFromText(text);
+  if (!parsed) return false;
+  guid->Data1 = parsed->data1;
+  guid->Data2 = parsed->data2;
+  guid->Data3 = parsed->data3;
+  std::memcpy(guid->Data4, parsed->data4.data(), sizeof(guid->Data4));
+  return true;
 }
 
 presetra::WString TextFromGuid(const GUID& guid) {
-  wchar_t buffer[40] = {};
-  StringFromGUID2(guid, buffer, 40);
-  presetra::WString text(reinterpret_cast<const char16_t*>(buffer) + 1, 36);
-  return presetra::ToLower(text);
+  presetra::platform::Guid ours;
+  ours.data1 = guid.Data1;
+  ours.data2 = guid.Data2;
+  ours.data3 = guid.Data3;
+  std::memcpy(ours.data4.data(), guid.Data4, sizeof(guid.Data4));
+  return presetra::platform::GuidText(ours);
 }
 
 }  // namespace
@@ -112,7 +121,7 @@ extern "C" DWORD WINAPI PowerReadDCValueIndex(HKEY, const GUID* scheme, const GU
 }
 
 extern "C" POWER_PLATFORM_ROLE WINAPI PowerDeterminePlatformRoleEx(ULONG) {
-  return presetra::wine::ReadFacts().platformRole == presetra::sim::powercfg::PlatformRole::kDesktop
+  return presetra::wine::ReadFacts().platformRole == presetra::powercfg::PlatformRole::kDesktop
              ? PlatformRoleDesktop
              : PlatformRoleMobile;
 }

@@ -11,8 +11,8 @@ namespace presetra::wine {
 
 namespace {
 
-using sim::powercfg::Scheme;
-using sim::powercfg::SettingKey;
+using powercfg::Scheme;
+using powercfg::SettingKey;
 
 const WString kSchemes = u"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes";
 const WString kDefaults = u"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\Default\\PowerSchemes";
@@ -95,9 +95,9 @@ WString Braceless(WStringView guid) {
 RegistrySchemeStore::RegistrySchemeStore() : role_(ReadFacts().platformRole) {
   Key schemes(kSchemes, true);
   if (schemes.String(u"ActivePowerScheme")) return;
-  const std::vector<Scheme> windows = sim::powercfg::WindowsSchemes(role_);
+  const std::vector<Scheme> windows = powercfg::WindowsSchemes(role_);
   for (const auto& scheme : windows) Put(scheme);
-  SetActive(sim::powercfg::kBalanced);
+  SetActive(powercfg::kBalanced);
   std::vector<WString> guids;
   for (const auto& scheme : windows) guids.push_back(scheme.guid);
   SetDefaultSchemes(guids);

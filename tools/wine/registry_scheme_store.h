@@ -5,22 +5,22 @@
 // powrprof stand-ins.
 #pragma once
 
-#include "platform/sim/powercfg/scheme_store.h"
+#include "platform/emulation/powercfg/scheme_store.h"
 
 namespace presetra::wine {
 
-class RegistrySchemeStore : public sim::powercfg::SchemeStore {
+class RegistrySchemeStore : public powercfg::SchemeStore {
  public:
   // Lays Windows' three schemes into a registry that has none yet, with the defaults of the
   // platform role the machine's facts give.
   RegistrySchemeStore();
 
-  std::vector<sim::powercfg::Scheme> Schemes() const override;
+  std::vector<powercfg::Scheme> Schemes() const override;
   std::vector<WString> Guids() const override;
-  std::optional<sim::powercfg::Scheme> Find(WStringView guid) const override;
+  std::optional<powercfg::Scheme> Find(WStringView guid) const override;
   bool Contains(WStringView guid) const override;
-  void Put(const sim::powercfg::Scheme& scheme) override;
-  bool SetValue(WStringView guid, const sim::powercfg::SettingKey& key, bool ac,
+  void Put(const powercfg::Scheme& scheme) override;
+  bool SetValue(WStringView guid, const powercfg::SettingKey& key, bool ac,
                 std::uint32_t index) override;
   void Remove(WStringView guid) override;
   WString Active() const override;
@@ -29,10 +29,10 @@ class RegistrySchemeStore : public sim::powercfg::SchemeStore {
   void SetDefaultSchemes(const std::vector<WString>& guids) override;
   std::optional<std::uint32_t> HibernateFileSize() const override;
   void SetHibernateFileSize(std::uint32_t percent) override;
-  sim::powercfg::PlatformRole Role() const override { return role_; }
+  powercfg::PlatformRole Role() const override { return role_; }
 
  private:
-  sim::powercfg::PlatformRole role_;
+  powercfg::PlatformRole role_;
 };
 
 }  // namespace presetra::wine

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/wql.h"
+#include "platform/emulation/wql.h"
 #include "tools/wine/wmi_class_object.h"
 
 namespace presetra::wine {
@@ -44,8 +44,8 @@ HRESULT STDMETHODCALLTYPE Services::ExecQuery(const BSTR language, const BSTR qu
   if (result == nullptr) return WBEM_E_INVALID_PARAMETER;
   *result = nullptr;
   if (!EqualsIgnoringCase(win32::FromWide(language), u"WQL")) return WBEM_E_INVALID_QUERY_TYPE;
-  sim::WqlQuery parsed;
-  if (!sim::ParseWqlQuery(win32::FromWide(query), &parsed)) return WBEM_E_INVALID_QUERY;
+  WqlQuery parsed;
+  if (!ParseWqlQuery(win32::FromWide(query), &parsed)) return WBEM_E_INVALID_QUERY;
   Repository& repository = Repository::Get();
   if (!repository.HasClass(nameSpace_, parsed.className)) return WBEM_E_INVALID_CLASS;
   std::vector<std::shared_ptr<Instance>> found;
@@ -60,7 +60,7 @@ HRESULT STDMETHODCALLTYPE Services::ExecQuery(const BSTR language, const BSTR qu
       if (p->value.get()->vt != VT_BSTR) continue;
       WString value = win32::FromWide(p->value.get()->bstrVal);
       bool match =
-          parsed.like ? sim::WqlLike(value, parsed.value) : EqualsIgnoringCase(value, parsed.value);
+          parsed.like ? WqlLike(value, parsed.value) : EqualsIgnoringCase(value, parsed.value);
       if (!match) continue;
     }
     found.push_back(instance);

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/interpreter.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 std::string DescribeSchemes(const SchemeStore& store, const StringResolver& resolve,
                             const std::optional<WString>& preferredPlan);
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

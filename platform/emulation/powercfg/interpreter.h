@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/sim/powercfg/scheme_store.h"
+#include "platform/emulation/powercfg/scheme_store.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 struct Outcome {
   int exitCode = 0;
@@ -26,4 +26,4 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
 // through `resolve`, else its fallback; any other text as it stands.
 WString DisplayText(const WString& text, const StringResolver& resolve = {});
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 // What Windows provisioned its defaults for (POWER_PLATFORM_ROLE, in short).
 enum class PlatformRole { kMobile, kDesktop };
@@ -34,4 +34,4 @@ std::optional<DefaultValues> WindowsDefaultOf(const SettingInfo& info, WStringVi
 // Whether Windows 10's own default of the setting is known (in every scheme).
 bool IsWindowsDefaultKnown(const SettingInfo& info);
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -1,12 +1,13 @@
-#include "platform/sim/powercfg/interpreter.h"
+#include "platform/emulation/powercfg/interpreter.h"
 
 #include <cstdio>
 #include <list>
 #include <vector>
 
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
+#include "platform/guid.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 namespace {
 
@@ -64,31 +65,19 @@ bool IsOption(WStringView token, std::initializer_list<const char16_t*> names) {
   return false;
 }
 
-bool IsGuidText(WStringView text) {
-  if (text.size() != 36) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-    const char16_t folded = c | 0x20;  // A-F to a-f; nothing else lands on a-f
-    bool hex = (c >= u'0' && c <= u'9') || (folded >= u'a' && folded <= u'f');
-    if (dash ? c != u'-' : !hex) return false;
-  }
-  return true;
-}
-
 // A scheme named by GUID or alias, as lower-case GUID text; empty when it is neither.
 WString SchemeGuid(const SchemeStore& store, WStringView token) {
   if (EqualsIgnoringCase(token, u"SCHEME_MAX")) return kPowerSaver;
   if (EqualsIgnoringCase(token, u"SCHEME_MIN")) return kHighPerformance;
   if (EqualsIgnoringCase(token, u"SCHEME_BALANCED")) return kBalanced;
   if (EqualsIgnoringCase(token, u"SCHEME_CURRENT")) return store.Active();
-  if (IsGuidText(token)) return ToLower(token);
+  if (platform::IsGuidText(token)) return ToLower(token);
   return WString();
 }
 
 WString SubgroupGuid(WStringView token) {
   if (EqualsIgnoringCase(token, u"SUB_NONE")) return kNoSubgroup;
-  if (IsGuidText(token)) return ToLower(token);
+  if (platform::IsGuidText(token)) return ToLower(token);
   return WString();
 }
 
@@ -329,4 +318,4 @@ Outcome Execute(SchemeStore& store, WStringView arguments, const StringResolver&
   return Fail(kInvalidParameters);
 }
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -1,8 +1,8 @@
-#include "platform/sim/powercfg/describe.h"
+#include "platform/emulation/powercfg/describe.h"
 
 #include <algorithm>
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 namespace {
 std::string ValueText(const std::optional<std::uint32_t>& value) {
@@ -51,4 +51,4 @@ std::string DescribeSchemes(const SchemeStore& store, const StringResolver& reso
   return out;
 }
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/powercfg/settings_catalog.h"
-#include "platform/sim/powercfg/windows_defaults.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/windows_defaults.h"
 #include "platform/text.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 struct AcDc {
   std::optional<std::uint32_t> ac;
@@ -116,4 +116,4 @@ class MemorySchemeStore : public SchemeStore {
 // Windows' own three schemes with their default values for the role.
 const std::vector<Scheme>& WindowsSchemes(PlatformRole role);
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -10,7 +10,7 @@
 
 #include "platform/text.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 inline constexpr char16_t kBalanced[] = u"381b4222-f694-41f0-9685-ff5bb260df2e";
 inline constexpr char16_t kPowerSaver[] = u"a1841308-3541-4fab-bc81-f71556f20b4a";
@@ -58,4 +58,4 @@ const SettingInfo* FindSetting(WStringView subgroup, WStringView setting);
 // A subgroup's name, or nullptr when it is not known.
 const char* SubgroupName(WStringView subgroup);
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -1,9 +1,9 @@
-#include "platform/sim/powercfg/scheme_store.h"
+#include "platform/emulation/powercfg/scheme_store.h"
 
-#include "platform/sim/powercfg/settings_catalog.h"
-#include "platform/sim/powercfg/windows_defaults.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/windows_defaults.h"
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 namespace {
 
@@ -111,4 +111,4 @@ void MemorySchemeStore::Remove(WStringView guid) {
   std::erase_if(schemes_, [&](const Scheme& s) { return EqualsIgnoringCase(s.guid, guid); });
 }
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

@@ -1,6 +1,6 @@
-#include "platform/sim/wql.h"
+#include "platform/emulation/wql.h"
 
-namespace presetra::sim {
+namespace presetra {
 
 namespace {
 
@@ -113,4 +113,4 @@ bool WqlLike(WStringView text, WStringView pattern) {
   return p == pattern.size();
 }
 
-}  // namespace presetra::sim
+}  // namespace presetra

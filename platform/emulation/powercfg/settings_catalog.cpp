@@ -1,11 +1,11 @@
-#include "platform/sim/powercfg/settings_catalog.h"
+#include "platform/emulation/powercfg/settings_catalog.h"
 
 #include <cstdint>
 #include <map>
 #include <stdexcept>
 #include <utility>
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 namespace {
 const std::vector<const char*> kOffOn = {"Off", "On"};
@@ -137,4 +137,4 @@ const char* SubgroupName(WStringView subgroup) {
   return nullptr;
 }
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg

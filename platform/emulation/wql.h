@@ -4,7 +4,7 @@
 
 #include "platform/text.h"
 
-namespace presetra::sim {
+namespace presetra {
 
 struct WqlQuery {
   WString className;
@@ -18,4 +18,4 @@ bool ParseWqlQuery(WStringView text, WqlQuery* query);
 // WQL LIKE: '%' any run, '_' any one character; letters compared ignoring case.
 bool WqlLike(WStringView text, WStringView pattern);
 
-}  // namespace presetra::sim
+}  // namespace presetra

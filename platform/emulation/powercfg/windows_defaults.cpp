@@ -1,8 +1,8 @@
-#include "platform/sim/powercfg/windows_defaults.h"
+#include "platform/emulation/powercfg/windows_defaults.h"
 
 #include <map>
 
-namespace presetra::sim::powercfg {
+namespace presetra::powercfg {
 
 namespace {
 
@@ -50,4 +50,4 @@ bool IsWindowsDefaultKnown(const SettingInfo& info) {
   return Index().known[CatalogPosition(info)];
 }
 
-}  // namespace presetra::sim::powercfg
+}  // namespace presetra::powercfg
