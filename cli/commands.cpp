@@ -6,15 +6,16 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/capture.h"
-#include "cli/file_text.h"
-#include "cli/machine_writer.h"
-#include "cli/matrix.h"
-#include "cli/plan.h"
-#include "cli/plan_format.h"
-#include "cli/simulated_run.h"
-#include "cli/verify.h"
-#include "cli/wmiparams.h"
+#include "cli/fleet/matrix.h"
+#include "cli/live/capture.h"
+#include "cli/live/verify.h"
+#include "cli/profiles/machine_writer.h"
+#include "cli/run/file_text.h"
+#include "cli/run/plan.h"
+#include "cli/run/plan_format.h"
+#include "cli/run/profile_source.h"
+#include "cli/run/simulated_run.h"
+#include "cli/wmiparams/wmiparams.h"
 #include "platform/emulation/powercfg/describe.h"
 #include "platform/sim/end_state.h"
 #include "platform/sim/machine.h"
@@ -154,39 +155,6 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
 }
 
 }  // namespace
-
-bool ReadProfileOrThisPc(const std::string& file, ThisPc* thisPc, std::string* text,
-                         std::string* source, std::ostream& err) {
-  if (thisPc == nullptr || !file.empty()) return ReadMachineProfile(file, text, source, err);
-  try {
-    Capture capture = CaptureMachine(thisPc->system, thisPc->architecture);
-    for (const auto& note : capture.notes) err << "presetra: this PC: note: " << note << "\n";
-    *text = std::move(capture.profileText);
-  } catch (const sim::ProfileError& error) {
-    err << "presetra: this PC: what was read makes no valid profile: " << error.what() << "\n";
-    return false;
-  }
-  *source = "this PC";
-  return true;
-}
-
-bool ReadMachineProfile(const std::string& file, std::string* text, std::string* source,
-                        std::ostream& err) {
-  if (file.empty()) {
-    *text = DefaultMachineProfile();
-    *source = "(default machine)";
-    return true;
-  }
-  *source = file;
-  std::string problem;
-  std::optional<std::string> content = ReadFileText(file, &problem);
-  if (!content) {
-    err << "presetra: " << file << ": " << problem << "\n";
-    return false;
-  }
-  *text = std::move(*content);
-  return true;
-}
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         ThisPc* thisPc) {

@@ -43,25 +43,33 @@ target_link_libraries(presetra_sim PUBLIC presetra_emulation presetra_resources 
 set(PRESETRA_DEFAULT_MACHINE ${CMAKE_CURRENT_SOURCE_DIR}/examples/notebook-modern-standby.json)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PRESETRA_DEFAULT_MACHINE})
 file(READ ${PRESETRA_DEFAULT_MACHINE} PRESETRA_DEFAULT_MACHINE_TEXT)
-configure_file(cli/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp @ONLY)
+configure_file(cli/run/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp @ONLY)
 
-add_library(presetra_cli STATIC
-  cli/capture.cpp
-  cli/commands.cpp
-  cli/live_state.cpp
-  cli/file_text.cpp
-  cli/machine_writer.cpp
-  cli/decisions.cpp
-  cli/matrix.cpp
-  cli/parallel.cpp
-  cli/plan.cpp
-  cli/plan_format.cpp
-  cli/units.cpp
-  cli/verify.cpp
-  cli/simulated_run.cpp
-  cli/wmiparams.cpp
+# The tool's rooms, each a library linked only to the rooms below it (the README's table): a
+# run of the actions and its explanation at the bottom, the fleet, the live PC, profile writing
+# and WMI streams on it, and the front end on top.
+add_library(presetra_cli_run STATIC
+  cli/run/decisions.cpp
+  cli/run/file_text.cpp
+  cli/run/plan.cpp
+  cli/run/plan_format.cpp
+  cli/run/profile_source.cpp
+  cli/run/simulated_run.cpp
+  cli/run/units.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
-target_include_directories(presetra_cli PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(presetra_cli PUBLIC presetra_module presetra_sim)
-
+target_link_libraries(presetra_cli_run PUBLIC presetra_module presetra_sim)
+add_library(presetra_cli_fleet STATIC cli/fleet/fleet_diff.cpp cli/fleet/fleet_table.cpp
+            cli/fleet/matrix.cpp cli/fleet/parallel.cpp cli/fleet/table_cells.cpp)
+target_link_libraries(presetra_cli_fleet PUBLIC presetra_cli_run)
+add_library(presetra_cli_live STATIC cli/live/capture.cpp cli/live/live_state.cpp
+            cli/live/registry_capture.cpp
+            cli/live/verify.cpp)
+target_link_libraries(presetra_cli_live PUBLIC presetra_cli_run)
+add_library(presetra_cli_profiles STATIC cli/profiles/machine_writer.cpp)
+target_link_libraries(presetra_cli_profiles PUBLIC presetra_cli_run)
+add_library(presetra_cli_wmiparams STATIC cli/wmiparams/wmiparams.cpp)
+target_link_libraries(presetra_cli_wmiparams PUBLIC presetra_cli_run)
+add_library(presetra_cli STATIC cli/commands.cpp)
+target_link_libraries(presetra_cli PUBLIC presetra_cli_fleet presetra_cli_live presetra_cli_profiles
+                      presetra_cli_wmiparams)

@@ -11,6 +11,8 @@ import sys
 
 LAYERS = [
     ["cli", "tools/wine"],
+    ["cli/fleet", "cli/live", "cli/profiles", "cli/wmiparams"],
+    ["cli/run"],
     ["module"],
     ["platform/sim", "platform/win32"],
     ["platform/emulation", "resources"],

@@ -24,6 +24,8 @@ PLANTS = [
     ("platform/sim/machine.cpp", "module/loaded_module.h"),   # the simulator into the module
     ("platform/emulation/wql.cpp", "platform/sim/wmi.h"),     # what both share into one of them
     ("module/loaded_module.cpp", "cli/commands.h"),           # the module into the tool
+    ("cli/run/plan.cpp", "cli/fleet/matrix.h"),               # the tool's bottom room up
+    ("cli/fleet/matrix.cpp", "cli/live/verify.h"),            # one room into another
 ]
 
 

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/file_text.h"
-#include "cli/matrix.h"
-#include "cli/parallel.h"
-#include "cli/plan.h"
-#include "cli/simulated_run.h"
+#include "cli/fleet/matrix.h"
+#include "cli/fleet/parallel.h"
+#include "cli/run/file_text.h"
+#include "cli/run/plan.h"
+#include "cli/run/simulated_run.h"
 #include "tests/generated_fleet.h"
 
 namespace presetra {

@@ -1,7 +1,7 @@
 // presetra capture on the simulated machine: a captured profile plans like the one the machine
 // was made from (examples and generated machines), before and after the commit; facts a profile
 // cannot hold exactly are named; and verify of a running machine reads its drift.
-#include "cli/capture.h"
+#include "cli/live/capture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <random>
 #include <sstream>
 
-#include "cli/plan.h"
-#include "cli/plan_format.h"
-#include "cli/simulated_run.h"
+#include "cli/run/plan.h"
+#include "cli/run/plan_format.h"
+#include "cli/run/simulated_run.h"
 #include "module/loaded_module.h"
 #include "platform/sim/machine.h"
 #include "tests/generated_fleet.h"

@@ -1,6 +1,6 @@
 // Work over many machines on several threads: each index handed out exactly once, whatever the
 // number of threads against the number of indexes.
-#include "cli/parallel.h"
+#include "cli/fleet/parallel.h"
 
 #include <gtest/gtest.h>
 

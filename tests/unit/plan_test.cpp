@@ -1,7 +1,7 @@
 // presetra plan and presetra matrix: whole expected texts for the example fleet, the reasons an
 // adapter is configured or skipped, a changed fleet seen through --diff, and profiles that
 // cannot be planned.
-#include "cli/plan.h"
+#include "cli/run/plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
-#include "cli/verify.h"
+#include "cli/live/verify.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
 
-#include "cli/commands.h"
-#include "cli/file_text.h"
-#include "cli/live_state.h"
-#include "cli/simulated_run.h"
-#include "cli/units.h"
+#include "cli/live/capture.h"
+#include "cli/live/live_state.h"
+#include "cli/run/file_text.h"
+#include "cli/run/simulated_run.h"
+#include "cli/run/units.h"
 #include "platform/guid.h"
 #include "platform/sim/end_state.h"
 #include "power/power_scheme.h"

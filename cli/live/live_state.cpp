@@ -1,6 +1,6 @@
-#include "cli/live_state.h"
+#include "cli/live/live_state.h"
 
-#include "cli/simulated_run.h"
+#include "cli/run/simulated_run.h"
 #include "platform/guid.h"
 #include "policy/network_adapters.h"
 #include "power/power_scheme.h"

@@ -1,4 +1,4 @@
-#include "cli/units.h"
+#include "cli/run/units.h"
 
 #include "platform/emulation/powercfg/interpreter.h"
 

@@ -1,4 +1,4 @@
-#include "cli/decisions.h"
+#include "cli/run/decisions.h"
 
 #include <algorithm>
 #include <set>

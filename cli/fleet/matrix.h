@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/plan.h"
+#include "cli/fleet/table_cells.h"
+#include "cli/run/plan.h"
 
 namespace presetra::cli {
-
-enum class TableFormat { kMarkdown, kCsv };
 
 std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format);
 // What changes from `before` to `after`, machines matched by name: one row per change.

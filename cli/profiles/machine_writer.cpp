@@ -1,4 +1,4 @@
-#include "cli/machine_writer.h"
+#include "cli/profiles/machine_writer.h"
 
 #include <cctype>
 #include <fstream>

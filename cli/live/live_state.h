@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/verify.h"
+#include "cli/live/verify.h"
 #include "platform/system.h"
 
 namespace presetra::cli {

@@ -1,10 +1,10 @@
-#include "cli/plan.h"
+#include "cli/run/plan.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 
-#include "cli/units.h"
+#include "cli/run/units.h"
 #include "platform/emulation/powercfg/interpreter.h"
 #include "platform/emulation/powercfg/settings_catalog.h"
 #include "platform/emulation/powercfg/windows_defaults.h"

@@ -1,4 +1,4 @@
-#include "cli/parallel.h"
+#include "cli/fleet/parallel.h"
 
 #include <algorithm>
 #include <atomic>

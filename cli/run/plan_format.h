@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/plan.h"
+#include "cli/run/plan.h"
 
 namespace presetra::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/file_text.h"
+#include "cli/run/file_text.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "cli/plan_format.h"
+#include "cli/run/plan_format.h"
 
 namespace presetra::cli {
 

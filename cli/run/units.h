@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "cli/plan.h"
-#include "platform/sim/machine.h"
+#include "cli/run/plan.h"
 #include "platform/emulation/powercfg/settings_catalog.h"
+#include "platform/sim/machine.h"
 
 namespace presetra::cli {
 

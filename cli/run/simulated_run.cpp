@@ -1,4 +1,4 @@
-#include "cli/simulated_run.h"
+#include "cli/run/simulated_run.h"
 
 #include "module/loaded_module.h"
 #include "power/power_scheme.h"

@@ -1,4 +1,4 @@
-#include "cli/wmiparams.h"
+#include "cli/wmiparams/wmiparams.h"
 
 #include <cmath>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "cli/file_text.h"
+#include "cli/run/file_text.h"
 #include "platform/guid.h"
 #include "platform/sim/json_problem.h"
 #include "wmi/wmi_parameters.h"

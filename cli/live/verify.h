@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/this_pc.h"
+#include "cli/run/this_pc.h"
 #include "platform/sim/machine.h"
 
 namespace presetra::cli {

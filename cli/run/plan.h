@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/decisions.h"
-#include "cli/simulated_run.h"
+#include "cli/run/decisions.h"
+#include "cli/run/simulated_run.h"
 
 namespace presetra::cli {
 

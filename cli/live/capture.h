@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/this_pc.h"
+#include "cli/run/this_pc.h"
 #include "platform/sim/profile.h"
 #include "platform/system.h"
 
@@ -27,5 +27,10 @@ Capture CaptureMachine(platform::System& system, sim::PackageArchitecture archit
 // or that of the simulated machine the profile FILE describes (the default machine without one).
 int RunCapture(const std::vector<std::string>& arguments, ThisPc* thisPc, std::ostream& out,
                std::ostream& err);
+
+// The profile in `file`; without one, this PC's captured in memory where there is one, or the
+// default machine.
+bool ReadProfileOrThisPc(const std::string& file, ThisPc* thisPc, std::string* text,
+                         std::string* source, std::ostream& err);
 
 }  // namespace presetra::cli
