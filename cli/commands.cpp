@@ -16,9 +16,7 @@
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
 #include "cli/wmiparams/wmiparams.h"
-#include "platform/emulation/powercfg/describe.h"
 #include "platform/sim/end_state.h"
-#include "platform/sim/machine.h"
 
 namespace presetra::cli {
 
@@ -89,34 +87,21 @@ std::vector<std::pair<WString, WString>> ValueNames(const std::string& listFile)
   return names;
 }
 
-// The named registry values, then the WMI settings the adapters were given: what the
+// The values read at the end, then the WMI settings the adapters were given: what the
 // end-to-end test compares with a real run, and what verify reads as a machine's state.
-void PrintValues(sim::Machine& machine, const std::vector<std::pair<WString, WString>>& names,
-                 std::ostream& out) {
-  for (const auto& [key, name] : names) {
-    auto value = machine.registry().GetValue(key, name);
+void PrintValues(const RunRecord& run, const std::vector<ValueAtEnd>& values, std::ostream& out) {
+  for (const auto& [key, name, value] : values) {
     out << sim::ValueLine(key, name,
                           value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
                           value ? value->data : std::vector<std::uint8_t>{});
   }
   std::vector<std::string> writes;
-  for (const auto& write : WmiWrites(machine)) {
+  for (const auto& write : run.wmiWrites) {
     writes.push_back(Utf16ToUtf8(write.className) + "\t" + Utf16ToUtf8(write.instanceName) + "\t" +
                      Utf16ToUtf8(write.property) + "\tTrue");
   }
   std::sort(writes.begin(), writes.end());
   for (const auto& write : writes) out << write << "\n";
-}
-
-// Every scheme the machine ends with, and the preferred plan.
-void PrintSchemes(sim::Machine& machine, std::ostream& out) {
-  const std::optional<WString> plan = PreferredPlan(machine);
-  out << powercfg::DescribeSchemes(
-      machine.schemes(),
-      [&machine](WStringView file, std::uint32_t id) {
-        return machine.ResolveModuleString(file, id);
-      },
-      plan);
 }
 
 int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -147,7 +132,7 @@ int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::o
       err << "presetra: " << source << ": warning: " << warning << "\n";
     }
     out << (format == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
-  } catch (const sim::ProfileError& error) {
+  } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
   }
@@ -197,22 +182,27 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   std::string profileText;
   std::string source;
   if (!ReadMachineProfile(options.machineFile, &profileText, &source, err)) return 2;
-  SimulatedRun run;
+  RunRecord run;
   try {
-    run = RunActions(profileText, options.actions);
-  } catch (const sim::ProfileError& error) {
+    run = RunActions(
+        profileText, options.actions,
+        RunOptions{.log = true,
+                   .schemesText = options.schemes || options.state,
+                   .values = options.valuesList.empty() ? std::vector<std::pair<WString, WString>>{}
+                                                        : ValueNames(options.valuesList),
+                   .writableValues = options.state});
+  } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
   }
-  for (const auto& warning : run.profile.warnings) {
+  for (const auto& warning : run.warnings) {
     err << "presetra: " << source << ": warning: " << warning << "\n";
   }
-  sim::Machine& machine = *run.machine;
-  for (const auto& line : run.LogLines()) out << Utf16ToUtf8(line) << "\n";
-  if (options.schemes || options.state) PrintSchemes(machine, out);
-  if (!options.valuesList.empty()) PrintValues(machine, ValueNames(options.valuesList), out);
+  for (const auto& line : run.logLines) out << Utf16ToUtf8(line) << "\n";
+  out << run.schemesText;
+  if (!options.valuesList.empty()) PrintValues(run, run.namedValues, out);
   // Every value the commit may write on this machine.
-  if (options.state) PrintValues(machine, sim::WrittenValues(run.profile), out);
+  if (options.state) PrintValues(run, run.writableValues, out);
   return 0;
 }
 

@@ -50,6 +50,7 @@ configure_file(cli/run/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/defaul
 # and WMI streams on it, and the front end on top.
 add_library(presetra_cli_run STATIC
   cli/run/decisions.cpp
+  cli/run/end_state.cpp
   cli/run/file_text.cpp
   cli/run/plan.cpp
   cli/run/plan_format.cpp

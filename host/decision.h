@@ -36,11 +36,13 @@ enum class Question : std::uint8_t {
   kNetworkAdaptersListed,  // Windows handed over the network adapters
   kPciAdapter,             // one adapter: its properties read, and on the PCI bus
   kWirelessAdapter,        // one adapter: wireless by its description or its class code
+  kAdapterThroughWmi,      // one adapter: WMI took all its power settings ("Settings": how many)
+  kAdapterThroughPnPCapabilities,  // one adapter, WMI having refused: PnPCapabilities written
 };
-// Tables indexed by the question count on this: a new question goes before kWirelessAdapter's
-// line or moves this along with it.
+// Tables indexed by the question count on this: a new question goes before the last one or
+// moves this along with it.
 inline constexpr std::size_t kQuestionCount =
-    static_cast<std::size_t>(Question::kWirelessAdapter) + 1;
+    static_cast<std::size_t>(Question::kAdapterThroughPnPCapabilities) + 1;
 
 struct Decision {
   Question question{};

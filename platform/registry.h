@@ -55,6 +55,26 @@ struct RegData {
   static RegData String(WStringView text);
 };
 
+// A value with its name, type and exact bytes.
+struct RegistryValue {
+  WString name;
+  win::Dword type = win::kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+// One value set through the API, with its key's physical path ("HKLM\\SOFTWARE\\...").
+struct RegistryWrite {
+  WString keyPath;
+  RegistryValue value;
+};
+
+// One read through the API: a key opened (no value name) or a value queried, with the key's
+// physical path.
+struct RegistryRead {
+  WString keyPath;
+  std::optional<WString> valueName;
+};
+
 // Owns one open key and closes it once, when it goes.
 class ScopedRegKey {
  public:

@@ -122,25 +122,36 @@ WString AdapterWmiQuery(const WmiSetting& setting, const WString& hardwareId) {
 
 namespace {
 
-bool WriteWmiSettings(platform::System& system, ComSecurity& security, const WString& hardwareId) {
+// How many of the settings WMI took, in order: all of them, or those before the first refusal.
+std::size_t WriteWmiSettings(platform::System& system, ComSecurity& security,
+                             const WString& hardwareId) {
   CWMIClient client(system, security);
-  if (client.Connect(u"\\\\.\\root\\wmi") != win::kSOk) return false;
+  if (client.Connect(u"\\\\.\\root\\wmi") != win::kSOk) return 0;
   // VARIANT_TRUE's 16 bits in a VT_I4; WMI converts it to the properties' boolean type.
   const platform::Variant enable = platform::Variant::I4(0xFFFF);
+  std::size_t written = 0;
   for (const WmiSetting& setting : kWmiSettings) {
-    if (client.ExecQuery(AdapterWmiQuery(setting, hardwareId).c_str()) != win::kSOk) return false;
-    if (client.PutProperty(setting.property, enable) != win::kSOk) return false;
+    if (client.ExecQuery(AdapterWmiQuery(setting, hardwareId).c_str()) != win::kSOk ||
+        client.PutProperty(setting.property, enable) != win::kSOk) {
+      break;
+    }
+    ++written;
   }
-  return true;
+  return written;
 }
 
-void WritePnPCapabilities(platform::Registry& registry, const WString& driverKey) {
+// Whether the value was written in either control set.
+bool WritePnPCapabilities(platform::Registry& registry, const WString& driverKey) {
+  bool written = false;
   for (const char16_t* controlSet : kControlSets) {
-    (void)platform::WriteValue(registry, platform::kHkeyLocalMachine, controlSet + driverKey,
-                               win::kKeyAllAccess | win::kKeyWow64_64Key,
-                               platform::KeyOpening::kOpenExisting, u"PnPCapabilities",
-                               platform::RegData::Dword(kPnPCapabilitiesManaged));
+    written = platform::WriteValue(registry, platform::kHkeyLocalMachine, controlSet + driverKey,
+                                   win::kKeyAllAccess | win::kKeyWow64_64Key,
+                                   platform::KeyOpening::kOpenExisting, u"PnPCapabilities",
+                                   platform::RegData::Dword(kPnPCapabilitiesManaged)) ==
+                  win::kErrorSuccess ||
+              written;
   }
+  return written;
 }
 
 }  // namespace
@@ -183,8 +194,16 @@ void COSDefSet::ConfigureNetworkAdapters() {
       continue;
     }
     installer->Log(u"Not Wireless, set settings");
-    if (!WriteWmiSettings(system, installer->Module().comSecurity, *ids.first)) {
-      WritePnPCapabilities(system.registry(), *driver);
+    const std::size_t throughWmi =
+        WriteWmiSettings(system, installer->Module().comSecurity, *ids.first);
+    installer->Decided({.question = Question::kAdapterThroughWmi,
+                        .answer = throughWmi == std::size(kWmiSettings),
+                        .values = {{u"Settings", Format(u"%u", unsigned(throughWmi))}},
+                        .device = index});
+    if (throughWmi < std::size(kWmiSettings)) {
+      installer->Decided({.question = Question::kAdapterThroughPnPCapabilities,
+                          .answer = WritePnPCapabilities(system.registry(), *driver),
+                          .device = index});
     }
   }
 }

@@ -86,7 +86,7 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostrea
           }
           keep(i, plan);
           planned[i] = 1;
-        } catch (const sim::ProfileError& error) {
+        } catch (const UnusableProfile& error) {
           messages[i] = "presetra: " + path + ": " + error.what() + "; skipped\n";
         }
       }

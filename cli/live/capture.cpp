@@ -10,7 +10,6 @@
 #include "cli/run/plan.h"
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
-#include "platform/sim/machine.h"
 #include "policy/network_adapters.h"
 #include "wmi/wmi_client.h"
 
@@ -223,10 +222,9 @@ class Capturer {
 
   // Runs the commit on what has been captured; true when it read a key or value not read yet.
   bool ReadsSomethingNew(const std::string& profileText) {
-    SimulatedRun run = RunActions(profileText, {"commit"});
+    const RunRecord run = RunActions(profileText, {"commit"}, RunOptions{.reads = true});
     bool added = false;
-    for (const auto& read : run.machine->registry().Reads())
-      added = registry_.Record(read) || added;
+    for (const auto& read : run.registryReads) added = registry_.Record(read) || added;
     return added;
   }
 
@@ -268,11 +266,10 @@ int RunCapture(const std::vector<std::string>& arguments, ThisPc* thisPc, std::o
     } else {
       std::string profileText;
       if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
-      const sim::MachineProfile profile = sim::ParseProfile(profileText);
-      sim::Machine machine(profile);
-      capture = CaptureMachine(machine, profile.packageArchitecture);
+      const SimulatedPc machine = SimulatedMachine(profileText);
+      capture = CaptureMachine(*machine.system, machine.architecture);
     }
-  } catch (const sim::ProfileError& error) {
+  } catch (const std::runtime_error& error) {  // an unusable profile, read or captured
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
   }
@@ -297,7 +294,7 @@ bool ReadProfileOrThisPc(const std::string& file, ThisPc* thisPc, std::string* t
     Capture capture = CaptureMachine(thisPc->system, thisPc->architecture);
     for (const auto& note : capture.notes) err << "presetra: this PC: note: " << note << "\n";
     *text = std::move(capture.profileText);
-  } catch (const sim::ProfileError& error) {
+  } catch (const std::runtime_error& error) {  // an unusable profile, read or captured
     err << "presetra: this PC: what was read makes no valid profile: " << error.what() << "\n";
     return false;
   }

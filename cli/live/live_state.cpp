@@ -13,11 +13,9 @@ namespace {
 using powercfg::Scheme;
 
 // The schemes the commit made or changed, each with the values it set, as this PC has them.
-void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
+void ReadSchemes(platform::Power& power, const RunRecord& planned, EndState* state,
                  std::vector<std::string>* problems) {
-  for (const auto& guid : state->schemes.Guids()) state->schemes.Remove(guid);
-  state->schemes.SetActive(u"");
-  for (const Scheme& scheme : planned.schemes().Schemes()) {
+  for (const Scheme& scheme : planned.end.schemes) {
     const auto guid = platform::GuidFromText(scheme.guid);
     if (!guid) continue;
     WString description;
@@ -30,7 +28,7 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
                           "): taken as present");
     }
     Scheme live{scheme.guid, scheme.name, description, {}};
-    for (const auto& write : planned.schemes().Writes()) {
+    for (const auto& write : planned.schemeWrites) {
       if (!EqualsIgnoringCase(write.scheme, scheme.guid)) continue;
       const auto subgroup = platform::GuidFromText(write.key.subgroup);
       const auto setting = platform::GuidFromText(write.key.setting);
@@ -47,18 +45,18 @@ void ReadSchemes(platform::Power& power, sim::Machine& planned, EndState* state,
                             ": could not be read (error " + std::to_string(read) + ")");
       }
     }
-    state->schemes.Put(live);
+    state->schemes.push_back(std::move(live));
   }
   platform::Guid active;
   const win::Dword result = power.PowerGetActiveScheme(&active);
   if (result == win::kErrorSuccess) {
-    state->schemes.SetActive(platform::GuidText(active));
+    state->active = platform::GuidText(active);
   } else {
     problems->push_back("PowerGetActiveScheme failed (error " + std::to_string(result) + ")");
   }
 }
 
-void ReadRegistry(platform::Registry& registry, sim::Machine& planned, EndState* state,
+void ReadRegistry(platform::Registry& registry, const RunRecord& planned, EndState* state,
                   std::vector<std::string>* problems) {
   const platform::ValueRead preferred =
       platform::ReadValue(registry, platform::kHkeyLocalMachine, kPreferredPlanKey,
@@ -72,14 +70,14 @@ void ReadRegistry(platform::Registry& registry, sim::Machine& planned, EndState*
   if (hibernate.error == win::kErrorSuccess && hibernate.type == win::kRegDword) {
     state->hibernateFileSize = platform::DwordOf(hibernate.data);
   }
-  for (const auto& write : planned.registry().Writes()) {
+  for (const auto& write : planned.registryWrites) {
     const auto key = platform::KeyOfPhysicalPath(write.keyPath);
     if (!key) continue;
     const platform::ValueRead read = platform::ReadValue(registry, platform::kHkeyLocalMachine,
                                                          key->subKey, key->view, write.value.name);
-    const auto name = std::make_pair(ToUpper(write.keyPath), ToUpper(write.value.name));
+    const auto name = RegistryName(write.keyPath, write.value.name);
     if (read.error == win::kErrorSuccess) {
-      state->registry[name] = sim::RegistryValue{write.value.name, read.type, read.data};
+      state->registry[name] = platform::RegistryValue{write.value.name, read.type, read.data};
     } else if (read.error == win::kErrorFileNotFound) {
       state->registry[name] = std::nullopt;
     } else if (state->registry.count(name) == 0) {
@@ -91,9 +89,9 @@ void ReadRegistry(platform::Registry& registry, sim::Machine& planned, EndState*
 }
 
 // The adapters' power-management properties the commit turned on, as WMI has them now.
-void ReadWmi(platform::System& system, sim::Machine& planned, EndState* state,
+void ReadWmi(platform::System& system, const RunRecord& planned, EndState* state,
              std::vector<std::string>* problems) {
-  const std::vector<WmiWrite> writes = WmiWrites(planned);
+  const std::vector<WmiWrite>& writes = planned.wmiWrites;
   if (writes.empty()) return;
   ComSecurity security;
   CWMIClient client(system, security);
@@ -130,9 +128,9 @@ void ReadWmi(platform::System& system, sim::Machine& planned, EndState* state,
 
 }  // namespace
 
-EndState ReadLiveEndState(platform::System& system, sim::Machine& planned,
+EndState ReadLiveEndState(platform::System& system, const RunRecord& planned,
                           std::vector<std::string>* problems) {
-  EndState state{planned.schemes(), std::nullopt, std::nullopt, {}, {}};
+  EndState state;
   state.unreadWhy = "could not be read";
   ReadSchemes(system.power(), planned, &state, problems);
   ReadRegistry(system.registry(), planned, &state, problems);

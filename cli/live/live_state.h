@@ -11,10 +11,9 @@
 
 namespace presetra::cli {
 
-// Reads from `system` what the commit on `planned` (a simulated machine after its commit)
-// touched. What could not be read is left out of the state (so verify names it "not checked")
-// and said in `problems`.
-EndState ReadLiveEndState(platform::System& system, sim::Machine& planned,
+// Reads from `system` what the commit recorded in `planned` touched. What could not be read is left
+// out of the state (so verify names it "not checked") and said in `problems`.
+EndState ReadLiveEndState(platform::System& system, const RunRecord& planned,
                           std::vector<std::string>* problems);
 
 }  // namespace presetra::cli

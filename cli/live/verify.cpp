@@ -28,10 +28,6 @@ constexpr char kUsage[] =
     "  STATE: what `presetra commit --state` printed for the machine, or a dump like it; on\n"
     "         Windows, without it, this PC's schemes, registry values and adapter settings\n";
 
-std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
-  return {ToUpper(key), ToUpper(name)};
-}
-
 bool IsTimeStamp(const std::string& text) {
   return text.size() == 12 && text[2] == ':' && text[5] == ':' && text[8] == ':';
 }
@@ -67,30 +63,14 @@ bool ParseSettingLine(const std::string& line, const SettingInfo** info, powercf
   return (values->ac || ac == "-") && (values->dc || dcText == "-");
 }
 
-std::string RegistryText(const std::optional<sim::RegistryValue>& value, const WString& key) {
+std::string RegistryText(const std::optional<platform::RegistryValue>& value, const WString& key) {
   return value ? Written(key, *value).Text() : "absent";
 }
 
 }  // namespace
 
-EndState EndStateOf(sim::Machine& machine) {
-  EndState state{
-      machine.schemes(), PreferredPlan(machine), machine.schemes().HibernateFileSize(), {}, {}};
-  for (const auto& write : machine.registry().Writes()) {
-    state.registry[RegistryName(write.keyPath, write.value.name)] =
-        machine.registry().GetValue(write.keyPath, write.value.name);
-  }
-  for (const auto& write : WmiWrites(machine)) {
-    state.wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
-                        ToUpper(write.property));
-  }
-  return state;
-}
-
 EndState ParseEndState(const std::string& text, powercfg::PlatformRole role) {
-  EndState state{powercfg::MemorySchemeStore(role), std::nullopt, std::nullopt, {}, {}};
-  // Active only when the dump marks one so.
-  state.schemes.SetActive(u"");
+  EndState state;
   const std::vector<Scheme>& windows = powercfg::WindowsSchemes(role);
   std::vector<Scheme> listed;
   bool sawSchemes = false;
@@ -141,7 +121,7 @@ EndState ParseEndState(const std::string& text, powercfg::PlatformRole role) {
       scheme.name = Utf8ToUtf16(line.substr(end + 2));
       if (scheme.name.size() >= 2 && scheme.name.substr(scheme.name.size() - 2) == u" *") {
         scheme.name.resize(scheme.name.size() - 2);
-        state.schemes.SetActive(scheme.guid);
+        state.active = scheme.guid;
       }
       listed.push_back(scheme);
       continue;
@@ -160,24 +140,23 @@ EndState ParseEndState(const std::string& text, powercfg::PlatformRole role) {
       const auto bytes = BytesOfHex(fields[3]);
       if (!type || !bytes) refuse("expected \"key<TAB>name<TAB>type<TAB>hex bytes\"");
       state.registry[RegistryName(Utf8ToUtf16(fields[0]), Utf8ToUtf16(fields[1]))] =
-          sim::RegistryValue{Utf8ToUtf16(fields[1]), *type, *bytes};
+          platform::RegistryValue{Utf8ToUtf16(fields[1]), *type, *bytes};
       continue;
     }
     refuse("not a line of a state dump: \"" + line + "\"");
   }
   if (!sawSchemes) throw StateError("no \"Power schemes (* active):\" list: run with --schemes");
-  for (const auto& guid : state.schemes.Guids()) state.schemes.Remove(guid);
-  for (const auto& scheme : listed) state.schemes.Put(scheme);
+  state.schemes = std::move(listed);
   return state;
 }
 
 Verification Verify(const std::string& profileText, const std::string& stateText) {
-  SimulatedRun run = RunActions(profileText, {"commit"});
-  return Compare(*run.machine, ParseEndState(stateText, run.profile.platformRole));
+  const RunRecord run = RunActions(profileText, {"commit"});
+  return Compare(run, ParseEndState(stateText, run.platformRole));
 }
 
-Verification Compare(sim::Machine& machine, const EndState& have) {
-  const EndState want = EndStateOf(machine);
+Verification Compare(const RunRecord& planned, const EndState& have) {
+  const EndState& want = planned.end;
   Verification result;
   auto drift = [&result](std::string what, std::string wantText, std::string haveText) {
     if (wantText != haveText) result.drifts.push_back(Drift{what, wantText, haveText});
@@ -185,22 +164,23 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
 
   const std::optional<WString>& plan = want.preferredPlan;
   std::set<WString> missing;
-  for (const auto& scheme : want.schemes.Schemes()) {
+  for (const auto& scheme : want.schemes) {
     const bool ours = plan && EqualsIgnoringCase(*plan, scheme.guid);
     const bool touched = std::any_of(
-        machine.schemes().Writes().begin(), machine.schemes().Writes().end(),
+        planned.schemeWrites.begin(), planned.schemeWrites.end(),
         [&scheme](const auto& write) { return EqualsIgnoringCase(write.scheme, scheme.guid); });
     if (!ours && !touched) continue;
-    if (!have.schemes.Contains(scheme.guid)) {
-      drift("Power scheme " + SchemeNameOf(machine, scheme) + " (" + Utf16ToUtf8(scheme.guid) + ")",
-            "present", "missing");
+    if (!have.Contains(scheme.guid)) {
+      drift(
+          "Power scheme " + planned.SchemeName(scheme.guid) + " (" + Utf16ToUtf8(scheme.guid) + ")",
+          "present", "missing");
       missing.insert(ToLower(scheme.guid));
     }
   }
   if (plan) {
     const std::string guid = Utf16ToUtf8(*plan);
-    const bool active = EqualsIgnoringCase(have.schemes.Active(), *plan);
-    const WString other = have.schemes.Active();
+    const bool active = EqualsIgnoringCase(have.active, *plan);
+    const WString& other = have.active;
     drift("Active power scheme", guid,
           active ? guid : (other.empty() ? std::string("none") : Utf16ToUtf8(other)));
     drift("Preferred plan", guid, have.preferredPlan ? Utf16ToUtf8(*have.preferredPlan) : "none");
@@ -213,19 +193,19 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
   }
 
   std::set<std::tuple<WString, SettingKey, bool>> seen;
-  for (const auto& write : machine.schemes().Writes()) {
+  for (const auto& write : planned.schemeWrites) {
     const WString guid = ToLower(write.scheme);
     if (missing.count(guid) != 0 || !seen.emplace(guid, write.key, write.ac).second) continue;
     const SettingInfo* info = powercfg::FindSetting(write.key.subgroup, write.key.setting);
-    const auto wanted = want.schemes.Find(guid);
-    const auto had = have.schemes.Find(guid);
-    if (info == nullptr || !wanted || !had) continue;
+    const Scheme* wanted = want.Find(guid);
+    const Scheme* had = have.Find(guid);
+    if (info == nullptr || wanted == nullptr || had == nullptr) continue;
     auto pick = [&write](const Scheme& scheme) -> std::optional<std::uint32_t> {
       auto value = scheme.values.find(write.key);
       if (value == scheme.values.end()) return std::nullopt;
       return write.ac ? value->second.ac : value->second.dc;
     };
-    const std::string what = SchemeNameOf(machine, *wanted) + ": " + info->subgroupName + " / " +
+    const std::string what = planned.SchemeName(wanted->guid) + ": " + info->subgroupName + " / " +
                              info->settingName + (write.ac ? " (AC)" : " (DC)");
     // A setting the recipe names by powercfg's alias alone cannot be read back through the
     // power API, on a PC or from a dump alike.
@@ -243,7 +223,7 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
   const auto preferredPlanValue =
       RegistryName(u"HKLM\\" + WString(kPreferredPlanKey), u"PreferredPlan");
   std::set<std::pair<WString, WString>> checked;
-  for (const auto& write : machine.registry().Writes()) {
+  for (const auto& write : planned.registryWrites) {
     const auto name = RegistryName(write.keyPath, write.value.name);
     if (!checked.insert(name).second || name == preferredPlanValue) continue;
     const std::string what =
@@ -256,7 +236,7 @@ Verification Compare(sim::Machine& machine, const EndState& have) {
     drift(what, RegistryText(want.registry.at(name), write.keyPath),
           RegistryText(found->second, write.keyPath));
   }
-  for (const auto& write : WmiWrites(machine)) {
+  for (const auto& write : planned.wmiWrites) {
     const std::string what = "Adapter " + Utf16ToUtf8(write.instanceName) + ": " +
                              Utf16ToUtf8(write.className) + "." + Utf16ToUtf8(write.property);
     if (!have.wmiRead) {
@@ -311,16 +291,16 @@ int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std:
   }
   Verification verification;
   try {
-    SimulatedRun run = RunActions(profileText, {"commit"});
+    const RunRecord run = RunActions(profileText, {"commit"});
     if (stateText) {
-      verification = Compare(*run.machine, ParseEndState(*stateText, run.profile.platformRole));
+      verification = Compare(run, ParseEndState(*stateText, run.platformRole));
     } else {
       std::vector<std::string> problems;
-      const EndState have = ReadLiveEndState(thisPc->system, *run.machine, &problems);
+      const EndState have = ReadLiveEndState(thisPc->system, run, &problems);
       for (const auto& problem : problems) err << "presetra verify: " << problem << "\n";
-      verification = Compare(*run.machine, have);
+      verification = Compare(run, have);
     }
-  } catch (const sim::ProfileError& error) {
+  } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
   } catch (const StateError& error) {

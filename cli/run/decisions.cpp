@@ -63,6 +63,10 @@ constexpr QuestionText kQuestions[] = {
     {Question::kPciAdapter, "pci_adapter", "PCI adapter with readable properties", "yes", "no", "",
      ""},
     {Question::kWirelessAdapter, "wireless_adapter", "Wireless adapter", "yes", "no", "", ""},
+    {Question::kAdapterThroughWmi, "adapter_through_wmi", "Power management through WMI", "yes",
+     "no", "", ""},
+    {Question::kAdapterThroughPnPCapabilities, "adapter_through_pnp_capabilities",
+     "PnPCapabilities written", "yes", "no", "", ""},
 };
 
 // A row for every question, in the enumeration's order: a question without its row does not

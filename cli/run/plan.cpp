@@ -79,27 +79,27 @@ std::string SkippedBecause(const Decision* pci, const Decision* wireless) {
   return "wireless: its description names a wireless adapter";
 }
 
-std::vector<AdapterOutcome> AdaptersOf(SimulatedRun& run, const std::string& klass) {
+// Each adapter of the machine, configured or skipped and why, from the decisions taken on it.
+std::vector<AdapterOutcome> AdaptersOf(const RunRecord& run, const std::string& klass) {
   std::vector<AdapterOutcome> outcomes;
   bool listed = false;
   for (const auto& decision : run.decisions) {
     listed = listed || (decision.question == Question::kNetworkAdaptersListed && decision.answer);
   }
-  const auto wmiWrites = WmiWrites(*run.machine);
-  const auto& registryWrites = run.machine->registry().Writes();
-  for (std::size_t index = 0; index < run.profile.networkAdapters.size(); ++index) {
-    const sim::NetworkAdapter& adapter = run.profile.networkAdapters[index];
+  for (std::size_t index = 0; index < run.adapters.size(); ++index) {
     const Decision* pci = nullptr;
     const Decision* wireless = nullptr;
+    const Decision* wmi = nullptr;
+    const Decision* pnp = nullptr;
     for (const auto& decision : run.decisions) {
       if (decision.device != index) continue;
       if (decision.question == Question::kPciAdapter) pci = &decision;
       if (decision.question == Question::kWirelessAdapter) wireless = &decision;
+      if (decision.question == Question::kAdapterThroughWmi) wmi = &decision;
+      if (decision.question == Question::kAdapterThroughPnPCapabilities) pnp = &decision;
     }
     AdapterOutcome outcome;
-    outcome.adapter = Utf16ToUtf8(adapter.description.value_or(
-        adapter.hardwareIds && !adapter.hardwareIds->empty() ? adapter.hardwareIds->front()
-                                                             : u"(unnamed adapter)"));
+    outcome.adapter = run.adapters[index];
     outcome.outcome = "skipped";
     if (klass.rfind("Notebook", 0) != 0) {
       outcome.why = "network adapters are set on notebooks only";
@@ -109,18 +109,11 @@ std::vector<AdapterOutcome> AdaptersOf(SimulatedRun& run, const std::string& kla
       outcome.why = SkippedBecause(pci, wireless);
     } else {
       outcome.outcome = "configured";
-      const WString instance = sim::AdapterInstanceName(adapter, index);
-      std::size_t wmi = 0;
-      for (const auto& write : wmiWrites) wmi += write.instanceName == instance ? 1 : 0;
-      bool pnp = false;
-      for (const auto& write : registryWrites) {
-        pnp = pnp || (write.value.name == u"PnPCapabilities" && adapter.driver &&
-                      EndsWithIgnoringCase(write.keyPath, *adapter.driver));
-      }
-      if (wmi > 0) {
-        outcome.why =
-            "power management turned on through WMI (" + std::to_string(wmi) + " settings)";
-      } else if (pnp) {
+      const std::string settings =
+          wmi == nullptr || wmi->values.empty() ? "0" : Utf16ToUtf8(wmi->values.front().second);
+      if (settings != "0") {
+        outcome.why = "power management turned on through WMI (" + settings + " settings)";
+      } else if (pnp != nullptr && pnp->answer) {
         outcome.why = "WMI refused; PnPCapabilities written";
       } else {
         outcome.outcome = "failed";
@@ -146,26 +139,23 @@ std::string RegistryValueWritten::Text() const {
 }
 
 Plan MakePlan(const std::string& profileText, const std::string& machineName) {
-  SimulatedRun run = RunActions(profileText, {"commit"});
-  sim::Machine& machine = *run.machine;
-  auto& store = machine.schemes();
+  const RunRecord run = RunActions(profileText, {"commit"});
+  const EndState& end = run.end;
 
   Plan plan;
   plan.machine = machineName;
-  plan.warnings = run.profile.warnings;
+  plan.warnings = run.warnings;
   plan.board = Utf16ToUtf8(run.board);
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
-  plan.connectedStandby = run.profile.connectedStandby;
-  if (auto build = machine.registry().GetValue(kShownBuildKey, kShownBuildValue)) {
-    plan.build = Utf16ToUtf8(TextOfUtf16Le(build->data.data(), build->data.size()));
-  }
+  plan.connectedStandby = run.connectedStandby;
+  if (run.shownBuild) plan.build = Utf16ToUtf8(*run.shownBuild);
   plan.decisions = Explain(run.decisions, run.featureBytes, plan.connectedStandby.has_value());
   plan.platformClass = ClassOf(plan.decisions);
   plan.featureTokens = TokensOf(run.featureQueries);
   plan.boardLists = BoardListsOf(run.board);
 
   std::map<WString, SetByRecipe> setByScheme;
-  for (const auto& process : machine.processes().Runs()) {
+  for (const auto& process : run.processes) {
     if (!process.script.empty()) {
       // As the log shows it: the script's command with the redirection of its output.
       const WString redirection =
@@ -179,13 +169,13 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
       plan.defaultSchemesReplaced = true;
     }
   }
-  for (const auto& write : store.Writes()) {
+  for (const auto& write : run.schemeWrites) {
     auto& set = setByScheme[ToLower(write.scheme)];
     (write.ac ? set.ac : set.dc).insert(write.key);
   }
   // A value written twice shows once, where it was first written, with what it ends with.
-  std::vector<const sim::RegistryWrite*> lastWrites;
-  for (const auto& write : machine.registry().Writes()) {
+  std::vector<const platform::RegistryWrite*> lastWrites;
+  for (const auto& write : run.registryWrites) {
     auto same = std::find_if(lastWrites.begin(), lastWrites.end(), [&](const auto* known) {
       return EqualsIgnoringCase(known->keyPath, write.keyPath) &&
              EqualsIgnoringCase(known->value.name, write.value.name);
@@ -200,12 +190,12 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     plan.registry.push_back(Written(write->keyPath, write->value));
   plan.adapters = AdaptersOf(run, plan.platformClass);
 
-  const std::optional<WString> preferred = PreferredPlan(machine);
-  const WString shown = preferred && store.Contains(*preferred) ? *preferred : store.Active();
+  const std::optional<WString>& preferred = end.preferredPlan;
+  const WString shown = preferred && end.Contains(*preferred) ? *preferred : end.active;
   for (const auto& [guid, set] : setByScheme) {
     if (EqualsIgnoringCase(guid, shown)) continue;
-    auto scheme = store.Find(guid);
-    if (!scheme) continue;
+    const powercfg::Scheme* scheme = end.Find(guid);
+    if (scheme == nullptr) continue;
     for (const auto& info : powercfg::SettingsCatalog()) {
       const auto& key = powercfg::KeyOf(info);
       auto value = scheme->values.find(key);
@@ -215,17 +205,17 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
         const std::optional<std::uint32_t>& index = ac ? value->second.ac : value->second.dc;
         if (!index) continue;
         plan.otherSchemes.push_back(OtherSchemeValue{
-            Utf16ToUtf8(scheme->guid), SchemeNameOf(machine, *scheme), Utf16ToUtf8(info.subgroup),
+            Utf16ToUtf8(scheme->guid), run.SchemeName(scheme->guid), Utf16ToUtf8(info.subgroup),
             Utf16ToUtf8(info.setting), std::string(info.subgroupName) + " / " + info.settingName,
             ac ? "AC" : "DC", *index, SettingValueText(info, index)});
       }
     }
   }
-  if (auto scheme = store.Find(shown)) {
+  if (const powercfg::Scheme* scheme = end.Find(shown)) {
     PlannedScheme planned;
     planned.guid = Utf16ToUtf8(scheme->guid);
-    planned.name = SchemeNameOf(machine, *scheme);
-    planned.active = EqualsIgnoringCase(scheme->guid, store.Active());
+    planned.name = run.SchemeName(scheme->guid);
+    planned.active = EqualsIgnoringCase(scheme->guid, end.active);
     planned.preferred = preferred && EqualsIgnoringCase(*preferred, scheme->guid);
     const SetByRecipe& set = setByScheme[ToLower(scheme->guid)];
     for (const auto& info : powercfg::SettingsCatalog()) {
@@ -247,7 +237,7 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
     }
     plan.scheme = std::move(planned);
   }
-  plan.hibernateFileSize = store.HibernateFileSize();
+  plan.hibernateFileSize = end.hibernateFileSize;
   return plan;
 }
 

@@ -93,13 +93,7 @@ struct Plan {
   }
 };
 
-// Runs the commit of the profile and reads its plan. Throws sim::ProfileError.
-// The build number a plan shows, read where the module, a 32-bit one, reads it, also on
-// machines whose commit never reads it.
-inline constexpr char16_t kShownBuildKey[] =
-    u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion";
-inline constexpr char16_t kShownBuildValue[] = u"CurrentBuildNumber";
-
+// Runs the commit of the profile and reads its plan. Throws UnusableProfile.
 Plan MakePlan(const std::string& profileText, const std::string& machineName);
 
 }  // namespace presetra::cli

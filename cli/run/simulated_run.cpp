@@ -1,16 +1,99 @@
 #include "cli/run/simulated_run.h"
 
+#include <memory>
+
 #include "module/loaded_module.h"
+#include "platform/emulation/powercfg/describe.h"
+#include "platform/sim/end_state.h"
+#include "platform/sim/machine.h"
 #include "power/power_scheme.h"
 
 namespace presetra::cli {
 
-SimulatedRun RunActions(const std::string& profileText, const std::vector<std::string>& actions) {
-  SimulatedRun run;
-  run.profile = sim::ParseProfile(profileText);
-  run.machine = std::make_unique<sim::Machine>(run.profile);
+namespace {
+
+std::optional<WString> PreferredPlan(sim::Machine& machine) {
+  auto preferred =
+      machine.registry().GetValue(u"HKLM\\" + WString(kPreferredPlanKey), u"PreferredPlan");
+  if (!preferred || preferred->type != win::kRegSz) return std::nullopt;
+  return TextOfUtf16Le(preferred->data.data(), preferred->data.size());
+}
+
+std::vector<WmiWrite> WmiWrites(sim::Machine& machine) {
+  std::vector<WmiWrite> writes;
+  for (const auto& instance : machine.wmi().Instances(u"root\\wmi", u"")) {
+    for (const auto& [property, value] : instance->properties) {
+      // The base image has every power-management property off; "Active" is not one of them.
+      if (value.vt == win::kVtBool && value.integer != 0 && property != u"Active") {
+        writes.push_back(
+            WmiWrite{instance->className, *instance->Find(u"InstanceName")->text, property});
+      }
+    }
+  }
+  return writes;
+}
+
+sim::MachineProfile ParsedProfile(const std::string& profileText) {
+  try {
+    return sim::ParseProfile(profileText);
+  } catch (const sim::ProfileError& error) {
+    throw UnusableProfile(error.what());
+  }
+}
+
+std::vector<ValueAtEnd> ValuesAtEnd(sim::Machine& machine,
+                                    const std::vector<std::pair<WString, WString>>& names) {
+  std::vector<ValueAtEnd> values;
+  for (const auto& [key, name] : names) {
+    values.push_back(ValueAtEnd{key, name, machine.registry().GetValue(key, name)});
+  }
+  return values;
+}
+
+EndState EndStateOf(sim::Machine& machine, const std::vector<WmiWrite>& wmiWrites) {
+  EndState state;
+  state.schemes = machine.schemes().Schemes();
+  state.active = machine.schemes().Active();
+  state.preferredPlan = PreferredPlan(machine);
+  state.hibernateFileSize = machine.schemes().HibernateFileSize();
+  for (const auto& write : machine.registry().Writes()) {
+    state.registry[RegistryName(write.keyPath, write.value.name)] =
+        machine.registry().GetValue(write.keyPath, write.value.name);
+  }
+  for (const auto& write : wmiWrites) {
+    state.wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
+                        ToUpper(write.property));
+  }
+  return state;
+}
+
+}  // namespace
+
+std::string RunRecord::SchemeName(WStringView guid) const {
+  auto name = schemeNames.find(ToLower(guid));
+  return name == schemeNames.end() ? Utf16ToUtf8(guid) : name->second;
+}
+
+SimulatedPc SimulatedMachine(const std::string& profileText) {
+  const sim::MachineProfile profile = ParsedProfile(profileText);
+  return SimulatedPc{std::make_unique<sim::Machine>(profile), profile.packageArchitecture};
+}
+
+RunRecord RunActions(const std::string& profileText, const std::vector<std::string>& actions,
+                     const RunOptions& options) {
+  const sim::MachineProfile profile = ParsedProfile(profileText);
+  auto machine = std::make_unique<sim::Machine>(profile);
+  RunRecord run;
+  run.warnings = profile.warnings;
+  run.connectedStandby = profile.connectedStandby;
+  run.platformRole = profile.platformRole;
+  for (const auto& adapter : profile.networkAdapters) {
+    run.adapters.push_back(Utf16ToUtf8(adapter.description.value_or(
+        adapter.hardwareIds && !adapter.hardwareIds->empty() ? adapter.hardwareIds->front()
+                                                             : u"(unnamed adapter)")));
+  }
   {
-    LoadedModule module(*run.machine);
+    LoadedModule module(*machine);
     module.SetFeatureListener([&run](WStringView token, std::size_t offset) {
       run.featureQueries.push_back(FeatureQuery{WString(token), offset});
     });
@@ -29,29 +112,33 @@ SimulatedRun RunActions(const std::string& profileText, const std::vector<std::s
     run.board = context.machineId;
     run.featureBytes = context.featureBytes;
   }
-  return run;
-}
-
-std::optional<WString> PreferredPlan(sim::Machine& machine) {
-  auto preferred =
-      machine.registry().GetValue(u"HKLM\\" + WString(kPreferredPlanKey), u"PreferredPlan");
-  if (!preferred || preferred->type != win::kRegSz) return std::nullopt;
-  return TextOfUtf16Le(preferred->data.data(), preferred->data.size());
-}
-
-std::vector<WmiWrite> WmiWrites(sim::Machine& machine) {
-  std::vector<WmiWrite> writes;
-  auto& wmi = machine.wmi();
-  for (const auto& instance : wmi.Instances(u"root\\wmi", u"")) {
-    for (const auto& [property, value] : instance->properties) {
-      // The base image has every power-management property off; "Active" is not one of them.
-      if (value.vt == win::kVtBool && value.integer != 0 && property != u"Active") {
-        writes.push_back(
-            WmiWrite{instance->className, *instance->Find(u"InstanceName")->text, property});
-      }
-    }
+  if (options.log) run.logLines = machine->ReadLogLines(run.logPath);
+  if (auto build = machine->registry().GetValue(kShownBuildKey, kShownBuildValue)) {
+    run.shownBuild = TextOfUtf16Le(build->data.data(), build->data.size());
   }
-  return writes;
+  if (options.reads) run.registryReads = machine->registry().Reads();
+  run.registryWrites = machine->registry().Writes();
+  run.schemeWrites = machine->schemes().Writes();
+  for (const auto& process : machine->processes().Runs()) {
+    run.processes.push_back(ProcessRecord{process.program, process.arguments, process.script,
+                                          process.scriptCommandLine, process.redirectedTo});
+  }
+  run.wmiWrites = WmiWrites(*machine);
+  run.end = EndStateOf(*machine, run.wmiWrites);
+  auto resolve = [&machine](WStringView file, std::uint32_t id) {
+    return machine->ResolveModuleString(file, id);
+  };
+  for (const auto& scheme : run.end.schemes) {
+    run.schemeNames[ToLower(scheme.guid)] =
+        Utf16ToUtf8(powercfg::DisplayText(scheme.name, resolve));
+  }
+  if (options.schemesText) {
+    run.schemesText = powercfg::DescribeSchemes(machine->schemes(), resolve, run.end.preferredPlan);
+  }
+  run.namedValues = ValuesAtEnd(*machine, options.values);
+  if (options.writableValues)
+    run.writableValues = ValuesAtEnd(*machine, sim::WrittenValues(profile));
+  return run;
 }
 
 }  // namespace presetra::cli

@@ -1,7 +1,5 @@
 #include "cli/run/units.h"
 
-#include "platform/emulation/powercfg/interpreter.h"
-
 namespace presetra::cli {
 
 namespace {
@@ -16,7 +14,7 @@ std::string DurationText(std::uint32_t seconds) {
 
 }  // namespace
 
-RegistryValueWritten Written(const WString& keyPath, const sim::RegistryValue& value) {
+RegistryValueWritten Written(const WString& keyPath, const platform::RegistryValue& value) {
   RegistryValueWritten written{Utf16ToUtf8(keyPath), Utf16ToUtf8(value.name),
                                std::to_string(value.type),
                                HexBytes(value.data.data(), value.data.size(), " ")};
@@ -42,13 +40,6 @@ std::string SettingValueText(const powercfg::SettingInfo& info,
   if (unit == "%") return std::to_string(*value) + " %";
   if (unit == "Milliseconds") return std::to_string(*value) + " ms";
   return std::to_string(*value);
-}
-
-std::string SchemeNameOf(sim::Machine& machine, const powercfg::Scheme& scheme) {
-  return Utf16ToUtf8(
-      powercfg::DisplayText(scheme.name, [&machine](WStringView file, std::uint32_t id) {
-        return machine.ResolveModuleString(file, id);
-      }));
 }
 
 }  // namespace presetra::cli

@@ -1,5 +1,5 @@
 // Values as the plan says them to a person: a setting's index in its unit or by its choice's
-// name, a registry value with its type, a scheme by its display name.
+// name, a registry value with its type.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "cli/run/plan.h"
 #include "platform/emulation/powercfg/settings_catalog.h"
-#include "platform/sim/machine.h"
+#include "platform/registry.h"
 
 namespace presetra::cli {
 
@@ -16,7 +16,6 @@ namespace presetra::cli {
 std::string SettingValueText(const powercfg::SettingInfo& info,
                              const std::optional<std::uint32_t>& value);
 // A written value as the plan lists it: a DWORD as its number, a string as its text.
-RegistryValueWritten Written(const WString& keyPath, const sim::RegistryValue& value);
-std::string SchemeNameOf(sim::Machine& machine, const powercfg::Scheme& scheme);
+RegistryValueWritten Written(const WString& keyPath, const platform::RegistryValue& value);
 
 }  // namespace presetra::cli

@@ -15,24 +15,11 @@
 
 namespace presetra::sim {
 
-struct RegistryValue {
-  WString name;
-  win::Dword type = win::kRegNone;
-  std::vector<std::uint8_t> data;
-};
-
-// One value set through the API, with its key's physical path ("HKLM\\SOFTWARE\\...").
-struct RegistryWrite {
-  WString keyPath;
-  RegistryValue value;
-};
-
-// One read through the API: a key opened (no value name) or a value queried, with the key's
-// physical path.
-struct RegistryRead {
-  WString keyPath;
-  std::optional<WString> valueName;
-};
+// A value with its name, a write and a read as the simulated registry records them: plain data
+// that the tool's records carry too.
+using platform::RegistryRead;
+using platform::RegistryValue;
+using platform::RegistryWrite;
 
 class Registry : public platform::Registry {
  public:

@@ -34,7 +34,7 @@ std::string ReadExample(const std::string& name) {
 }
 
 std::size_t CommitOnce(const std::string& profileText) {
-  return cli::RunActions(profileText, {"commit"}).LogLines().size();
+  return cli::RunActions(profileText, {"commit"}, cli::RunOptions{.log = true}).logLines.size();
 }
 
 void BM_Commit(benchmark::State& state, const std::string& example) {

@@ -48,7 +48,7 @@ Capture CaptureOf(const std::string& profileText) {
 // What a profile makes of a machine: the plan, and the commit's log without its time stamps.
 std::string Outcome(const std::string& profileText) {
   std::string text = PlanText(MakePlan(profileText, "machine"));
-  for (const auto& line : RunActions(profileText, {"commit"}).LogLines()) {
+  for (const auto& line : RunActions(profileText, {"commit"}, RunOptions{.log = true}).logLines) {
     text += Utf16ToUtf8(line.substr(line.find(u'\t') + 1)) + "\n";
   }
   return text;
