@@ -16,7 +16,7 @@
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
 #include "cli/wmiparams/wmiparams.h"
-#include "platform/sim/end_state.h"
+#include "machine/layout.h"
 
 namespace presetra::cli {
 
@@ -91,9 +91,9 @@ std::vector<std::pair<WString, WString>> ValueNames(const std::string& listFile)
 // end-to-end test compares with a real run, and what verify reads as a machine's state.
 void PrintValues(const RunRecord& run, const std::vector<ValueAtEnd>& values, std::ostream& out) {
   for (const auto& [key, name, value] : values) {
-    out << sim::ValueLine(key, name,
-                          value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
-                          value ? value->data : std::vector<std::uint8_t>{});
+    out << machine::ValueLine(key, name,
+                              value ? std::optional<std::uint32_t>(value->type) : std::nullopt,
+                              value ? value->data : std::vector<std::uint8_t>{});
   }
   std::vector<std::string> writes;
   for (const auto& write : run.wmiWrites) {

@@ -17,7 +17,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   presetra::win32::System system;
   presetra::cli::ThisPc thisPc{system, sizeof(void*) == 8
-                                           ? presetra::sim::PackageArchitecture::kX64
-                                           : presetra::sim::PackageArchitecture::kX86};
+                                           ? presetra::machine::PackageArchitecture::kX64
+                                           : presetra::machine::PackageArchitecture::kX86};
   return presetra::cli::Run(arguments, std::cout, std::cerr, &thisPc);
 }

@@ -14,18 +14,24 @@ else()
   find_package(nlohmann_json 3 REQUIRED)
 endif()
 
+# The machine model: the profile as a type, its reader, and how it is laid onto Windows.
+add_library(presetra_machine STATIC
+  machine/json_problem.cpp
+  machine/layout.cpp
+  machine/profile.cpp
+)
+target_link_libraries(presetra_machine PUBLIC presetra_emulation presetra_platform
+                      nlohmann_json::nlohmann_json)
+
 add_library(presetra_sim STATIC
   platform/sim/clock.cpp
   platform/sim/com.cpp
   platform/sim/devices.cpp
-  platform/sim/end_state.cpp
   platform/sim/faults.cpp
   platform/sim/file_system.cpp
   platform/sim/machine.cpp
   platform/sim/power.cpp
   platform/sim/processes.cpp
-  platform/sim/json_problem.cpp
-  platform/sim/profile.cpp
   platform/sim/registry.cpp
   platform/sim/shell.cpp
   platform/sim/windows.cpp
@@ -36,7 +42,7 @@ presetra_generate_strings(cpp ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
 add_library(presetra_resources STATIC resources/string_table.cpp
             ${CMAKE_CURRENT_BINARY_DIR}/string_table_data.cpp)
 target_link_libraries(presetra_resources PUBLIC presetra_platform)
-target_link_libraries(presetra_sim PUBLIC presetra_emulation presetra_resources presetra_platform
+target_link_libraries(presetra_sim PUBLIC presetra_machine presetra_emulation presetra_resources presetra_platform
                       nlohmann_json::nlohmann_json)
 
 # The embedded default machine is one of the example profiles, compiled in as text.

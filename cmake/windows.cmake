@@ -93,7 +93,7 @@ endif()
 # Stand-ins for what Wine lacks, for the end-to-end tests: powercfg.exe, powrprof.dll and a
 # WMI service. They share the powercfg interpreter and the WQL parser with the simulated machine.
 add_library(presetra_standin_common STATIC
-  platform/sim/end_state.cpp
+  machine/layout.cpp
   tools/wine/machine_facts.cpp
   tools/wine/registry_scheme_store.cpp
 )

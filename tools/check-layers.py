@@ -15,6 +15,7 @@ LAYERS = [
     ["cli/run"],
     ["module"],
     ["platform/sim", "platform/win32"],
+    ["machine"],
     ["platform/emulation", "resources"],
     ["policy"],
     ["power"],

@@ -10,8 +10,8 @@ import subprocess
 import sys
 import tempfile
 
-FOLDERS = ["cli", "tools/wine", "module", "platform", "policy", "power", "host", "wmi",
-           "resources"]
+FOLDERS = ["cli", "tools/wine", "module", "machine", "platform", "policy", "power", "host",
+           "wmi", "resources"]
 
 # (file, planted include): each reaches up the table or across a row.
 PLANTS = [
@@ -23,6 +23,8 @@ PLANTS = [
     ("platform/sim/machine.cpp", "platform/win32/system.h"),  # across a row
     ("platform/sim/machine.cpp", "module/loaded_module.h"),   # the simulator into the module
     ("platform/emulation/wql.cpp", "platform/sim/wmi.h"),     # what both share into one of them
+    ("machine/layout.cpp", "platform/sim/machine.h"),         # the model into its simulator
+    ("policy/install.cpp", "machine/profile.h"),              # the core into the machine model
     ("module/loaded_module.cpp", "cli/commands.h"),           # the module into the tool
     ("cli/run/plan.cpp", "cli/fleet/matrix.h"),               # the tool's bottom room up
     ("cli/fleet/matrix.cpp", "cli/live/verify.h"),            # one room into another

@@ -29,7 +29,7 @@ Json TextOrNull(const std::optional<WString>& text) {
 
 class Capturer {
  public:
-  Capturer(platform::System& system, sim::PackageArchitecture architecture)
+  Capturer(platform::System& system, machine::PackageArchitecture architecture)
       : system_(system), architecture_(architecture), registry_(system.registry()) {}
 
   Capture Run() {
@@ -46,10 +46,10 @@ class Capturer {
     profile["package_scripts"] = PackageScripts();
     if (auto folder = SystemFolder()) profile["system_folder"] = Utf16ToUtf8(*folder);
     profile["package_architecture"] =
-        architecture_ == sim::PackageArchitecture::kX64 ? "x64" : "x86";
+        architecture_ == machine::PackageArchitecture::kX64 ? "x64" : "x86";
 
     // What the commit reads, and the build number the plan shows besides.
-    registry_.Record(sim::RegistryRead{kShownBuildKey, WString(kShownBuildValue)});
+    registry_.Record(platform::RegistryRead{kShownBuildKey, WString(kShownBuildValue)});
     std::vector<std::string> registryNotes;
     for (int round = 0;; ++round) {
       registryNotes.clear();
@@ -229,7 +229,7 @@ class Capturer {
   }
 
   platform::System& system_;
-  sim::PackageArchitecture architecture_;
+  machine::PackageArchitecture architecture_;
   std::vector<std::string> notes_;
   bool deniedWmiNoted_ = false;
   ComSecurity comSecurity_;
@@ -238,7 +238,7 @@ class Capturer {
 
 }  // namespace
 
-Capture CaptureMachine(platform::System& system, sim::PackageArchitecture architecture) {
+Capture CaptureMachine(platform::System& system, machine::PackageArchitecture architecture) {
   return Capturer(system, architecture).Run();
 }
 

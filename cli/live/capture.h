@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/run/this_pc.h"
-#include "platform/sim/profile.h"
+#include "machine/profile.h"
 #include "platform/system.h"
 
 namespace presetra::cli {
@@ -21,7 +21,7 @@ struct Capture {
 
 // The profile of the machine behind `system`, for the package of `architecture` (the package
 // whose install folder and view of the registry the actions would use).
-Capture CaptureMachine(platform::System& system, sim::PackageArchitecture architecture);
+Capture CaptureMachine(platform::System& system, machine::PackageArchitecture architecture);
 
 // presetra capture [--machine FILE] [--out FILE]: this PC's profile where the tool runs on one,
 // or that of the simulated machine the profile FILE describes (the default machine without one).

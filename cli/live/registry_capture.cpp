@@ -1,5 +1,7 @@
 #include "cli/live/registry_capture.h"
 
+#include "machine/layout.h"
+
 namespace presetra::cli {
 
 namespace {
@@ -66,7 +68,7 @@ std::vector<WString> SplitMultiString(const std::vector<std::uint8_t>& bytes) {
 }
 
 RegistryCapture::RegistryCapture(platform::Registry& registry) : registry_(registry) {
-  for (const auto& key : sim::BaseImageRegistry()) {
+  for (const auto& key : machine::BaseImageRegistry()) {
     auto& names = base_[ToUpper(key.path)];
     if (key.values) {
       for (const auto& value : *key.values) names.insert(ToUpper(value.name));
@@ -75,7 +77,7 @@ RegistryCapture::RegistryCapture(platform::Registry& registry) : registry_(regis
 }
 
 // Adds a read to the list; true when it was not on it.
-bool RegistryCapture::Record(const sim::RegistryRead& read) {
+bool RegistryCapture::Record(const platform::RegistryRead& read) {
   bool added = false;
   const WString key = ToUpper(read.keyPath);
   if (keys_.emplace(key, read.keyPath).second) {
@@ -138,7 +140,7 @@ Json RegistryCapture::ProfileRegistry(std::vector<std::string>* notes) {
       }
       if (auto json = ValueJson(read, field + " \"" + Utf16ToUtf8(spelt) + "\"", notes)) {
         values[Utf16ToUtf8(spelt)] = *json;
-        raw_.push_back({path, sim::RegistryValue{spelt, read.type, read.data}});
+        raw_.push_back({path, platform::RegistryValue{spelt, read.type, read.data}});
       }
     }
     if (values.empty() && base_.count(key) != 0) continue;
@@ -150,7 +152,7 @@ Json RegistryCapture::ProfileRegistry(std::vector<std::string>* notes) {
 // A value the profile holds with other bytes than the PC's (a string with a NUL inside, a
 // lone surrogate) is named, so that nobody takes the profile for the PC.
 void RegistryCapture::CheckValuesKeptExactly(Capture& capture) const {
-  const sim::MachineProfile parsed = sim::ParseProfile(capture.profileText);
+  const machine::MachineProfile parsed = machine::ParseProfile(capture.profileText);
   for (const auto& [path, value] : raw_) {
     for (const auto& key : parsed.registry) {
       if (!EqualsIgnoringCase(key.path, path) || !key.values) continue;

@@ -11,8 +11,6 @@
 
 #include "cli/live/capture.h"
 #include "platform/registry.h"
-#include "platform/sim/registry.h"
-
 namespace presetra::cli {
 
 // The UTF-16 strings of a REG_MULTI_SZ-shaped buffer, up to the empty one that ends it.
@@ -23,7 +21,7 @@ class RegistryCapture {
   explicit RegistryCapture(platform::Registry& registry);
 
   // Adds a read of the commit to the list; true when it was not on it.
-  bool Record(const sim::RegistryRead& read);
+  bool Record(const platform::RegistryRead& read);
   // The keys and values recorded, as the PC has them: a key is written when it differs from
   // the base image, null when the PC lacks one the base has. What cannot be said exactly is
   // added to `notes`.
@@ -41,7 +39,7 @@ class RegistryCapture {
   std::vector<WString> keyOrder_;
   std::map<WString, std::map<WString, WString>> values_;
   std::map<WString, std::vector<WString>> valueOrder_;
-  std::vector<std::pair<WString, sim::RegistryValue>> raw_;
+  std::vector<std::pair<WString, platform::RegistryValue>> raw_;
 };
 
 }  // namespace presetra::cli

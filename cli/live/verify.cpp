@@ -10,8 +10,8 @@
 #include "cli/run/file_text.h"
 #include "cli/run/simulated_run.h"
 #include "cli/run/units.h"
+#include "machine/layout.h"
 #include "platform/guid.h"
-#include "platform/sim/end_state.h"
 #include "power/power_scheme.h"
 
 namespace presetra::cli {

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "machine/layout.h"
 #include "module/loaded_module.h"
 #include "platform/emulation/powercfg/describe.h"
-#include "platform/sim/end_state.h"
 #include "platform/sim/machine.h"
 #include "power/power_scheme.h"
 
@@ -33,10 +33,10 @@ std::vector<WmiWrite> WmiWrites(sim::Machine& machine) {
   return writes;
 }
 
-sim::MachineProfile ParsedProfile(const std::string& profileText) {
+machine::MachineProfile ParsedProfile(const std::string& profileText) {
   try {
-    return sim::ParseProfile(profileText);
-  } catch (const sim::ProfileError& error) {
+    return machine::ParseProfile(profileText);
+  } catch (const machine::ProfileError& error) {
     throw UnusableProfile(error.what());
   }
 }
@@ -75,13 +75,13 @@ std::string RunRecord::SchemeName(WStringView guid) const {
 }
 
 SimulatedPc SimulatedMachine(const std::string& profileText) {
-  const sim::MachineProfile profile = ParsedProfile(profileText);
+  const machine::MachineProfile profile = ParsedProfile(profileText);
   return SimulatedPc{std::make_unique<sim::Machine>(profile), profile.packageArchitecture};
 }
 
 RunRecord RunActions(const std::string& profileText, const std::vector<std::string>& actions,
                      const RunOptions& options) {
-  const sim::MachineProfile profile = ParsedProfile(profileText);
+  const machine::MachineProfile profile = ParsedProfile(profileText);
   auto machine = std::make_unique<sim::Machine>(profile);
   RunRecord run;
   run.warnings = profile.warnings;
@@ -137,7 +137,7 @@ RunRecord RunActions(const std::string& profileText, const std::vector<std::stri
   }
   run.namedValues = ValuesAtEnd(*machine, options.values);
   if (options.writableValues)
-    run.writableValues = ValuesAtEnd(*machine, sim::WrittenValues(profile));
+    run.writableValues = ValuesAtEnd(*machine, machine::WrittenValues(profile));
   return run;
 }
 

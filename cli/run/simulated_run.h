@@ -14,9 +14,9 @@
 
 #include "cli/run/end_state.h"
 #include "host/decision.h"
+#include "machine/profile.h"
 #include "platform/emulation/powercfg/scheme_store.h"
 #include "platform/registry.h"
-#include "platform/sim/profile.h"
 #include "platform/system.h"
 
 namespace presetra::cli {
@@ -114,7 +114,7 @@ class UnusableProfile : public std::runtime_error {
 // capture reads when there is no PC. Throws UnusableProfile.
 struct SimulatedPc {
   std::unique_ptr<platform::System> system;
-  sim::PackageArchitecture architecture;
+  machine::PackageArchitecture architecture;
 };
 SimulatedPc SimulatedMachine(const std::string& profileText);
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/sim/profile.h"
+#include "machine/profile.h"
 #include "platform/system.h"
 
 namespace presetra::cli {
@@ -14,7 +14,7 @@ struct ThisPc {
   platform::System& system;
   // The package whose install folder and registry view capture describes: the tool's own
   // bitness, so the x64 tool describes the x64 package.
-  sim::PackageArchitecture architecture;
+  machine::PackageArchitecture architecture;
 };
 
 // What a refused read means for the engineer: WMI's power classes and the BIOS namespace are

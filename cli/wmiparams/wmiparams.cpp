@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/run/file_text.h"
+#include "machine/json_problem.h"
 #include "platform/guid.h"
-#include "platform/sim/json_problem.h"
 #include "wmi/wmi_parameters.h"
 
 namespace presetra::cli {
@@ -333,8 +333,8 @@ int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, s
       if (maps.size() > 1) MapFromJson(maps[1], "maps[1]", parameters.secondMap);
     }
   } catch (const Json::exception& error) {
-    err << "presetra: " << positional[1] << ": not valid JSON: " << sim::JsonProblem(input, error)
-        << "\n";
+    err << "presetra: " << positional[1]
+        << ": not valid JSON: " << machine::JsonProblem(input, error) << "\n";
     return 2;
   } catch (const JsonError& error) {
     err << "presetra: " << positional[1] << ": " << error.field << ": " << error.message << "\n";

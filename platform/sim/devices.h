@@ -5,20 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "machine/profile.h"
 #include "platform/devices.h"
 #include "platform/sim/faults.h"
 #include "platform/text.h"
 
 namespace presetra::sim {
 
-// One device of the network-adapter class. A property that is absent cannot be read.
-struct NetworkAdapter {
-  std::optional<WString> description;
-  std::optional<WString> enumerator;
-  std::optional<WString> driver;
-  std::optional<std::vector<WString>> hardwareIds;
-  enum class Wmi { kOk, kMissing, kWriteFails } wmi = Wmi::kOk;
-};
+using machine::NetworkAdapter;
 
 class Devices : public platform::Devices {
  public:

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "machine/layout.h"
 #include "platform/emulation/powercfg/describe.h"
 #include "platform/emulation/powercfg/interpreter.h"
 #include "platform/guid.h"
@@ -38,36 +39,11 @@ Machine::Machine(const MachineProfile& profile) : schemes_(profile.platformRole)
 Machine::~Machine() = default;
 
 WString Machine::InstallDir() const {
-  return shell_.programFilesFolder + u"\\Vorlan\\Presetra\\";
-}
-
-std::vector<RegistryKeyEdit> BaseImageRegistry() {
-  std::vector<RegistryKeyEdit> keys;
-  for (const char16_t* key : {
-           u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
-           u"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FlyoutMenuSettings",
-           u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Power\\PowerSettings\\"
-           u"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\\9d7815a6-7ee4-497e-8888-515a05f02364",
-       }) {
-    keys.push_back({key, std::vector<RegistryValue>{}});
-  }
-  for (const char16_t* key :
-       {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-        u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion"}) {
-    keys.push_back({key, std::vector<RegistryValue>{
-                             {u"CurrentBuildNumber", win::kRegSz, RegSzBytes(u"19041")}}});
-  }
-  return keys;
-}
-
-WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index) {
-  if (!adapter.hardwareIds || adapter.hardwareIds->empty()) return WString();
-  return adapter.hardwareIds->front() + u"\\4&2B8260C3&0&00" + Utf8ToUtf16(std::to_string(index)) +
-         u"E4_0";
+  return machine::InstallDir(architecture_);
 }
 
 void Machine::LoadBaseImage() {
-  for (const auto& edit : BaseImageRegistry()) {
+  for (const auto& edit : machine::BaseImageRegistry()) {
     registry_.PutKey(edit.path);
     for (const auto& value : *edit.values) registry_.PutValue(edit.path, value);
   }
@@ -87,8 +63,9 @@ void Machine::Apply(const MachineProfile& profile) {
 
   shell_.systemFolder = profile.systemFolder;
   // 64-bit Windows gives a 64-bit process its own program-files folder and registry view.
-  const bool x64 = profile.packageArchitecture == PackageArchitecture::kX64;
-  shell_.programFilesFolder = x64 ? u"C:\\Program Files" : u"C:\\Program Files (x86)";
+  architecture_ = profile.packageArchitecture;
+  const bool x64 = architecture_ == PackageArchitecture::kX64;
+  shell_.programFilesFolder = machine::ProgramFilesFolder(architecture_);
   registry_.SetProcessIs64Bit(x64);
   shell_.SetStringTable(resources::FindString);
   processes_.InstallProgram(profile.systemFolder + u"\\powercfg.exe", [this](ProgramRun& run) {
@@ -187,16 +164,13 @@ void Machine::Apply(const MachineProfile& profile) {
   for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {
     const NetworkAdapter& adapter = profile.networkAdapters[i];
     if (adapter.driver) {
-      for (const char16_t* controlSet : {u"CurrentControlSet", u"ControlSet001"}) {
-        registry_.PutKey(WString(u"HKLM\\SYSTEM\\") + controlSet + u"\\Control\\Class\\" +
-                         *adapter.driver);
-      }
+      for (const WString& key : machine::AdapterClassKeys(*adapter.driver)) registry_.PutKey(key);
     }
     if (adapter.wmi == NetworkAdapter::Wmi::kMissing || !adapter.hardwareIds ||
         adapter.hardwareIds->empty()) {
       continue;
     }
-    const WString instanceName = AdapterInstanceName(adapter, i);
+    const WString instanceName = machine::AdapterInstanceName(adapter, i);
     for (const auto& row : kAdapterClasses) {
       WmiInstance instance;
       instance.className = row[0];

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "machine/profile.h"
 #include "platform/emulation/powercfg/scheme_store.h"
 #include "platform/sim/clock.h"
 #include "platform/sim/com.h"
@@ -11,7 +12,6 @@
 #include "platform/sim/file_system.h"
 #include "platform/sim/power.h"
 #include "platform/sim/processes.h"
-#include "platform/sim/profile.h"
 #include "platform/sim/registry.h"
 #include "platform/sim/shell.h"
 #include "platform/sim/windows.h"
@@ -19,6 +19,14 @@
 #include "platform/system.h"
 
 namespace presetra::sim {
+
+// The simulator applies the machine model: its types by their plain names here.
+using machine::FactoryFolder;
+using machine::MachineProfile;
+using machine::PackageArchitecture;
+using machine::ParseProfile;
+using machine::ProfileError;
+using machine::RegistryKeyEdit;
 
 class Machine : public platform::System {
  public:
@@ -68,6 +76,7 @@ class Machine : public platform::System {
   Windows windows_{faults_, clock_};
   Devices devices_{faults_};
   powercfg::MemorySchemeStore schemes_;
+  PackageArchitecture architecture_ = PackageArchitecture::kX86;
 };
 
 }  // namespace presetra::sim

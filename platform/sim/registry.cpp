@@ -36,14 +36,11 @@ struct Registry::Key {
 };
 
 std::vector<std::uint8_t> RegSzBytes(WStringView text, bool withNul) {
-  std::vector<std::uint8_t> bytes = Utf16LeBytes(text);
-  if (withNul) bytes.insert(bytes.end(), {0, 0});
-  return bytes;
+  return withNul ? platform::RegData::String(text).bytes : Utf16LeBytes(text);
 }
 
 std::vector<std::uint8_t> RegDwordBytes(win::Dword value) {
-  return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-          static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  return platform::RegData::Dword(value).bytes;
 }
 
 Registry::Registry(Faults& faults) : faults_(faults), root_(std::make_unique<Key>()) {

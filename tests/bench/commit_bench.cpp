@@ -153,7 +153,7 @@ void BM_ReadAndParseFolder(benchmark::State& state) {
     cli::ForEachIndex(paths.size(), cli::DefaultThreads(), [&](std::size_t i) {
       std::string problem;
       const auto text = cli::ReadFileText(paths[i], &problem);
-      if (text) keys += sim::ParseProfile(*text).registry.size();
+      if (text) keys += machine::ParseProfile(*text).registry.size();
     });
     benchmark::DoNotOptimize(keys.load());
   }

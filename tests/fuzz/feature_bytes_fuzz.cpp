@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace presetra;
-  sim::MachineProfile profile;
+  machine::MachineProfile profile;
   profile.oemStrings.emplace();
   std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t start = 0;
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     start = end + 1;
   }
-  profile.factoryFolder = sim::FactoryFolder::kPresent;
+  profile.factoryFolder = machine::FactoryFolder::kPresent;
   sim::Machine machine(profile);
   CMSIInstaller installer(machine);
   SetContextNames(installer);

@@ -9,8 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace presetra;
   try {
-    sim::Machine machine(sim::ParseProfile(std::string(reinterpret_cast<const char*>(data), size)));
-  } catch (const sim::ProfileError&) {
+    const machine::MachineProfile profile =
+        machine::ParseProfile(std::string(reinterpret_cast<const char*>(data), size));
+    sim::Machine simulated(profile);
+  } catch (const machine::ProfileError&) {
   }
   return 0;
 }

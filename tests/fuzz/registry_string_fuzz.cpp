@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static sim::Machine machine;
   const bool rewrite = (data[0] & 0x80) != 0;
   const std::size_t half = rewrite ? 1 + (size - 1) / 2 : size;
-  sim::RegistryValue value{u"V", data[0] % 12u, std::vector<std::uint8_t>(data + 1, data + half)};
-  sim::RegistryValue after{u"V", value.type, std::vector<std::uint8_t>(data + half, data + size)};
+  platform::RegistryValue value{u"V", data[0] % 12u,
+                                std::vector<std::uint8_t>(data + 1, data + half)};
+  platform::RegistryValue after{u"V", value.type,
+                                std::vector<std::uint8_t>(data + half, data + size)};
   machine.registry().PutValue(u"HKLM\\SOFTWARE\\WOW6432Node\\Fuzz", value);
   // A rewrite to type REG_NONE stands for the value's deletion.
   if (rewrite) {

@@ -17,10 +17,10 @@ python3 "$root/tools/gen_power_defaults.py" "$root/platform/emulation/powercfg/w
 # The system's code and the simulated machine, built once for every target. An object is made
 # again when its source or any header is newer: a header that changes a class's layout must not
 # leave objects built with the old one beside objects built with the new.
-newest_header=$(find "$root"/platform "$root"/host "$root"/module "$root"/wmi "$root"/power \
+newest_header=$(find "$root"/platform "$root"/machine "$root"/host "$root"/module "$root"/wmi "$root"/power \
   "$root"/policy "$root"/resources -name '*.h' -printf '%T@ %p\n' | sort -n | tail -n 1 | cut -d' ' -f2-)
 objects=()
-for source in "$root"/platform/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/emulation/*.cpp "$root"/platform/emulation/powercfg/*.cpp \
+for source in "$root"/platform/*.cpp "$root"/machine/*.cpp "$root"/platform/sim/*.cpp "$root"/platform/emulation/*.cpp "$root"/platform/emulation/powercfg/*.cpp \
               "$root"/host/*.cpp "$root"/module/loaded_module.cpp "$root"/wmi/*.cpp "$root"/power/*.cpp "$root"/policy/*.cpp \
               "$root"/resources/string_table.cpp "$out/string_table_data.cpp" \
               "$out/windows_defaults_data.cpp"; do

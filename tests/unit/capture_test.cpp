@@ -40,7 +40,7 @@ std::string ExampleText(const std::string& name) {
 }
 
 Capture CaptureOf(const std::string& profileText) {
-  const sim::MachineProfile profile = sim::ParseProfile(profileText);
+  const machine::MachineProfile profile = machine::ParseProfile(profileText);
   sim::Machine machine(profile);
   return CaptureMachine(machine, profile.packageArchitecture);
 }
@@ -79,7 +79,7 @@ TEST(CaptureTest, BeforeAndAfterTheCommitTheSamePlan) {
   const auto varied = testing::VariedProfiles(100);
   profiles.insert(profiles.end(), varied.begin(), varied.end());
   for (const auto& original : profiles) {
-    const sim::MachineProfile profile = sim::ParseProfile(original);
+    const machine::MachineProfile profile = machine::ParseProfile(original);
     sim::Machine machine(profile);
     const Capture before = CaptureMachine(machine, profile.packageArchitecture);
     {
@@ -108,7 +108,8 @@ constexpr char kWmiNote[] =
     "WMI accepts a write to them is known only when the commit writes";
 
 TEST_P(CapturedFact, IsWrittenAndExplained) {
-  const sim::MachineProfile profile = sim::ParseProfile(ExampleText("notebook-modern-standby"));
+  const machine::MachineProfile profile =
+      machine::ParseProfile(ExampleText("notebook-modern-standby"));
   sim::Machine machine(profile);
   GetParam().change(machine);
   const Capture capture = CaptureMachine(machine, profile.packageArchitecture);
@@ -243,7 +244,7 @@ TEST(CaptureTest, EveryKeyTheCommitReadsIsCapturedWhateverTheirNumber) {
 // presetra plan without a profile, where the tool runs on a PC, plans that PC.
 TEST(CaptureTest, PlanWithoutAProfilePlansThisPc) {
   const std::string path = std::string(PRESETRA_EXAMPLES_DIR) + "/notebook.json";
-  const sim::MachineProfile profile = sim::ParseProfile(ExampleText("notebook"));
+  const machine::MachineProfile profile = machine::ParseProfile(ExampleText("notebook"));
   sim::Machine machine(profile);
   ThisPc thisPc{machine, profile.packageArchitecture};
   std::ostringstream out;

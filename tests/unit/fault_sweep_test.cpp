@@ -161,7 +161,7 @@ std::string ReadText(const std::filesystem::path& path) {
 
 // Runs the actions on a fresh machine, failing its `failAt`-th platform call (0: none), and
 // checks what must hold after any failure.
-Outcome RunWithFault(const sim::MachineProfile& profile, const std::vector<bool>& commits,
+Outcome RunWithFault(const machine::MachineProfile& profile, const std::vector<bool>& commits,
                      std::uint64_t failAt, const std::string& context,
                      const std::optional<WString>& absentValue = std::nullopt) {
   sim::Machine machine(profile);
@@ -229,7 +229,7 @@ TEST(FaultSweepTest, NoFailingCallBreaksACustomAction) {
   std::map<std::string, std::size_t> perAction;
   for (const auto& entry : std::filesystem::directory_iterator(PRESETRA_EXAMPLES_DIR)) {
     if (entry.path().extension() != ".json") continue;
-    const auto profile = sim::ParseProfile(ReadText(entry.path()));
+    const auto profile = machine::ParseProfile(ReadText(entry.path()));
     std::uint64_t commitCalls = 0;
     for (const auto& [action, actionCommits] : actions) {
       // A plain reference for the lambdas below: clang 14 cannot capture a structured binding.

@@ -190,7 +190,7 @@ TEST(InstallSequenceTest, WritesTheTabletBiometricsAndBrightnessValues) {
 
 TEST(InstallSequenceTest, CommitThenUninstallLeavesNoVorlanSchemeWithoutConnectedStandby) {
   for (const char* name : {"notebook", "desktop", "desktop-3a"}) {
-    auto machine = std::make_unique<sim::Machine>(sim::ParseProfile([&] {
+    auto machine = std::make_unique<sim::Machine>(machine::ParseProfile([&] {
       std::ifstream file(std::string(PRESETRA_EXAMPLES_DIR) + "/" + name + ".json");
       std::ostringstream text;
       text << file.rdbuf();

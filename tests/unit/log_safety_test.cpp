@@ -40,7 +40,7 @@ struct CommitRun {
 CommitRun Commit(const std::string& factoryFolder,
                  const std::function<void(sim::Machine&)>& plant) {
   CommitRun run;
-  run.machine = std::make_unique<sim::Machine>(sim::ParseProfile(ExampleWith(factoryFolder)));
+  run.machine = std::make_unique<sim::Machine>(machine::ParseProfile(ExampleWith(factoryFolder)));
   run.machine->files().AddFile(kOtherFile, kOtherBytes);
   if (plant) plant(*run.machine);
   const std::uint64_t opensBefore = run.machine->files().OpenCount();

@@ -16,7 +16,7 @@ namespace presetra::testing {
 // A machine from a profile given as JSON text (the "profile": 1 header is added).
 inline std::unique_ptr<sim::Machine> MachineFrom(const std::string& fields = "") {
   std::string json = "{\"profile\": 1" + (fields.empty() ? "" : ", " + fields) + "}";
-  return std::make_unique<sim::Machine>(sim::ParseProfile(json));
+  return std::make_unique<sim::Machine>(machine::ParseProfile(json));
 }
 
 // Shows the whole machine (registry, files, WMI, power schemes, processes) when the running

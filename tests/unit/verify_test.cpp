@@ -84,7 +84,7 @@ TEST_P(NotebookDrift, IsReportedExactly) {
 
 // The notebook after its commit, taken as the PC the tool runs on, with the drift made on it.
 TEST_P(NotebookDrift, IsReadFromTheRunningMachine) {
-  const sim::MachineProfile profile = sim::ParseProfile(ReadExample("notebook"));
+  const machine::MachineProfile profile = machine::ParseProfile(ReadExample("notebook"));
   sim::Machine machine(profile);
   {
     LoadedModule module(machine);

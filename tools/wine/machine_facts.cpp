@@ -57,8 +57,7 @@ std::string FormatFacts(const MachineFacts& facts) {
                                     : "false")
       << "\n";
   out << "platform_role\t"
-      << (facts.platformRole == powercfg::PlatformRole::kDesktop ? "desktop" : "mobile")
-      << "\n";
+      << (facts.platformRole == powercfg::PlatformRole::kDesktop ? "desktop" : "mobile") << "\n";
   for (const auto& adapter : facts.adapters) {
     out << "adapter\t" << Escape(adapter.instanceName) << "\t"
         << (adapter.writesFail ? "write_fails" : "ok") << "\n";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/end_state.h"
+#include "machine/layout.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
       }
       RegCloseKey(handle);
     }
-    out += presetra::sim::ValueLine(key, name, type, data);
+    out += presetra::machine::ValueLine(key, name, type, data);
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;

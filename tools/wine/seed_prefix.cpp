@@ -9,8 +9,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "platform/sim/end_state.h"
-#include "platform/sim/profile.h"
+#include "machine/layout.h"
+#include "machine/profile.h"
 #include "tools/wine/machine_facts.h"
 
 namespace {
@@ -25,7 +25,7 @@ std::string RegPath(const WString& path) {
 
 // The .reg text is appended piece by piece: "x" + text + "y" makes g++ 12 at -O3 warn falsely
 // (-Wrestrict, GCC bug 105329).
-void AppendValueLine(std::string& reg, const sim::RegistryValue& value) {
+void AppendValueLine(std::string& reg, const platform::RegistryValue& value) {
   if (value.name.empty()) {
     reg += '@';
   } else {
@@ -41,7 +41,7 @@ void AppendValueLine(std::string& reg, const sim::RegistryValue& value) {
   reg += "\r\n";
 }
 
-void AddKeys(std::string& reg, const std::vector<sim::RegistryKeyEdit>& edits) {
+void AddKeys(std::string& reg, const std::vector<machine::RegistryKeyEdit>& edits) {
   for (const auto& edit : edits) {
     reg += edit.values ? "[" : "[-";
     reg += RegPath(edit.path);
@@ -63,10 +63,10 @@ int main(int argc, char** argv) {
   std::ifstream file(argv[1], std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
-  sim::MachineProfile profile;
+  machine::MachineProfile profile;
   try {
-    profile = sim::ParseProfile(text.str());
-  } catch (const sim::ProfileError& error) {
+    profile = machine::ParseProfile(text.str());
+  } catch (const machine::ProfileError& error) {
     std::cerr << "presetra-seed: " << argv[1] << ": " << error.what() << "\n";
     return 2;
   }
@@ -78,38 +78,39 @@ int main(int argc, char** argv) {
   facts.biosFeatureByte = profile.biosFeatureByte;
   facts.connectedStandby = profile.connectedStandby;
   facts.platformRole = profile.platformRole;
-  std::vector<sim::RegistryKeyEdit> adapterKeys;
+  std::vector<machine::RegistryKeyEdit> adapterKeys;
   for (std::size_t i = 0; i < profile.networkAdapters.size(); ++i) {
     const auto& adapter = profile.networkAdapters[i];
-    if (adapter.wmi != sim::NetworkAdapter::Wmi::kMissing && adapter.hardwareIds &&
+    if (adapter.wmi != machine::NetworkAdapter::Wmi::kMissing && adapter.hardwareIds &&
         !adapter.hardwareIds->empty()) {
-      facts.adapters.push_back({sim::AdapterInstanceName(adapter, i),
-                                adapter.wmi == sim::NetworkAdapter::Wmi::kWriteFails});
+      facts.adapters.push_back({machine::AdapterInstanceName(adapter, i),
+                                adapter.wmi == machine::NetworkAdapter::Wmi::kWriteFails});
     }
     if (adapter.driver) {
-      for (const char16_t* controlSet : {u"CurrentControlSet", u"ControlSet001"}) {
-        adapterKeys.push_back(
-            {WString(u"HKLM\\SYSTEM\\") + controlSet + u"\\Control\\Class\\" + *adapter.driver,
-             std::vector<sim::RegistryValue>{}});
+      for (const WString& key : machine::AdapterClassKeys(*adapter.driver)) {
+        adapterKeys.push_back({key, std::vector<platform::RegistryValue>{}});
       }
     }
     // The device itself, where SetupAPI finds the network class's members: its instance ID
     // is the name its WMI instances carry, without the "_0".
-    WString instanceId = sim::AdapterInstanceName(adapter, i);
+    WString instanceId = machine::AdapterInstanceName(adapter, i);
     if (instanceId.size() > 2) {
       instanceId.resize(instanceId.size() - 2);
-      std::vector<sim::RegistryValue> values = {
-          {u"ClassGUID", win::kRegSz, sim::RegSzBytes(u"{4d36e972-e325-11ce-bfc1-08002be10318}")},
-          {u"Class", win::kRegSz, sim::RegSzBytes(u"Net")}};
+      std::vector<platform::RegistryValue> values = {
+          {u"ClassGUID", win::kRegSz,
+           platform::RegData::String(u"{4d36e972-e325-11ce-bfc1-08002be10318}").bytes},
+          {u"Class", win::kRegSz, platform::RegData::String(u"Net").bytes}};
       if (adapter.description) {
-        values.push_back({u"DeviceDesc", win::kRegSz, sim::RegSzBytes(*adapter.description)});
+        values.push_back(
+            {u"DeviceDesc", win::kRegSz, platform::RegData::String(*adapter.description).bytes});
       }
       if (adapter.driver) {
-        values.push_back({u"Driver", win::kRegSz, sim::RegSzBytes(*adapter.driver)});
+        values.push_back(
+            {u"Driver", win::kRegSz, platform::RegData::String(*adapter.driver).bytes});
       }
       std::vector<std::uint8_t> ids;
       for (const auto& id : *adapter.hardwareIds) {
-        auto bytes = sim::RegSzBytes(id);
+        auto bytes = platform::RegData::String(id).bytes;
         ids.insert(ids.end(), bytes.begin(), bytes.end());
       }
       ids.insert(ids.end(), {0, 0});
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
   std::ofstream(driveC / "presetra" / "machine.txt", std::ios::binary) << wine::FormatFacts(facts);
 
   std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n";
-  AddKeys(reg, sim::BaseImageRegistry());
+  AddKeys(reg, machine::BaseImageRegistry());
   AddKeys(reg, profile.registry);
   AddKeys(reg, adapterKeys);
   std::u16string wide(1, u'\uFEFF');  // the byte-order mark
@@ -130,27 +131,27 @@ int main(int argc, char** argv) {
             static_cast<std::streamsize>(wide.size() * sizeof(char16_t)));
 
   std::ofstream values(driveC / "presetra" / "values.txt", std::ios::binary);
-  for (const auto& [key, name] : sim::WrittenValues(profile)) {
+  for (const auto& [key, name] : machine::WrittenValues(profile)) {
     values << Utf16ToUtf8(key) << "\t" << Utf16ToUtf8(name) << "\n";
   }
 
   switch (profile.factoryFolder) {
-    case sim::FactoryFolder::kAbsent:
+    case machine::FactoryFolder::kAbsent:
       break;
-    case sim::FactoryFolder::kPresent:
+    case machine::FactoryFolder::kPresent:
       std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
       break;
-    case sim::FactoryFolder::kLinked:
+    case machine::FactoryFolder::kLinked:
       // Wine follows a symbolic link in the prefix as Windows follows a junction.
       std::filesystem::create_directories(driveC / "Users" / "Public" / "Linked");
       std::filesystem::create_directories(driveC / "System.sav" / "LOGS");
       std::filesystem::create_directory_symlink("../../Users/Public/Linked",
                                                 driveC / "System.sav" / "LOGS" / "OSIT");
       break;
-    case sim::FactoryFolder::kReadOnly:
+    case machine::FactoryFolder::kReadOnly:
       std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
       return 2;
-    case sim::FactoryFolder::kUserOwned:
+    case machine::FactoryFolder::kUserOwned:
       // Wine shows every file as owned by the user it runs as, whoever made it.
       std::cerr << "presetra-seed: Wine keeps no owner of a folder other than its own user\n";
       return 2;

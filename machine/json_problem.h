@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-namespace presetra::sim {
+namespace presetra::machine {
 
 // "line 3, column 7: found ',', expected ':' ..." for the parser's error on `text`.
 std::string JsonProblem(const std::string& text, const nlohmann::json::exception& error);
 
-}  // namespace presetra::sim
+}  // namespace presetra::machine

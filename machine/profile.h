@@ -1,5 +1,5 @@
 // Machine profiles (version 1): one JSON file describes one PC as the custom actions see it,
-// laid over a clean Windows 10 x64 base image.
+// laid over a clean Windows 10 x64 base image. The profile as a type, and its reader.
 #pragma once
 
 #include <optional>
@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "platform/emulation/powercfg/windows_defaults.h"
-#include "platform/sim/devices.h"
-#include "platform/sim/registry.h"
+#include "platform/registry.h"
 
-namespace presetra::sim {
+namespace presetra::machine {
+
+using platform::RegistryValue;
 
 // A profile that cannot be used: which field, and what is wrong with it.
 class ProfileError : public std::runtime_error {
@@ -23,6 +24,15 @@ class ProfileError : public std::runtime_error {
 
  private:
   std::string field_;
+};
+
+// One device of the network-adapter class. A property that is absent cannot be read.
+struct NetworkAdapter {
+  std::optional<WString> description;
+  std::optional<WString> enumerator;
+  std::optional<WString> driver;
+  std::optional<std::vector<WString>> hardwareIds;
+  enum class Wmi { kOk, kMissing, kWriteFails } wmi = Wmi::kOk;
 };
 
 struct RegistryKeyEdit {
@@ -69,10 +79,4 @@ struct MachineProfile {
 // Parses a profile. Throws ProfileError naming the field on malformed input.
 MachineProfile ParseProfile(const std::string& json);
 
-// The registry of the base image that profiles lay their keys over.
-std::vector<RegistryKeyEdit> BaseImageRegistry();
-// The name WMI gives the instances of an adapter's power classes: its device instance ID,
-// which starts with its first hardware ID, and "_0".
-WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index);
-
-}  // namespace presetra::sim
+}  // namespace presetra::machine

@@ -1,9 +1,9 @@
-#include "platform/sim/json_problem.h"
+#include "machine/json_problem.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace presetra::sim {
+namespace presetra::machine {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::string JsonProblem(const std::string& text, const nlohmann::json::exception
   return problem;
 }
 
-}  // namespace presetra::sim
+}  // namespace presetra::machine

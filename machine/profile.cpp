@@ -1,12 +1,12 @@
-#include "platform/sim/profile.h"
+#include "machine/profile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/json_problem.h"
+#include "machine/json_problem.h"
 
-namespace presetra::sim {
+namespace presetra::machine {
 
 namespace {
 
@@ -174,12 +174,14 @@ RegistryValue ParseValue(const std::string& name, const Json& value, const std::
   out.name = Utf8ToUtf16(name);
   if (value.is_string()) {
     out.type = win::kRegSz;
-    out.data = RegSzBytes(Text(value, field));
+    out.data = platform::RegData::String(Text(value, field)).bytes;
     return out;
   }
   if (value.is_number_integer()) {
     out.type = win::kRegDword;
-    out.data = RegDwordBytes(static_cast<win::Dword>(Unsigned(value, field, 0xFFFFFFFFull)));
+    out.data =
+        platform::RegData::Dword(static_cast<win::Dword>(Unsigned(value, field, 0xFFFFFFFFull)))
+            .bytes;
     return out;
   }
   if (!value.is_object()) {
@@ -201,10 +203,13 @@ RegistryValue ParseValue(const std::string& name, const Json& value, const std::
   }
   if (typeName == "REG_SZ" || typeName == "REG_EXPAND_SZ") {
     out.type = typeName == "REG_SZ" ? win::kRegSz : win::kRegExpandSz;
-    out.data = RegSzBytes(Text(*data, dataField), nul);
+    out.data = nul ? platform::RegData::String(Text(*data, dataField)).bytes
+                   : Utf16LeBytes(Text(*data, dataField));
   } else if (typeName == "REG_DWORD") {
     out.type = win::kRegDword;
-    out.data = RegDwordBytes(static_cast<win::Dword>(Unsigned(*data, dataField, 0xFFFFFFFFull)));
+    out.data =
+        platform::RegData::Dword(static_cast<win::Dword>(Unsigned(*data, dataField, 0xFFFFFFFFull)))
+            .bytes;
   } else if (typeName == "REG_QWORD") {
     out.type = win::kRegQword;
     std::uint64_t v = Unsigned(*data, dataField, ~0ull);
@@ -217,7 +222,9 @@ RegistryValue ParseValue(const std::string& name, const Json& value, const std::
     out.type = win::kRegMultiSz;
     if (!data->is_array()) throw ProfileError(dataField, "expected an array of strings");
     for (std::size_t i = 0; i < data->size(); ++i) {
-      auto bytes = RegSzBytes(Text((*data)[i], dataField + "[" + std::to_string(i) + "]"));
+      auto bytes =
+          platform::RegData::String(Text((*data)[i], dataField + "[" + std::to_string(i) + "]"))
+              .bytes;
       out.data.insert(out.data.end(), bytes.begin(), bytes.end());
     }
     out.data.insert(out.data.end(), {0, 0});
@@ -393,4 +400,4 @@ MachineProfile ParseProfile(const std::string& text) {
   return profile;
 }
 
-}  // namespace presetra::sim
+}  // namespace presetra::machine

@@ -1,0 +1,38 @@
+// How a profile is laid onto Windows: the base image under it, where the package is installed,
+// the adapters' keys, and the values the commit may write. The simulated machine and the Wine
+// seeding apply it; capture reads it back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "machine/profile.h"
+
+namespace presetra::machine {
+
+// The registry of the base image that profiles lay their keys over.
+std::vector<RegistryKeyEdit> BaseImageRegistry();
+
+// "C:\\Program Files (x86)" for the x86 package (a 32-bit process on 64-bit Windows),
+// "C:\\Program Files" for the x64 one.
+WString ProgramFilesFolder(PackageArchitecture architecture);
+// Where the package puts its files, with a final backslash.
+WString InstallDir(PackageArchitecture architecture);
+
+// An adapter's driver key ("{class}\\0001") under Control\\Class in both control sets, as
+// physical paths.
+std::vector<WString> AdapterClassKeys(const WString& driver);
+// The name WMI gives the instances of an adapter's power classes: its device instance ID,
+// which starts with its first hardware ID, and "_0".
+WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index);
+
+// The registry values the commit may write on the machine, for comparing the end state of a
+// real run with the simulated one: "key", "value name", keys as physical paths.
+std::vector<std::pair<WString, WString>> WrittenValues(const MachineProfile& profile);
+
+// "key<TAB>name<TAB>type<TAB>hex bytes", or "key<TAB>name<TAB>absent".
+std::string ValueLine(const WString& key, const WString& name,
+                      const std::optional<std::uint32_t>& type,
+                      const std::vector<std::uint8_t>& data);
+
+}  // namespace presetra::machine
