@@ -10,6 +10,7 @@
 #include "cli/live/capture.h"
 #include "cli/live/verify.h"
 #include "cli/profiles/machine_writer.h"
+#include "cli/run/arguments.h"
 #include "cli/run/file_text.h"
 #include "cli/run/plan.h"
 #include "cli/run/plan_format.h"
@@ -21,59 +22,6 @@
 namespace presetra::cli {
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n"
-    "       presetra uninstall [--machine FILE] [--schemes]\n"
-    "       presetra plan [--machine FILE] [--format text|json]\n"
-    "       presetra verify [--machine FILE] [--state STATE] [--format text|json]\n"
-    "       presetra capture [--machine FILE] [--out FILE]\n"
-    "       presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]\n"
-    "       presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
-    "       presetra wmiparams decode FILE [--map]\n"
-    "       presetra wmiparams encode FILE.json OUT [--map]\n";
-
-struct Options {
-  std::vector<std::string> actions;
-  std::string machineFile;
-  bool schemes = false;
-  std::string valuesList;
-  bool state = false;
-};
-
-bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
-                  std::string* problem) {
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "commit" || argument == "uninstall") {
-      options->actions.push_back(argument);
-    } else if (argument == "--schemes") {
-      options->schemes = true;
-    } else if (argument == "--state") {
-      options->state = true;
-    } else if (argument == "--values") {
-      if (i + 1 >= arguments.size()) {
-        *problem = "--values needs a file";
-        return false;
-      }
-      options->valuesList = arguments[++i];
-    } else if (argument == "--machine") {
-      if (i + 1 >= arguments.size()) {
-        *problem = "--machine needs a file";
-        return false;
-      }
-      options->machineFile = arguments[++i];
-    } else {
-      *problem = "unknown argument \"" + argument + "\"";
-      return false;
-    }
-  }
-  if (options->actions.empty()) {
-    *problem = "no action given";
-    return false;
-  }
-  return true;
-}
 
 // The registry values a list names ("key<TAB>value" lines).
 std::vector<std::pair<WString, WString>> ValueNames(const std::string& listFile) {
@@ -104,93 +52,32 @@ void PrintValues(const RunRecord& run, const std::vector<ValueAtEnd>& values, st
   for (const auto& write : writes) out << write << "\n";
 }
 
-int RunPlan(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-            ThisPc* thisPc) {
-  std::string machineFile;
-  std::string format = "text";
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const bool hasValue = i + 1 < arguments.size();
-    if (arguments[i] == "--machine" && hasValue) {
-      machineFile = arguments[++i];
-    } else if (arguments[i] == "--format" && hasValue) {
-      format = arguments[++i];
-      if (format != "text" && format != "json") {
-        err << "presetra plan: --format \"" << format << "\": expected text or json\n";
-        return 2;
-      }
-    } else {
-      err << "presetra plan: unknown or incomplete argument \"" << arguments[i] << "\"\n" << kUsage;
+// commit [uninstall] and uninstall: the actions in the order given, on one load of the module.
+int RunCommitOrUninstall(const std::string& first, const Arguments& arguments, std::ostream& out,
+                         std::ostream& err) {
+  std::vector<std::string> actions{first};
+  for (const auto& operand : arguments.Operands()) {
+    if (operand != "uninstall") {
+      err << "presetra " << first << ": unknown or incomplete argument \"" << operand << "\"\n"
+          << arguments.Usage();
       return 2;
     }
+    actions.push_back(operand);
   }
+  const std::string valuesList = arguments.Value("--values");
+  const bool state = arguments.Has("--state");
   std::string profileText;
   std::string source;
-  if (!ReadProfileOrThisPc(machineFile, thisPc, &profileText, &source, err)) return 2;
-  try {
-    const Plan plan = MakePlan(profileText, source);
-    for (const auto& warning : plan.warnings) {
-      err << "presetra: " << source << ": warning: " << warning << "\n";
-    }
-    out << (format == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
-  } catch (const UnusableProfile& error) {
-    err << "presetra: " << source << ": " << error.what() << "\n";
-    return 2;
-  }
-  return 0;
-}
-
-}  // namespace
-
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        ThisPc* thisPc) {
-  // "presetra --help", "presetra COMMAND --help": the usage, on standard output.
-  for (const auto& argument : arguments) {
-    if (argument == "--help" || argument == "-h" || argument == "/?") {
-      out << kUsage;
-      return 0;
-    }
-  }
-  if (!arguments.empty() && arguments[0] == "machine") {
-    return RunMachineWriter(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out,
-                            err);
-  }
-  if (!arguments.empty() && arguments[0] == "plan") {
-    return RunPlan(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err,
-                   thisPc);
-  }
-  if (!arguments.empty() && arguments[0] == "verify") {
-    return RunVerify(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err,
-                     thisPc);
-  }
-  if (!arguments.empty() && arguments[0] == "capture") {
-    return RunCapture(std::vector<std::string>(arguments.begin() + 1, arguments.end()), thisPc, out,
-                      err);
-  }
-  if (!arguments.empty() && arguments[0] == "matrix") {
-    return RunMatrix(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
-  }
-  if (!arguments.empty() && arguments[0] == "wmiparams") {
-    return RunWmiParams(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
-  }
-  Options options;
-  std::string problem;
-  if (!ParseOptions(arguments, &options, &problem)) {
-    err << "presetra: " << problem << "\n" << kUsage;
-    return 2;
-  }
-
-  std::string profileText;
-  std::string source;
-  if (!ReadMachineProfile(options.machineFile, &profileText, &source, err)) return 2;
+  if (!ReadMachineProfile(arguments.Value("--machine"), &profileText, &source, err)) return 2;
   RunRecord run;
   try {
     run = RunActions(
-        profileText, options.actions,
+        profileText, actions,
         RunOptions{.log = true,
-                   .schemesText = options.schemes || options.state,
-                   .values = options.valuesList.empty() ? std::vector<std::pair<WString, WString>>{}
-                                                        : ValueNames(options.valuesList),
-                   .writableValues = options.state});
+                   .schemesText = arguments.Has("--schemes") || state,
+                   .values = valuesList.empty() ? std::vector<std::pair<WString, WString>>{}
+                                                : ValueNames(valuesList),
+                   .writableValues = state});
   } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;
@@ -200,10 +87,173 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   }
   for (const auto& line : run.logLines) out << Utf16ToUtf8(line) << "\n";
   out << run.schemesText;
-  if (!options.valuesList.empty()) PrintValues(run, run.namedValues, out);
+  if (!valuesList.empty()) PrintValues(run, run.namedValues, out);
   // Every value the commit may write on this machine.
-  if (options.state) PrintValues(run, run.writableValues, out);
+  if (state) PrintValues(run, run.writableValues, out);
   return 0;
+}
+
+int RunPlan(const Arguments& arguments, std::ostream& out, std::ostream& err, ThisPc* thisPc) {
+  std::string profileText;
+  std::string source;
+  if (!ReadProfileOrThisPc(arguments.Value("--machine"), thisPc, &profileText, &source, err)) {
+    return 2;
+  }
+  try {
+    const Plan plan = MakePlan(profileText, source);
+    for (const auto& warning : plan.warnings) {
+      err << "presetra: " << source << ": warning: " << warning << "\n";
+    }
+    out << (arguments.Value("--format") == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
+  } catch (const UnusableProfile& error) {
+    err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  }
+  return 0;
+}
+
+using Runner = int (*)(const Arguments&, std::ostream& out, std::ostream& err, ThisPc* thisPc);
+
+struct Command {
+  CommandSpec spec;
+  Runner run;
+};
+
+const OptionSpec kMachineOption{"--machine", "FILE",
+                                "the machine profile; without it, the embedded default machine"};
+const OptionSpec kPcOrMachineOption{
+    "--machine", "FILE",
+    "the machine profile; without it, this PC's facts on Windows, else the default machine"};
+
+const std::vector<OptionSpec> kActionOptions = {
+    kMachineOption,
+    {"--schemes", "", "after the log, every power scheme the machine ends with"},
+    {"--state", "",
+     "the schemes, then every registry value the commit may write and the adapters' WMI "
+     "settings: the state dump verify reads"},
+    {"--values", "LIST", "after the schemes, the registry values LIST names (key<TAB>name a line)"},
+};
+
+// Every command, with its options: parsing, COMMAND --help and the usage all come from here.
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {{"commit", "[uninstall]",
+        "Runs the commit action (then the removal, with uninstall) on the machine's simulated PC\n"
+        "and prints the log it wrote, one line an entry.",
+        kActionOptions},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc*) {
+         return RunCommitOrUninstall("commit", a, out, err);
+       }},
+      {{"uninstall", "",
+        "Runs the removal action on the machine's simulated PC and prints its log.",
+        kActionOptions},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc*) {
+         return RunCommitOrUninstall("uninstall", a, out, err);
+       }},
+      {{"plan",
+        "",
+        "What the machine gets from the commit, and why: its class and the decisions that led\n"
+        "to it, the scripts, registry values, adapters and the resulting power scheme.",
+        {kPcOrMachineOption,
+         {"--format", "text|json", "for a person (text) or for other tools", {"text", "json"}}}},
+       RunPlan},
+      {{"verify",
+        "",
+        "Whether the machine still has its recipe: the end state its plan expects against the\n"
+        "one it has, one line a difference.",
+        {kPcOrMachineOption,
+         {"--state", "STATE",
+          "what `presetra commit --state` printed for the machine, or a dump like it; on Windows, "
+          "without it, this PC's schemes, registry values and adapter settings"},
+         {"--format", "text|json", "for a person (text) or for other tools", {"text", "json"}}}},
+       RunVerify},
+      {{"capture",
+        "",
+        "This PC's machine profile on Windows, or that of the simulated PC a profile describes.",
+        {kPcOrMachineOption, {"--out", "FILE", "where to write it; standard output without it"}}},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc* thisPc) {
+         return RunCapture(a, thisPc, out, err);
+       }},
+      {{"matrix",
+        "DIR|FILE...",
+        "A row per machine (a folder stands for its *.json profiles): board, build, feature "
+        "bytes,\n"
+        "class, scheme, decisions and the settings that differ between the machines.",
+        {{"--format", "markdown|csv", "the table's format", {"markdown", "csv"}},
+         {"--jobs", "N", "plan on N threads (by default one per core)"},
+         {"--diff",
+          "OTHER_DIR|FILE...",
+          "only what changes from the profiles given first to the OTHER ones, machines matched "
+          "by file name",
+          {},
+          false,
+          true}}},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc*) {
+         return RunMatrix(a, out, err);
+       }},
+      {{"machine",
+        "",
+        "A machine profile from a board's OEM strings, board ID and Windows build.",
+        {{"--from-oem-strings",
+          "STRINGS",
+          "the OEM strings as WMI lists them, {\"ABC\", \"FBYTE#...\"} or [\"ABC\", ...], or one a "
+          "line",
+          {},
+          true},
+         {"--board", "ID", "the board ID: four hexadecimal digits", {}, true},
+         {"--build", "N", "the Windows build (CurrentBuildNumber's digits)", {}, true},
+         {"--cs", "", "the platform has Connected Standby"},
+         {"--out", "FILE", "where to write it; standard output without it"}}},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc*) {
+         return RunMachineWriter(a, out, err);
+       }},
+      {{"wmiparams",
+        "decode FILE | encode FILE.json OUT",
+        "A CWMIParameters stream (or, with --map, one property map) as JSON, and back.",
+        {{"--map", "", "the stream is one property map"}},
+        {"presetra wmiparams decode FILE [--map]",
+         "presetra wmiparams encode FILE.json OUT [--map]"}},
+       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc*) {
+         return RunWmiParams(a, out, err);
+       }},
+  };
+  return commands;
+}
+
+std::string GeneralUsage() {
+  std::vector<std::vector<std::string>> lines;
+  for (const auto& command : Commands()) lines.push_back(UsageLines(command.spec));
+  return UsageText(lines);
+}
+
+bool IsHelp(const std::string& argument) {
+  return argument == "--help" || argument == "-h" || argument == "/?";
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+        ThisPc* thisPc) {
+  const Command* command = nullptr;
+  for (const auto& known : Commands()) {
+    if (!arguments.empty() && arguments[0] == known.spec.name) command = &known;
+  }
+  // "presetra --help": every command's usage; "presetra COMMAND --help": that command's.
+  if (std::any_of(arguments.begin(), arguments.end(), IsHelp)) {
+    out << (command != nullptr ? HelpText(command->spec) : GeneralUsage());
+    return 0;
+  }
+  if (command == nullptr) {
+    err << (arguments.empty() ? std::string("presetra: no command given")
+                              : "presetra: unknown command \"" + arguments[0] + "\"")
+        << "\n"
+        << GeneralUsage();
+    return 2;
+  }
+  const std::optional<Arguments> parsed = ParseArguments(
+      command->spec, std::vector<std::string>(arguments.begin() + 1, arguments.end()), err);
+  if (!parsed) return 2;
+  return command->run(*parsed, out, err, thisPc);
 }
 
 }  // namespace presetra::cli

@@ -55,6 +55,7 @@ configure_file(cli/run/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/defaul
 # run of the actions and its explanation at the bottom, the fleet, the live PC, profile writing
 # and WMI streams on it, and the front end on top.
 add_library(presetra_cli_run STATIC
+  cli/run/arguments.cpp
   cli/run/decisions.cpp
   cli/run/end_state.cpp
   cli/run/file_text.cpp

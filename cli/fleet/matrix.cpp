@@ -16,14 +16,6 @@ namespace presetra::cli {
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--jobs N] [--diff "
-    "OTHER_DIR|FILE...]\n"
-    "  DIR: every *.json machine profile in it\n"
-    "  --jobs: plan on N threads (by default one per core)\n"
-    "  --diff: only what changes from the profiles given first to the OTHER ones, machines\n"
-    "          matched by file name\n";
-
 std::string BaseName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
@@ -141,43 +133,27 @@ std::string MatrixTable(const std::vector<Plan>& plans, TableFormat format) {
   return out.str();
 }
 
-int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> paths;
-  std::vector<std::string> otherPaths;
-  bool diff = false;
-  TableFormat format = TableFormat::kMarkdown;
+int RunMatrix(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+  const std::vector<std::string> paths = arguments.OperandsBefore("--diff");
+  const std::vector<std::string> otherPaths = arguments.OperandsAfter("--diff");
+  const bool diff = arguments.Has("--diff");
+  const TableFormat format =
+      arguments.Value("--format") == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
   unsigned jobs = DefaultThreads();
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--format" && i + 1 < arguments.size()) {
-      const std::string& value = arguments[++i];
-      if (value != "markdown" && value != "csv") {
-        err << "presetra matrix: --format \"" << value << "\": expected markdown or csv\n";
-        return 2;
-      }
-      format = value == "csv" ? TableFormat::kCsv : TableFormat::kMarkdown;
-    } else if (argument == "--jobs" && i + 1 < arguments.size()) {
-      const std::string& value = arguments[++i];
-      if (value.empty() || value.size() > 4 ||
-          value.find_first_not_of("0123456789") != std::string::npos || std::stoi(value) == 0) {
-        err << "presetra matrix: --jobs \"" << value
-            << "\": expected a number of threads, 1 to 9999\n";
-        return 2;
-      }
-      jobs = static_cast<unsigned>(std::stoi(value));
-    } else if (argument == "--diff") {
-      diff = true;
-    } else if (argument.rfind("--", 0) == 0) {
-      err << "presetra matrix: unknown or incomplete argument \"" << argument << "\"\n" << kUsage;
+  if (arguments.Has("--jobs")) {
+    const std::string value = arguments.Value("--jobs");
+    if (value.empty() || value.size() > 4 ||
+        value.find_first_not_of("0123456789") != std::string::npos || std::stoi(value) == 0) {
+      err << "presetra matrix: --jobs \"" << value
+          << "\": expected a number of threads, 1 to 9999\n";
       return 2;
-    } else {
-      (diff ? otherPaths : paths).push_back(argument);
     }
+    jobs = static_cast<unsigned>(std::stoi(value));
   }
   if (paths.empty() || (diff && otherPaths.empty())) {
     err << "presetra matrix: " << (paths.empty() ? "no profiles given" : "--diff needs profiles")
         << "\n"
-        << kUsage;
+        << arguments.Usage();
     return 2;
   }
   bool allFound = true;

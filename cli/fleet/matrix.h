@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/fleet/table_cells.h"
+#include "cli/run/arguments.h"
 #include "cli/run/plan.h"
 
 namespace presetra::cli {
@@ -17,6 +18,6 @@ std::string MatrixDiff(const std::vector<Plan>& before, const std::vector<Plan>&
                        TableFormat format);
 
 // presetra matrix DIR|FILE... [--format markdown|csv] [--diff OTHER_DIR|FILE...]
-int RunMatrix(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int RunMatrix(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace presetra::cli

@@ -19,7 +19,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] = "usage: presetra capture [--machine FILE] [--out FILE]\n";
 // A commit reads what an earlier read decided it would: a handful of rounds settles it.
 constexpr int kMostRounds = 16;
 
@@ -242,22 +241,9 @@ Capture CaptureMachine(platform::System& system, machine::PackageArchitecture ar
   return Capturer(system, architecture).Run();
 }
 
-int RunCapture(const std::vector<std::string>& arguments, ThisPc* thisPc, std::ostream& out,
-               std::ostream& err) {
-  std::string outFile;
-  std::string machineFile;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const bool hasValue = i + 1 < arguments.size();
-    if (arguments[i] == "--out" && hasValue) {
-      outFile = arguments[++i];
-    } else if (arguments[i] == "--machine" && hasValue) {
-      machineFile = arguments[++i];
-    } else {
-      err << "presetra capture: unknown or incomplete argument \"" << arguments[i] << "\"\n"
-          << kUsage;
-      return 2;
-    }
-  }
+int RunCapture(const Arguments& arguments, ThisPc* thisPc, std::ostream& out, std::ostream& err) {
+  const std::string outFile = arguments.Value("--out");
+  const std::string machineFile = arguments.Value("--machine");
   Capture capture;
   std::string source = "this PC";
   try {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/run/arguments.h"
 #include "cli/run/this_pc.h"
 #include "machine/profile.h"
 #include "platform/system.h"
@@ -25,8 +26,7 @@ Capture CaptureMachine(platform::System& system, machine::PackageArchitecture ar
 
 // presetra capture [--machine FILE] [--out FILE]: this PC's profile where the tool runs on one,
 // or that of the simulated machine the profile FILE describes (the default machine without one).
-int RunCapture(const std::vector<std::string>& arguments, ThisPc* thisPc, std::ostream& out,
-               std::ostream& err);
+int RunCapture(const Arguments& arguments, ThisPc* thisPc, std::ostream& out, std::ostream& err);
 
 // The profile in `file`; without one, this PC's captured in memory where there is one, or the
 // default machine.

@@ -22,12 +22,6 @@ using powercfg::Scheme;
 using powercfg::SettingInfo;
 using powercfg::SettingKey;
 
-constexpr char kUsage[] =
-    "usage: presetra verify [--machine FILE] [--state STATE] [--format text|json]\n"
-    "  FILE: the machine's profile; on Windows, without it, this PC's facts\n"
-    "  STATE: what `presetra commit --state` printed for the machine, or a dump like it; on\n"
-    "         Windows, without it, this PC's schemes, registry values and adapter settings\n";
-
 bool IsTimeStamp(const std::string& text) {
   return text.size() == 12 && text[2] == ':' && text[5] == ':' && text[8] == ':';
 }
@@ -250,31 +244,12 @@ Verification Compare(const RunRecord& planned, const EndState& have) {
   return result;
 }
 
-int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-              ThisPc* thisPc) {
-  std::string machineFile;
-  std::string stateFile;
-  std::string format = "text";
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const bool hasValue = i + 1 < arguments.size();
-    if (arguments[i] == "--machine" && hasValue) {
-      machineFile = arguments[++i];
-    } else if (arguments[i] == "--state" && hasValue) {
-      stateFile = arguments[++i];
-    } else if (arguments[i] == "--format" && hasValue) {
-      format = arguments[++i];
-      if (format != "text" && format != "json") {
-        err << "presetra verify: --format \"" << format << "\": expected text or json\n";
-        return 2;
-      }
-    } else {
-      err << "presetra verify: unknown or incomplete argument \"" << arguments[i] << "\"\n"
-          << kUsage;
-      return 2;
-    }
-  }
+int RunVerify(const Arguments& arguments, std::ostream& out, std::ostream& err, ThisPc* thisPc) {
+  const std::string machineFile = arguments.Value("--machine");
+  const std::string stateFile = arguments.Value("--state");
+  const std::string format = arguments.Value("--format", "text");
   if (stateFile.empty() && thisPc == nullptr) {
-    err << "presetra verify: --state is needed: this build reads no live PC\n" << kUsage;
+    err << "presetra verify: --state is needed: this build reads no live PC\n" << arguments.Usage();
     return 2;
   }
   std::string profileText;

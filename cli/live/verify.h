@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/run/arguments.h"
 #include "cli/run/end_state.h"
 #include "cli/run/simulated_run.h"
 #include "cli/run/this_pc.h"
@@ -55,7 +56,6 @@ Verification Compare(const RunRecord& planned, const EndState& have);
 
 // presetra verify [--machine FILE] [--state STATE] [--format text|json]. Without STATE, the end
 // state of this PC (which needs `thisPc`).
-int RunVerify(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-              ThisPc* thisPc = nullptr);
+int RunVerify(const Arguments& arguments, std::ostream& out, std::ostream& err, ThisPc* thisPc);
 
 }  // namespace presetra::cli

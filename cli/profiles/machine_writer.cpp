@@ -11,11 +11,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] =
-    "usage: presetra machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]\n"
-    "  STRINGS: the OEM strings as WMI lists them, {\"ABC\", \"FBYTE#...\"} or [\"ABC\", ...],\n"
-    "           or one string a line\n";
-
 // The OEM strings an engineer copies from WMI: a brace or bracket list of quoted strings (as
 // wmic and PowerShell print them), or one string a line.
 bool ParseOemStrings(std::string text, std::vector<std::string>* strings, std::string* problem) {
@@ -115,44 +110,16 @@ void WarnWithoutFeatureBytes(const std::vector<std::string>& strings, std::ostre
 
 }  // namespace
 
-int RunMachineWriter(const std::vector<std::string>& arguments, std::ostream& out,
-                     std::ostream& err) {
-  std::string oem;
-  std::string board;
-  std::string build;
-  std::string outFile;
-  bool connectedStandby = false;
-  bool haveOem = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    auto value = [&](std::string* target) {
-      if (i + 1 >= arguments.size()) return false;
-      *target = arguments[++i];
-      return true;
-    };
-    bool ok = true;
-    if (argument == "--from-oem-strings") {
-      ok = value(&oem);
-      haveOem = ok;
-    } else if (argument == "--board") {
-      ok = value(&board);
-    } else if (argument == "--build") {
-      ok = value(&build);
-    } else if (argument == "--out") {
-      ok = value(&outFile);
-    } else if (argument == "--cs") {
-      connectedStandby = true;
-    } else {
-      ok = false;
-    }
-    if (!ok) {
-      err << "presetra: machine: unexpected or incomplete argument \"" << argument << "\"\n"
-          << kUsage;
-      return 2;
-    }
-  }
+int RunMachineWriter(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+  const std::string oem = arguments.Value("--from-oem-strings");
+  std::string board = arguments.Value("--board");
+  std::string build = arguments.Value("--build");
+  const std::string outFile = arguments.Value("--out");
+  const bool connectedStandby = arguments.Has("--cs");
+  const bool haveOem = arguments.Has("--from-oem-strings");
   if (!haveOem || board.empty() || build.empty()) {
-    err << "presetra: machine: --from-oem-strings, --board and --build are needed\n" << kUsage;
+    err << "presetra: machine: --from-oem-strings, --board and --build are needed\n"
+        << arguments.Usage();
     return 2;
   }
   std::vector<std::string> strings;

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/run/arguments.h"
+
 namespace presetra::cli {
 
 // machine --from-oem-strings STRINGS --board ID --build N [--cs] [--out FILE]
-int RunMachineWriter(const std::vector<std::string>& arguments, std::ostream& out,
-                     std::ostream& err);
+int RunMachineWriter(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace presetra::cli

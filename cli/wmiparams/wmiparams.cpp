@@ -258,16 +258,9 @@ void MapFromJson(const Json& json, const std::string& field, CWMIPropertyMap& ma
 
 }  // namespace
 
-int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> positional;
-  bool mapOnly = false;
-  for (const auto& argument : arguments) {
-    if (argument == "--map") {
-      mapOnly = true;
-    } else {
-      positional.push_back(argument);
-    }
-  }
+int RunWmiParams(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+  const std::vector<std::string>& positional = arguments.Operands();
+  const bool mapOnly = arguments.Has("--map");
   const bool decode = positional.size() == 2 && positional[0] == "decode";
   const bool encode = positional.size() == 3 && positional[0] == "encode";
   if (!decode && !encode) {

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/run/arguments.h"
+
 namespace presetra::cli {
 
 // wmiparams decode FILE [--map] | wmiparams encode FILE.json OUT [--map]
-int RunWmiParams(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int RunWmiParams(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace presetra::cli

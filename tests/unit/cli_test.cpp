@@ -334,8 +334,7 @@ TEST(MachineWriterTest, RefusesWhatItCannotUse) {
            {"machine"},
            {"machine", "--from-oem-strings", "{\"A\"}", "--board", "62E6"},
            {"machine", "--from-oem-strings", "{\"A\", 5}", "--board", "1", "--build", "2"},
-           {"machine", "--from-oem-strings", "[\"A\"", "--board", "1", "--build", "2"},
-           {"machine", "--board"}}) {
+           {"machine", "--from-oem-strings", "[\"A\"", "--board", "1", "--build", "2"}}) {
     Result result = RunTool(arguments);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");

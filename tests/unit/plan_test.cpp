@@ -187,18 +187,38 @@ INSTANTIATE_TEST_SUITE_P(
                    "not set, Accelerometer6000 not set, Accelerometer6007 not set]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The usage of every command, or of the one named, from the front end's table; a command's help
+// goes on with what it does and its options.
 TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--help"}, std::vector<std::string>{"plan", "--help"},
-        std::vector<std::string>{"matrix", "examples", "-h"}}) {
-    Result result = RunTool(arguments);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string start;
+  } cases[] = {
+      {{"--help"},
+       "usage: presetra commit [uninstall] [--machine FILE] [--schemes] [--state] [--values "
+       "LIST]\n       presetra uninstall "},
+      {{"plan", "--help"},
+       "usage: presetra plan [--machine FILE] [--format text|json]\n\nWhat the machine gets"},
+      {{"matrix", "examples", "-h"},
+       "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--jobs N] [--diff "
+       "OTHER_DIR|FILE...]\n\n"},
+      {{"wmiparams", "/?"},
+       "usage: presetra wmiparams decode FILE [--map]\n       presetra wmiparams encode "
+       "FILE.json OUT [--map]\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    Result result = RunTool(c.arguments);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out.rfind(
-                  "usage: presetra commit [uninstall] [--machine FILE] [--schemes|--state]\n", 0),
-              0u)
-        << result.out;
+    EXPECT_EQ(result.out.substr(0, c.start.size()), c.start);
   }
+  // Each option of a command is on its help, with what it does.
+  const Result matrix = RunTool({"matrix", "--help"});
+  EXPECT_NE(matrix.out.find("\n  --jobs N                  plan on N threads (by default one per "
+                            "core)\n"),
+            std::string::npos)
+      << matrix.out;
 }
 
 struct UsageCase {
@@ -229,7 +249,16 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"matrix", "examples", "--format", "html"},
                                 "presetra matrix: --format \"html\": expected markdown or csv"},
                       UsageCase{{"matrix", "examples", "--format"},
-                                "presetra matrix: unknown or incomplete argument \"--format\""}),
+                                "presetra matrix: unknown or incomplete argument \"--format\""},
+                      UsageCase{{"machine", "--board"},
+                                "presetra machine: unknown or incomplete argument \"--board\""},
+                      UsageCase{{"commit", "install"},
+                                "presetra commit: unknown or incomplete argument \"install\""},
+                      UsageCase{{"plan", "examples/notebook.json"},
+                                "presetra plan: unknown or incomplete argument "
+                                "\"examples/notebook.json\""},
+                      UsageCase{{"install"}, "presetra: unknown command \"install\""},
+                      UsageCase{{}, "presetra: no command given"}),
     // The arguments, as a test name: "plan_format_xml".
     [](const auto& info) {
       std::string name;
