@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "golden.h"
 #include "policy_fixture.h"
+#include "tool_runner.h"
 
 namespace presetra {
 namespace {
@@ -42,7 +43,7 @@ TEST(InstallSequenceTest, TheX64PackageDiffersFromTheX86OneOnlyInItsInstallFolde
   const std::string x86Dir = "C:\\Program Files (x86)\\Vorlan\\Presetra\\";
   const std::string x64Dir = "C:\\Program Files\\Vorlan\\Presetra\\";
   const std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) / "presetra-x64-examples";
+      std::filesystem::path(testing::ProcessTempDir()) / "presetra-x64-examples";
   std::filesystem::create_directories(folder);
   for (const auto& entry : std::filesystem::directory_iterator(PRESETRA_EXAMPLES_DIR)) {
     if (entry.path().extension() != ".json") continue;

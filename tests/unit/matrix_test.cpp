@@ -140,7 +140,7 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
 // them, reported in its place), in both formats.
 TEST(MatrixTest, OnSeveralThreadsTheTableIsTheSingleThreadedOne) {
   const fs::path generated =
-      Folder(testing::UniqueTempPath("generated-fleet").substr(::testing::TempDir().size()));
+      Folder(testing::UniqueTempPath("generated-fleet").substr(testing::ProcessTempDir().size()));
   const auto profiles = testing::VariedProfiles(1000);
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     std::string name = std::to_string(i);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,13 +20,30 @@ struct ToolResult {
   std::string err;
 };
 
-// A path in the temporary folder that no other test uses: ctest runs tests side by side.
+// This test process's own folder in the temporary folder, removed when the process ends. Two
+// runs of the tests at once (two builds, two clones of the project) must not share a file: one
+// run's fresh folder would empty the other's in the middle of a test.
+inline const std::string& ProcessTempDir() {
+  struct Owned {
+    std::string path = ::testing::TempDir() + "presetra-" + std::to_string(::getpid()) + "/";
+    Owned() { std::filesystem::create_directories(path); }
+    ~Owned() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Owned folder;
+  return folder.path;
+}
+
+// A path in this process's temporary folder that no other test uses: ctest runs tests side by
+// side.
 inline std::string UniqueTempPath(const std::string& name) {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string prefix = test == nullptr ? std::string("none")
                                        : std::string(test->test_suite_name()) + "." + test->name();
   for (char& c : prefix) c = c == '/' ? '_' : c;
-  return ::testing::TempDir() + prefix + "-" + name;
+  return ProcessTempDir() + prefix + "-" + name;
 }
 
 // The text with the first `from` replaced by `to`; a `from` that is not there fails the test.
@@ -48,9 +66,9 @@ inline std::string ReadText(const std::string& path) {
   return text.str();
 }
 
-// A fresh folder under the test's temporary directory.
+// A fresh folder in this process's temporary folder.
 inline std::filesystem::path Folder(const std::string& name) {
-  std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
+  std::filesystem::path folder = std::filesystem::path(ProcessTempDir()) / name;
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder;
