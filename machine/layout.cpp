@@ -1,5 +1,7 @@
 #include "machine/layout.h"
 
+#include "platform/bytes_text.h"
+
 namespace presetra::machine {
 
 std::vector<RegistryKeyEdit> BaseImageRegistry() {

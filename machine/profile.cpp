@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "machine/json_problem.h"
+#include "platform/bytes_text.h"
 
 namespace presetra::machine {
 

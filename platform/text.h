@@ -90,16 +90,6 @@ std::vector<std::uint8_t> Utf16LeBytes(WStringView text);
 // not a unit).
 WString TextOfUtf16Le(const std::uint8_t* data, std::size_t size);
 
-// The bytes as lower-case hex digits, two a byte, with `separator` between bytes.
-std::string HexBytes(const std::uint8_t* data, std::size_t size, std::string_view separator = "");
-
-// The bytes that HexBytes wrote (no separator; either case): nullopt for an odd number of
-// digits or a character that is not one.
-std::optional<std::vector<std::uint8_t>> BytesOfHex(std::string_view digits);
-
-// The fields of a line separated by tabs: one more than there are tabs.
-std::vector<std::string> SplitTabs(std::string_view line);
-
 // Whether `text` ends with `suffix`, ignoring case as EqualsIgnoringCase does.
 bool EndsWithIgnoringCase(WStringView text, WStringView suffix);
 

@@ -1,6 +1,7 @@
 #include "cli/live/registry_capture.h"
 
 #include "machine/layout.h"
+#include "platform/bytes_text.h"
 
 namespace presetra::cli {
 

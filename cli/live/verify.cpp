@@ -11,6 +11,7 @@
 #include "cli/run/simulated_run.h"
 #include "cli/run/units.h"
 #include "machine/layout.h"
+#include "platform/bytes_text.h"
 #include "platform/guid.h"
 #include "power/power_scheme.h"
 

@@ -1,5 +1,7 @@
 #include "cli/run/units.h"
 
+#include "platform/bytes_text.h"
+
 namespace presetra::cli {
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "cli/run/file_text.h"
 #include "machine/json_problem.h"
+#include "platform/bytes_text.h"
 #include "platform/guid.h"
 #include "wmi/wmi_parameters.h"
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/bytes_text.h"
+
 namespace presetra::sim {
 
 struct Registry::Key {

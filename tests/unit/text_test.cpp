@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/bytes_text.h"
+
 namespace presetra {
 namespace {
 

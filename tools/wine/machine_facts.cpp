@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/bytes_text.h"
+
 namespace presetra::wine {
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "machine/layout.h"
 #include "machine/profile.h"
+#include "platform/bytes_text.h"
 #include "tools/wine/machine_facts.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "platform/bytes_text.h"
 #include "tools/wine/machine_facts.h"
 
 namespace presetra::wine {
