@@ -23,6 +23,7 @@ TEST(BadInputTest, BuildNumbersTheCommandInterpreterWouldActOnStartNoScript) {
           {" 19041 ", true},  // blanks only split the arguments: the script refuses them
       };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     PolicyFixture fixture("");
     fixture.policy().SetBuildNumber(Utf8ToUtf16(c.build));
     fixture.policy().RunBiosScript();
@@ -84,6 +85,7 @@ TEST(BadInputTest, FirmwareStringsOfEveryShape) {
       {"a long entry", {"FBYTE#" + std::string(100000, 'z') + "."}, std::string(100000, 'z'), ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     nlohmann::json strings = c.entries;
     auto machine = testing::MachineFrom(
         R"("factory_folder": "present", "firmware": {"oem_strings": )" + strings.dump() + "}");

@@ -250,6 +250,7 @@ TEST(WmiParamsToolTest, BadInputNamesTheByteOrTheField) {
        "byte 0: cannot be stored so that it reads back: for key \"k\": a value, not a reference"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     const std::string file = WriteTemp("bad-input", c.content);
     std::vector<std::string> arguments = {"wmiparams", c.arguments[0], file};
     if (c.arguments[0] == "encode") arguments.push_back(testing::UniqueTempPath("out.bin"));
@@ -288,6 +289,7 @@ TEST(CliTest, AProfileOfAnyShapeEndsWithOneMessage) {
       {"empty file", "", ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     const std::string path = WriteTemp("shape.json", c.content);
     Result result = RunTool({"commit", "--machine", path});
     EXPECT_EQ(result.status, 2) << c.name;

@@ -48,6 +48,7 @@ TEST(ReadRegistryStringTest, AcceptsStringsOnly) {
       {u"Empty", u""},  {u"Odd", u""},      {u"Inner", WString(u"a\0b", 3)}, {u"Missing", u""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     EXPECT_EQ(ReadRegistryString(machine->registry(), u"Software\\T", c.name), c.value)
         << Utf16ToUtf8(c.name);
   }

@@ -21,6 +21,7 @@ TEST(FactoryScriptsTest, BiosScriptPassesTheBuildAndConnectedStandby) {
       {R"({"connected_standby": "error"})", "16299", "false"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     PolicyFixture fixture("\"power\": " + c.power);
     fixture.policy().SetBuildNumber(Utf8ToUtf16(c.build));
     fixture.policy().RunBiosScript();

@@ -62,6 +62,7 @@ TEST(ReadFeatureBytesTest, TakesTheFirstOfEachMarker) {
       {"property null", R"("oem_strings": null)", u"", u"", {}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine = MachineFrom(R"("factory_folder": "present", "firmware": {)" + c.firmware + "}");
     CMSIInstaller installer(*machine);
     SetContextNames(installer);

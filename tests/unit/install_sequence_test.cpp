@@ -149,6 +149,7 @@ TEST(InstallSequenceTest, EdgeCasesFollowTheirGoldenLogs) {
        R"("factory_folder": "present", "power": {"connected_standby": false})"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine = MachineFrom(c.profile);
     LoadedModule module(*machine);
     EXPECT_EQ(module.Commit(1), 0u);

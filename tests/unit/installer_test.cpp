@@ -104,6 +104,7 @@ TEST(FindStatusLabelTest, LooksForAThreeHundredFortyByThirteenChild) {
       {"first of two", u"Presetra Setup", {{0, {0, 0, 340, 13}}, {0, {0, 0, 340, 13}}}, 0},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine = MachineFrom();
     auto& windows = machine->windows();
     auto dialog = windows.Create(u"MsiDialogCloseClass", c.title, {0, 0, 640, 480});

@@ -71,6 +71,7 @@ TEST_F(LauncherTest, RunScriptQuotesThePathAndAppendsTheArguments) {
       {dir + u"Data Files\\MSD.cmd", nullptr, u"\"" + dir + u"Data Files\\MSD.cmd\""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     installer_->RunScript(c.path, u"Status", c.arguments);
     const auto& run = machine_->processes().Runs().back();
     // The interpreter by its full path, given the script's command line whole.

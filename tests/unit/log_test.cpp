@@ -107,6 +107,7 @@ TEST(SelectLogPathTest, TakesTheFirstFolderThatWorks) {
       {"no folder can be made", "", {}, nullptr, true, installDirLog, {"L"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine = MachineFrom(c.profile);
     if (c.existingLog != nullptr) machine->files().AddFile(c.existingLog);
     for (auto folder : c.extraFolders) {

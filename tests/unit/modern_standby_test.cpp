@@ -163,6 +163,7 @@ TEST(ModernStandbySchemeTest, HibernationAndWindowsHomeBranches) {
        0},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     PolicyFixture fixture(Profile(c.bytes, "62E6"));
     fixture.policy().ApplyModernStandbyScheme(c.before2019);
     auto commands = fixture.PowercfgArguments();

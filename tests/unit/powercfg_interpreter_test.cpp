@@ -27,6 +27,7 @@ TEST(PowercfgTest, SplitsItsCommandLineAsTheRuntimeDoes) {
       {u"Vorlan   ", u"Vorlan", nullptr},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     MemorySchemeStore store;
     ASSERT_EQ(
         Execute(store, WString(u"-duplicatescheme SCHEME_BALANCED ") + kVorlanScheme).exitCode, 0);

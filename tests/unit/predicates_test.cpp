@@ -33,6 +33,7 @@ TEST(PredicatesTest, FeatureTokensCountOnlyOnTokenBoundaries) {
   auto machine = MachineFrom();
   CMSIInstaller installer(*machine);
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     installer.Context().featureBytes = c.bytes;
     EXPECT_EQ(installer.HasFeature(c.token), c.has) << Utf16ToUtf8(c.bytes);
     EXPECT_EQ(installer.IsNotebook(), c.notebook) << Utf16ToUtf8(c.bytes);

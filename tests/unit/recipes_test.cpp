@@ -66,6 +66,7 @@ TEST(DesktopSchemeTest, RunsItsRowsWithTheVariantOf3aOrAN) {
       {"aN3X", &variant, 300, 600}, {"X3aX", &plain, 600, 1200},  // odd offset
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     PolicyFixture fixture(FeatureProfile(c.bytes));
     fixture.policy().ApplyDesktopScheme();
     EXPECT_EQ(fixture.PowercfgArguments(), *c.commands) << c.bytes;
@@ -149,6 +150,7 @@ TEST(NotebookSchemeTest, BoardsDecideTheLinkPowerRows) {
       {"3f8c", 67, 4}, {"", 67, 4},     {"62E6", 67, 4},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     PolicyFixture fixture(FeatureProfile("3Xaw", c.board));
     fixture.policy().ApplyNotebookScheme();
     auto commands = fixture.PowercfgArguments();
@@ -192,6 +194,7 @@ TEST(NotebookSchemeTest, AccelerometerDecidesTheDcLidAction) {
        {u"AccelerometerAny", u"Accelerometer", u"Accelerometer6000", u"Accelerometer6007"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     std::string profile =
         R"("registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {)" + c.values + "}}";
     PolicyFixture fixture(profile);

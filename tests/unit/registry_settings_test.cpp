@@ -78,6 +78,7 @@ TEST(HideHibernateAfterTest, LogsEachStep) {
         "Error closing " + kHibernateKey}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine =
         MachineFrom(R"("factory_folder": "present")" + (c.profile.empty() ? "" : ", " + c.profile));
     CAdvInstaller installer(*machine);

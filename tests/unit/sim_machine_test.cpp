@@ -79,6 +79,7 @@ TEST(SimMachineTest, MalformedProfilesNameTheField) {
       {R"([1, 2])", ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     try {
       ParseProfile(c.json);
       ADD_FAILURE() << "accepted: " << c.json;
@@ -151,6 +152,7 @@ TEST(SimMachineTest, AFieldTheFormatDoesNotKnowIsAnErrorThatNamesTheNearestOne) 
       {R"("description": "x", "_comment": 1, "power": {"_note": "x"})", ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     const std::string json = R"({"profile": 1, )" + c.fields + "}";
     try {
       ParseProfile(json);

@@ -56,6 +56,7 @@ TEST_F(SimRegistryTest, EachViewOfSoftwareIsWhereWindowsKeepsIt) {
        win::kErrorSuccess},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     registry_.SetProcessIs64Bit(c.process64);
     EXPECT_EQ(Open(c.path, c.access), c.result)
         << (c.process64 ? "64-bit " : "32-bit ") << Utf16ToUtf8(c.path) << "\n"
@@ -103,6 +104,7 @@ TEST_F(SimRegistryTest, TypedWritesStoreWhatRegSetValueExWExpects) {
        {0xE9, 0x00, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     ASSERT_EQ(platform::WriteValue(registry_, platform::kHkeyLocalMachine, u"SOFTWARE\\Typed",
                                    win::kKeyAllAccess | win::kKeyWow64_64Key,
                                    platform::KeyOpening::kCreate, u"V", c.data),

@@ -82,6 +82,7 @@ TEST(UninstallTest, ASchemeThatOutlivesDeletionGetsAPlainName) {
        "PC."},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     auto machine = MachineWithScheme("\"ui_language\": " + std::to_string(c.language));
     machine->processes().RefuseCommandsContaining(u"-delete");
     Uninstall(*machine);

@@ -81,6 +81,7 @@ TEST(WmiPropertyMapStreamTest, EdgeCasesAreExactBytes) {
        32},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     CWMIPropertyMap map;
     for (const auto& [key, value] : c.entries) map.SetAt(key, value);
     Bytes bytes = Store(map);
@@ -197,6 +198,7 @@ TEST(WmiParametersStreamTest, RefusesWhatWouldNotReadBack) {
       {"reference in a value field", byReference, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     CWMIParameters parameters;
     if (c.inMap) {
       parameters.firstMap.SetAt(u"k", c.value);
@@ -234,6 +236,7 @@ TEST(WmiParametersStreamTest, ReportsWhereAStreamGoesWrong) {
        32},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - &cases[0]));
     CWMIParameters parameters;
     CArchive load = CArchive::ForLoading(c.bytes);
     EXPECT_FALSE(parameters.Serialize(load)) << c.name;
