@@ -71,6 +71,7 @@ add_library(presetra_cli_fleet STATIC cli/fleet/fleet_diff.cpp cli/fleet/fleet_t
             cli/fleet/matrix.cpp cli/fleet/parallel.cpp cli/fleet/table_cells.cpp)
 target_link_libraries(presetra_cli_fleet PUBLIC presetra_cli_run)
 add_library(presetra_cli_live STATIC cli/live/capture.cpp cli/live/live_state.cpp
+            cli/live/state_dump.cpp
             cli/live/registry_capture.cpp
             cli/live/verify.cpp)
 target_link_libraries(presetra_cli_live PUBLIC presetra_cli_run)

@@ -11,23 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "cli/live/state_dump.h"
 #include "cli/run/arguments.h"
 #include "cli/run/end_state.h"
 #include "cli/run/simulated_run.h"
 #include "cli/run/this_pc.h"
 
 namespace presetra::cli {
-
-// A state dump that cannot be read; the message names the line.
-class StateError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The end state a dump describes: the output of `presetra commit --state` (or --schemes with
-// --values LIST); the log's time-stamped lines are passed over. Windows' own schemes list only the
-// values that differ from Windows' defaults for the role. Throws StateError.
-EndState ParseEndState(const std::string& text, powercfg::PlatformRole role);
 
 struct Drift {
   std::string what;  // the setting, the registry value, the adapter
