@@ -19,6 +19,7 @@ add_library(presetra_machine STATIC
   machine/json_problem.cpp
   machine/layout.cpp
   machine/profile.cpp
+  machine/profile_writer.cpp
 )
 target_link_libraries(presetra_machine PUBLIC presetra_emulation presetra_platform
                       nlohmann_json::nlohmann_json)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
+#include <span>
 
 #include "machine/json_problem.h"
 #include "platform/bytes_text.h"
@@ -19,8 +20,7 @@ std::string Quoted(const std::string& text) {
 
 // A field that names one of a few values.
 template <typename T>
-T Choice(const Json& value, const std::string& field,
-         std::initializer_list<std::pair<const char*, T>> choices) {
+T Choice(const Json& value, const std::string& field, std::span<const Spelling<T>> choices) {
   if (value.is_string()) {
     for (const auto& [name, choice] : choices) {
       if (value.get<std::string>() == name) return choice;
@@ -251,16 +251,7 @@ NetworkAdapter ParseAdapter(const Json& value, const std::string& field) {
     adapter.hardwareIds = list;
   }
   if (auto wmi = value.find("wmi"); wmi != value.end()) {
-    std::string mode = wmi->is_string() ? wmi->get<std::string>() : "";
-    if (mode == "ok") {
-      adapter.wmi = NetworkAdapter::Wmi::kOk;
-    } else if (mode == "missing") {
-      adapter.wmi = NetworkAdapter::Wmi::kMissing;
-    } else if (mode == "write_fails") {
-      adapter.wmi = NetworkAdapter::Wmi::kWriteFails;
-    } else {
-      throw ProfileError(field + ".wmi", "expected \"ok\", \"missing\" or \"write_fails\"");
-    }
+    adapter.wmi = Choice<NetworkAdapter::Wmi>(*wmi, field + ".wmi", kAdapterWmiNames);
   }
   return adapter;
 }
@@ -325,9 +316,7 @@ MachineProfile ParseProfile(const std::string& text) {
     }
     if (auto role = power->find("platform_role"); role != power->end()) {
       profile.platformRole =
-          Choice<powercfg::PlatformRole>(*role, "power.platform_role",
-                                         {{"mobile", powercfg::PlatformRole::kMobile},
-                                          {"desktop", powercfg::PlatformRole::kDesktop}});
+          Choice<powercfg::PlatformRole>(*role, "power.platform_role", kPlatformRoleNames);
     }
   }
 
@@ -368,17 +357,11 @@ MachineProfile ParseProfile(const std::string& text) {
   }
 
   if (auto folder = root.find("factory_folder"); folder != root.end()) {
-    profile.factoryFolder = Choice<FactoryFolder>(*folder, "factory_folder",
-                                                  {{"absent", FactoryFolder::kAbsent},
-                                                   {"present", FactoryFolder::kPresent},
-                                                   {"read_only", FactoryFolder::kReadOnly},
-                                                   {"user_owned", FactoryFolder::kUserOwned},
-                                                   {"linked", FactoryFolder::kLinked}});
+    profile.factoryFolder = Choice<FactoryFolder>(*folder, "factory_folder", kFactoryFolderNames);
   }
 
   if (auto scripts = root.find("package_scripts"); scripts != root.end()) {
-    profile.packageScripts =
-        Choice<bool>(*scripts, "package_scripts", {{"present", true}, {"absent", false}});
+    profile.packageScripts = Choice<bool>(*scripts, "package_scripts", kPackageScriptsNames);
   }
 
   if (auto system = root.find("system_folder"); system != root.end()) {
@@ -386,9 +369,8 @@ MachineProfile ParseProfile(const std::string& text) {
   }
 
   if (auto architecture = root.find("package_architecture"); architecture != root.end()) {
-    profile.packageArchitecture = Choice<PackageArchitecture>(
-        *architecture, "package_architecture",
-        {{"x86", PackageArchitecture::kX86}, {"x64", PackageArchitecture::kX64}});
+    profile.packageArchitecture = Choice<PackageArchitecture>(*architecture, "package_architecture",
+                                                              kPackageArchitectureNames);
   }
 
   if (auto hanging = root.find("hanging_commands"); hanging != root.end()) {

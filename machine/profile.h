@@ -2,9 +2,11 @@
 // laid over a clean Windows 10 x64 base image. The profile as a type, and its reader.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/emulation/powercfg/windows_defaults.h"
@@ -75,6 +77,34 @@ struct MachineProfile {
   // What looks like a mistake but is valid: a registry value name near one the actions read.
   std::vector<std::string> warnings;
 };
+
+// The format's spelling of each choice, which the reader takes and the writer writes.
+template <typename T>
+using Spelling = std::pair<const char*, T>;
+inline constexpr Spelling<powercfg::PlatformRole> kPlatformRoleNames[] = {
+    {"mobile", powercfg::PlatformRole::kMobile}, {"desktop", powercfg::PlatformRole::kDesktop}};
+inline constexpr Spelling<FactoryFolder> kFactoryFolderNames[] = {
+    {"absent", FactoryFolder::kAbsent},
+    {"present", FactoryFolder::kPresent},
+    {"read_only", FactoryFolder::kReadOnly},
+    {"user_owned", FactoryFolder::kUserOwned},
+    {"linked", FactoryFolder::kLinked}};
+inline constexpr Spelling<bool> kPackageScriptsNames[] = {{"present", true}, {"absent", false}};
+inline constexpr Spelling<PackageArchitecture> kPackageArchitectureNames[] = {
+    {"x86", PackageArchitecture::kX86}, {"x64", PackageArchitecture::kX64}};
+inline constexpr Spelling<NetworkAdapter::Wmi> kAdapterWmiNames[] = {
+    {"ok", NetworkAdapter::Wmi::kOk},
+    {"missing", NetworkAdapter::Wmi::kMissing},
+    {"write_fails", NetworkAdapter::Wmi::kWriteFails}};
+
+// The spelling of `value` in `names`.
+template <typename T, std::size_t N>
+const char* NameOf(const Spelling<T> (&names)[N], T value) {
+  for (const auto& [name, choice] : names) {
+    if (choice == value) return name;
+  }
+  return names[0].first;
+}
 
 // Parses a profile. Throws ProfileError naming the field on malformed input.
 MachineProfile ParseProfile(const std::string& json);

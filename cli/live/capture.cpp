@@ -10,6 +10,7 @@
 #include "cli/run/plan.h"
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
+#include "machine/profile_writer.h"
 #include "policy/network_adapters.h"
 #include "wmi/wmi_client.h"
 
@@ -17,14 +18,8 @@ namespace presetra::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 // A commit reads what an earlier read decided it would: a handful of rounds settles it.
 constexpr int kMostRounds = 16;
-
-Json TextOrNull(const std::optional<WString>& text) {
-  return text ? Json(Utf16ToUtf8(*text)) : Json(nullptr);
-}
 
 class Capturer {
  public:
@@ -32,30 +27,35 @@ class Capturer {
       : system_(system), architecture_(architecture), registry_(system.registry()) {}
 
   Capture Run() {
-    Json profile;
-    profile["profile"] = 1;
-    profile["description"] = "Captured by presetra capture";
-    profile["firmware"] = {{"oem_strings", OemStrings()}, {"bios_feature_byte", BiosFeatureByte()}};
-    profile["power"] = {{"connected_standby", ConnectedStandby()},
-                        {"platform_role", PlatformRole()}};
-    profile["ui_language"] = system_.shell().GetSystemDefaultUILanguage();
-    profile["registry"] = Json::object();
-    profile["network_adapters"] = NetworkAdapters();
-    profile["factory_folder"] = FactoryFolder();
-    profile["package_scripts"] = PackageScripts();
-    if (auto folder = SystemFolder()) profile["system_folder"] = Utf16ToUtf8(*folder);
-    profile["package_architecture"] =
-        architecture_ == machine::PackageArchitecture::kX64 ? "x64" : "x86";
+    machine::MachineProfile profile;
+    profile.description = "Captured by presetra capture";
+    profile.oemStrings = OemStrings();
+    profile.biosFeatureByte = BiosFeatureByte();
+    profile.connectedStandby = ConnectedStandby();
+    profile.platformRole = PlatformRole();
+    profile.uiLanguage = system_.shell().GetSystemDefaultUILanguage();
+    profile.networkAdapters = NetworkAdapters();
+    profile.factoryFolder = FactoryFolder();
+    profile.packageScripts = PackageScripts();
+    machine::WrittenFields fields;
+    if (auto folder = SystemFolder()) {
+      profile.systemFolder = *folder;
+    } else {
+      fields.systemFolder = false;
+    }
+    profile.packageArchitecture = architecture_;
 
     // What the commit reads, and the build number the plan shows besides.
     registry_.Record(platform::RegistryRead{kShownBuildKey, WString(kShownBuildValue)});
     std::vector<std::string> registryNotes;
     for (int round = 0;; ++round) {
       registryNotes.clear();
-      profile["registry"] = registry_.ProfileRegistry(&registryNotes);
-      if (round == kMostRounds || !ReadsSomethingNew(profile.dump(2))) break;
+      profile.registry = registry_.ProfileRegistry(&registryNotes);
+      if (round == kMostRounds || !ReadsSomethingNew(machine::WriteProfile(profile, fields))) {
+        break;
+      }
     }
-    Capture capture{profile.dump(2) + "\n", notes_};
+    Capture capture{machine::WriteProfile(profile, fields), notes_};
     capture.notes.insert(capture.notes.end(), registryNotes.begin(), registryNotes.end());
     registry_.CheckValuesKeptExactly(capture);
     return capture;
@@ -63,27 +63,27 @@ class Capturer {
 
  private:
   // OEMStringArray of Win32_ComputerSystem, each string as it is (the actions trim them).
-  Json OemStrings() {
+  std::optional<std::vector<std::optional<WString>>> OemStrings() {
     CWMIClient client(system_, comSecurity_);
     if (client.Connect(u"\\\\.\\root\\cimv2") != win::kSOk ||
         client.ExecQuery(u"SELECT * FROM Win32_ComputerSystem") != win::kSOk) {
       notes_.push_back("firmware.oem_strings: Win32_ComputerSystem could not be read (" +
                        HResultText(client.LastResult()) + "): written as null");
-      return nullptr;
+      return std::nullopt;
     }
     platform::Variant value;
     if (client.CurrentObject().Ref()->Get(u"OEMStringArray", &value) != win::kSOk ||
         value.vt != (win::kVtArray | win::kVtBstr) || !value.array) {
-      return nullptr;
+      return std::nullopt;
     }
-    Json strings = Json::array();
-    for (const auto& element : value.array->elements) strings.push_back(TextOrNull(element.text));
+    std::vector<std::optional<WString>> strings;
+    for (const auto& element : value.array->elements) strings.push_back(element.text);
     return strings;
   }
 
   // The "Feature Byte" string of the firmware's BIOS class; null when its namespace or object
   // is not there, which the actions treat alike.
-  Json BiosFeatureByte() {
+  std::optional<WString> BiosFeatureByte() {
     CWMIClient client(system_, comSecurity_);
     if (const win::HResult connected = client.Connect(u"\\\\.\\root\\Vorlan\\InstrumentedBIOS");
         connected != win::kSOk) {
@@ -92,40 +92,42 @@ class Capturer {
             "firmware.bios_feature_byte: WMI refused the BIOS namespace (for administrators): "
             "written as null; run capture from an elevated prompt");
       }
-      return nullptr;
+      return std::nullopt;
     }
     if (client.ExecQuery(u"SELECT * FROM VorlanBIOS_BIOSString WHERE Name=\"Feature Byte\"") !=
         win::kSOk) {
       notes_.push_back(
           "firmware.bios_feature_byte: the BIOS namespace has no \"Feature Byte\" object: written "
           "as null (no namespace), which the actions treat the same way");
-      return nullptr;
+      return std::nullopt;
     }
     WString value;
     const win::HResult read = client.GetValueAsString(value);
     if (read != win::kSOk) {
       notes_.push_back("firmware.bios_feature_byte: its Value could not be read (" +
                        HResultText(read) + "): written as null");
-      return nullptr;
+      return std::nullopt;
     }
-    return Utf16ToUtf8(value);
+    return value;
   }
 
-  Json ConnectedStandby() {
+  // nullopt: the power API's query fails.
+  std::optional<bool> ConnectedStandby() {
     bool aoac = false;
-    if (!system_.power().GetPwrCapabilities(&aoac)) return "error";
+    if (!system_.power().GetPwrCapabilities(&aoac)) return std::nullopt;
     return aoac;
   }
 
   // Windows provisions the portable defaults for notebooks and tablets.
-  std::string PlatformRole() {
+  powercfg::PlatformRole PlatformRole() {
     const win::Dword role = system_.power().PowerDeterminePlatformRole();
-    return role == win::kPlatformRoleMobile || role == win::kPlatformRoleSlate ? "mobile"
-                                                                               : "desktop";
+    return role == win::kPlatformRoleMobile || role == win::kPlatformRoleSlate
+               ? powercfg::PlatformRole::kMobile
+               : powercfg::PlatformRole::kDesktop;
   }
 
-  Json NetworkAdapters() {
-    Json adapters = Json::array();
+  std::vector<machine::NetworkAdapter> NetworkAdapters() {
+    std::vector<machine::NetworkAdapter> adapters;
     platform::Devices& devices = system_.devices();
     const platform::ScopedDeviceInfoSet set(devices, devices.GetNetClassDevices());
     if (!set.valid()) {
@@ -133,22 +135,22 @@ class Capturer {
       return adapters;
     }
     for (win::Dword index = 0; devices.EnumDeviceInfo(set.get(), index); ++index) {
-      auto text = [&](win::Dword property) -> Json {
+      auto text = [&](win::Dword property) -> std::optional<WString> {
         auto bytes = ReadDeviceProperty(devices, set.get(), index, property);
-        if (!bytes) return nullptr;
-        return Utf16ToUtf8(TextOfUtf16Le(bytes->data(), bytes->size()));
+        if (!bytes) return std::nullopt;
+        return TextOfUtf16Le(bytes->data(), bytes->size());
       };
-      Json adapter;
-      adapter["description"] = text(win::kSpdrpDeviceDesc);
-      adapter["enumerator"] = text(win::kSpdrpEnumeratorName);
-      adapter["driver"] = text(win::kSpdrpDriver);
+      machine::NetworkAdapter adapter;
+      adapter.description = text(win::kSpdrpDeviceDesc);
+      adapter.enumerator = text(win::kSpdrpEnumeratorName);
+      adapter.driver = text(win::kSpdrpDriver);
       auto ids = ReadDeviceProperty(devices, set.get(), index, win::kSpdrpHardwareId);
       std::vector<WString> list;
-      if (ids) list = SplitMultiString(*ids);
-      adapter["hardware_ids"] = Json::array();
-      for (const auto& id : list) adapter["hardware_ids"].push_back(Utf16ToUtf8(id));
-      if (!ids) adapter["hardware_ids"] = nullptr;
-      adapter["wmi"] = !list.empty() && HasWmiClasses(list.front()) ? "ok" : "missing";
+      if (ids) list = machine::SplitMultiString(*ids);
+      if (ids) adapter.hardwareIds = list;
+      adapter.wmi = !list.empty() && HasWmiClasses(list.front())
+                        ? machine::NetworkAdapter::Wmi::kOk
+                        : machine::NetworkAdapter::Wmi::kMissing;
       adapters.push_back(adapter);
     }
     if (!adapters.empty()) {
@@ -175,17 +177,17 @@ class Capturer {
     return found;
   }
 
-  std::string FactoryFolder() {
+  machine::FactoryFolder FactoryFolder() {
     platform::FileSystem& files = system_.files();
-    if (!files.PathFileExists(u"C:\\System.sav")) return "absent";
+    if (!files.PathFileExists(u"C:\\System.sav")) return machine::FactoryFolder::kAbsent;
     constexpr WStringView kLogFolder = u"C:\\System.sav\\LOGS\\OSIT";
     if (auto logs = files.HoldFolder(kLogFolder);
         logs && platform::IsLink(kLogFolder, logs->Facts())) {
-      return "linked";
+      return machine::FactoryFolder::kLinked;
     }
     if (auto root = files.HoldFolder(u"C:\\System.sav");
         root && root->Facts().owner == platform::Owner::kOther) {
-      return "user_owned";
+      return machine::FactoryFolder::kUserOwned;
     }
     if (!files.PathFileExists(u"C:\\System.sav\\LOGS\\OSIT")) {
       notes_.push_back(
@@ -193,21 +195,20 @@ class Capturer {
           "makes the log folder); whether the folder refuses new entries (\"read_only\") is known "
           "only when the commit writes");
     }
-    return "present";
+    return machine::FactoryFolder::kPresent;
   }
 
   // The package brings its scripts: they are missing only from an installed package.
-  std::string PackageScripts() {
+  bool PackageScripts() {
     WString programFiles;
     if (system_.shell().GetFolderPath(win::kCsidlProgramFiles, 260, &programFiles) != win::kSOk) {
-      return "present";
+      return true;
     }
     const WString folder = programFiles + u"\\Vorlan\\Presetra\\";
     platform::FileSystem& files = system_.files();
-    if (!files.PathFileExists(folder)) return "present";
-    const bool scripts = files.PathFileExists(folder + u"Data Files\\MSD.cmd") &&
-                         files.PathFileExists(folder + u"Data Files\\TBIOS.cmd");
-    return scripts ? "present" : "absent";
+    if (!files.PathFileExists(folder)) return true;
+    return files.PathFileExists(folder + u"Data Files\\MSD.cmd") &&
+           files.PathFileExists(folder + u"Data Files\\TBIOS.cmd");
   }
 
   std::optional<WString> SystemFolder() {

@@ -3,18 +3,15 @@
 #pragma once
 
 #include <map>
-#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/live/capture.h"
+#include "machine/profile.h"
 #include "platform/registry.h"
 namespace presetra::cli {
-
-// The UTF-16 strings of a REG_MULTI_SZ-shaped buffer, up to the empty one that ends it.
-std::vector<WString> SplitMultiString(const std::vector<std::uint8_t>& bytes);
 
 class RegistryCapture {
  public:
@@ -25,7 +22,7 @@ class RegistryCapture {
   // The keys and values recorded, as the PC has them: a key is written when it differs from
   // the base image, null when the PC lacks one the base has. What cannot be said exactly is
   // added to `notes`.
-  nlohmann::ordered_json ProfileRegistry(std::vector<std::string>* notes);
+  std::vector<machine::RegistryKeyEdit> ProfileRegistry(std::vector<std::string>* notes);
   // A value the profile holds with other bytes than the PC's (a string with a NUL inside, a
   // lone surrogate) is named, so that nobody takes the profile for the PC.
   void CheckValuesKeptExactly(Capture& capture) const;

@@ -5,6 +5,8 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "machine/profile_writer.h"
+
 namespace presetra::cli {
 
 namespace {
@@ -130,21 +132,25 @@ int RunMachineWriter(const Arguments& arguments, std::ostream& out, std::ostream
   }
   if (!CheckBuild(&build, err) || !CheckBoard(&board, err)) return 2;
   WarnWithoutFeatureBytes(strings, err);
-  Json profile = {
-      {"profile", 1},
-      {"description", "Board " + board + ", build " + build +
-                          (connectedStandby ? ", Connected Standby" : ", no Connected Standby")},
-      {"firmware", {{"oem_strings", strings}}},
-      {"power", {{"connected_standby", connectedStandby}}},
-      {"registry",
-       {{"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra", {{"MachineID", board}}},
-        {"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
-         {{"CurrentBuildNumber", build}}},
-        {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-         {{"CurrentBuildNumber", build}}}}},
-      {"factory_folder", "present"},
+  machine::MachineProfile profile;
+  profile.description = "Board " + board + ", build " + build +
+                        (connectedStandby ? ", Connected Standby" : ", no Connected Standby");
+  profile.oemStrings.emplace();
+  for (const auto& text : strings) profile.oemStrings->push_back(Utf8ToUtf16(text));
+  profile.connectedStandby = connectedStandby;
+  const platform::RegistryValue buildValue{u"CurrentBuildNumber", win::kRegSz,
+                                           platform::RegData::String(Utf8ToUtf16(build)).bytes};
+  profile.registry = {
+      {u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+       std::vector<platform::RegistryValue>{
+           {u"MachineID", win::kRegSz, platform::RegData::String(Utf8ToUtf16(board)).bytes}}},
+      {u"HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
+       std::vector<platform::RegistryValue>{buildValue}},
+      {u"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+       std::vector<platform::RegistryValue>{buildValue}},
   };
-  const std::string text = profile.dump(2) + "\n";
+  profile.factoryFolder = machine::FactoryFolder::kPresent;
+  const std::string text = machine::WriteProfile(profile, machine::kBoardFields);
   if (outFile.empty()) {
     out << text;
     return 0;
