@@ -51,9 +51,7 @@ class Capturer {
     for (int round = 0;; ++round) {
       registryNotes.clear();
       profile.registry = registry_.ProfileRegistry(&registryNotes);
-      if (round == kMostRounds || !ReadsSomethingNew(machine::WriteProfile(profile, fields))) {
-        break;
-      }
+      if (round == kMostRounds || !ReadsSomethingNew(profile)) break;
     }
     Capture capture{machine::WriteProfile(profile, fields), notes_};
     capture.notes.insert(capture.notes.end(), registryNotes.begin(), registryNotes.end());
@@ -221,8 +219,8 @@ class Capturer {
   }
 
   // Runs the commit on what has been captured; true when it read a key or value not read yet.
-  bool ReadsSomethingNew(const std::string& profileText) {
-    const RunRecord run = RunActions(profileText, {"commit"}, RunOptions{.reads = true});
+  bool ReadsSomethingNew(const machine::MachineProfile& profile) {
+    const RunRecord run = RunActions(profile, {"commit"}, RunOptions{.reads = true});
     bool added = false;
     for (const auto& read : run.registryReads) added = registry_.Record(read) || added;
     return added;

@@ -81,7 +81,11 @@ SimulatedPc SimulatedMachine(const std::string& profileText) {
 
 RunRecord RunActions(const std::string& profileText, const std::vector<std::string>& actions,
                      const RunOptions& options) {
-  const machine::MachineProfile profile = ParsedProfile(profileText);
+  return RunActions(ParsedProfile(profileText), actions, options);
+}
+
+RunRecord RunActions(const machine::MachineProfile& profile,
+                     const std::vector<std::string>& actions, const RunOptions& options) {
   auto machine = std::make_unique<sim::Machine>(profile);
   RunRecord run;
   run.warnings = profile.warnings;

@@ -122,5 +122,8 @@ SimulatedPc SimulatedMachine(const std::string& profileText);
 // module. Throws UnusableProfile.
 RunRecord RunActions(const std::string& profileText, const std::vector<std::string>& actions,
                      const RunOptions& options = {});
+// The same, on a profile already read.
+RunRecord RunActions(const machine::MachineProfile& profile,
+                     const std::vector<std::string>& actions, const RunOptions& options = {});
 
 }  // namespace presetra::cli
