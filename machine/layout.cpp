@@ -38,6 +38,29 @@ WString InstallDir(PackageArchitecture architecture) {
   return ProgramFilesFolder(architecture) + u"\\Vorlan\\Presetra\\";
 }
 
+std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder) {
+  using Kind = FolderStep::Kind;
+  switch (folder) {
+    case FactoryFolder::kAbsent:
+      break;
+    case FactoryFolder::kPresent:
+      return {{Kind::kFolder, u"C:\\System.sav\\LOGS\\OSIT"}};
+    case FactoryFolder::kReadOnly:
+      return {{Kind::kReadOnlyFolder, u"C:\\System.sav"}};
+    case FactoryFolder::kUserOwned:
+      return {{Kind::kFolder, u"C:\\System.sav", true},
+              {Kind::kFolder, u"C:\\System.sav\\LOGS", true},
+              {Kind::kFolder, u"C:\\System.sav\\LOGS\\OSIT", true}};
+    case FactoryFolder::kLinked:
+      // Folders made at the root of C:\ let any signed-in user change what is inside them,
+      // also where an administrator made them.
+      return {{Kind::kFolder, u"C:\\Users\\Public\\Linked", true},
+              {Kind::kFolder, u"C:\\System.sav\\LOGS"},
+              {Kind::kLink, u"C:\\System.sav\\LOGS\\OSIT", false, u"C:\\Users\\Public\\Linked"}};
+  }
+  return {};
+}
+
 std::vector<WString> AdapterClassKeys(const WString& driver) {
   std::vector<WString> keys;
   for (const char16_t* controlSet : {u"CurrentControlSet", u"ControlSet001"}) {

@@ -19,6 +19,17 @@ WString ProgramFilesFolder(PackageArchitecture architecture);
 // Where the package puts its files, with a final backslash.
 WString InstallDir(PackageArchitecture architecture);
 
+// What a factory-folder variant lays onto C:, step by step in order: a folder (made by an
+// administrator, or by a standard user), a folder that refuses new entries, or a link a standard
+// user made to another folder.
+struct FolderStep {
+  enum class Kind { kFolder, kReadOnlyFolder, kLink } kind = Kind::kFolder;
+  WString path;
+  bool userOwned = false;
+  WString target = {};  // for a link
+};
+std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder);
+
 // An adapter's driver key ("{class}\\0001") under Control\\Class in both control sets, as
 // physical paths.
 std::vector<WString> AdapterClassKeys(const WString& driver);

@@ -114,29 +114,23 @@ void Machine::Apply(const MachineProfile& profile) {
     files_.AddFile(installDir + u"Data Files\\MSD.cmd");
     files_.AddFile(installDir + u"Data Files\\TBIOS.cmd");
   }
-  switch (profile.factoryFolder) {
-    case FactoryFolder::kAbsent:
-      break;
-    case FactoryFolder::kPresent:
-      files_.AddFolder(u"C:\\System.sav\\LOGS\\OSIT");
-      break;
-    case FactoryFolder::kReadOnly:
-      files_.AddFolder(u"C:\\System.sav");
-      files_.MakeReadOnly(u"C:\\System.sav");
-      break;
-    case FactoryFolder::kUserOwned:
-      for (const char16_t* folder :
-           {u"C:\\System.sav", u"C:\\System.sav\\LOGS", u"C:\\System.sav\\LOGS\\OSIT"}) {
-        files_.AddFolder(folder, platform::Owner::kOther);
-      }
-      break;
-    case FactoryFolder::kLinked:
-      // Folders made at the root of C:\ let any signed-in user change what is inside them,
-      // also where an administrator made them.
-      files_.AddFolder(u"C:\\Users\\Public\\Linked", platform::Owner::kOther);
-      files_.AddFolder(u"C:\\System.sav\\LOGS");
-      files_.AddLink(u"C:\\System.sav\\LOGS\\OSIT", u"C:\\Users\\Public\\Linked");
-      break;
+  for (const auto& step : machine::FactoryFolderSteps(profile.factoryFolder)) {
+    switch (step.kind) {
+      case machine::FolderStep::Kind::kFolder:
+        if (step.userOwned) {
+          files_.AddFolder(step.path, platform::Owner::kOther);
+        } else {
+          files_.AddFolder(step.path);
+        }
+        break;
+      case machine::FolderStep::Kind::kReadOnlyFolder:
+        files_.AddFolder(step.path);
+        files_.MakeReadOnly(step.path);
+        break;
+      case machine::FolderStep::Kind::kLink:
+        files_.AddLink(step.path, step.target);
+        break;
+    }
   }
 
   WmiInstance computer;

@@ -4,6 +4,7 @@
 //   presetra-seed PROFILE PREFIX
 // Writes PREFIX/drive_c/presetra/machine.txt and PREFIX/drive_c/presetra/seed.reg (UTF-16LE,
 // for "wine reg import ... /reg:64"), and creates the factory folder when the profile has one.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -136,26 +137,30 @@ int main(int argc, char** argv) {
     values << Utf16ToUtf8(key) << "\t" << Utf16ToUtf8(name) << "\n";
   }
 
-  switch (profile.factoryFolder) {
-    case machine::FactoryFolder::kAbsent:
-      break;
-    case machine::FactoryFolder::kPresent:
-      std::filesystem::create_directories(driveC / "System.sav" / "LOGS" / "OSIT");
-      break;
-    case machine::FactoryFolder::kLinked:
+  if (profile.factoryFolder == machine::FactoryFolder::kReadOnly) {
+    std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
+    return 2;
+  }
+  if (profile.factoryFolder == machine::FactoryFolder::kUserOwned) {
+    // Wine shows every file as owned by the user it runs as, whoever made it.
+    std::cerr << "presetra-seed: Wine keeps no owner of a folder other than its own user\n";
+    return 2;
+  }
+  // "C:\\System.sav\\LOGS" as a path in the prefix's drive_c.
+  auto inPrefix = [&driveC](const WString& path) {
+    std::string relative = Utf16ToUtf8(path.substr(3));
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return driveC / relative;
+  };
+  for (const auto& step : machine::FactoryFolderSteps(profile.factoryFolder)) {
+    if (step.kind == machine::FolderStep::Kind::kLink) {
       // Wine follows a symbolic link in the prefix as Windows follows a junction.
-      std::filesystem::create_directories(driveC / "Users" / "Public" / "Linked");
-      std::filesystem::create_directories(driveC / "System.sav" / "LOGS");
-      std::filesystem::create_directory_symlink("../../Users/Public/Linked",
-                                                driveC / "System.sav" / "LOGS" / "OSIT");
-      break;
-    case machine::FactoryFolder::kReadOnly:
-      std::cerr << "presetra-seed: a read-only factory folder cannot be made for root\n";
-      return 2;
-    case machine::FactoryFolder::kUserOwned:
-      // Wine shows every file as owned by the user it runs as, whoever made it.
-      std::cerr << "presetra-seed: Wine keeps no owner of a folder other than its own user\n";
-      return 2;
+      std::filesystem::create_directory_symlink(
+          inPrefix(step.target).lexically_relative(inPrefix(step.path).parent_path()),
+          inPrefix(step.path));
+    } else {
+      std::filesystem::create_directories(inPrefix(step.path));
+    }
   }
   return 0;
 }
