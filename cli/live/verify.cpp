@@ -31,7 +31,7 @@ std::string RegistryText(const std::optional<platform::RegistryValue>& value, co
 }  // namespace
 
 Verification Verify(const std::string& profileText, const std::string& stateText) {
-  const RunRecord run = RunActions(profileText, {"commit"});
+  const RunRecord run = RunActions(profileText, {"commit"}, RunOptions{.registryAtEnd = true});
   return Compare(run, ParseEndState(stateText, run.platformRole));
 }
 
@@ -152,7 +152,7 @@ int RunVerify(const Arguments& arguments, std::ostream& out, std::ostream& err, 
   }
   Verification verification;
   try {
-    const RunRecord run = RunActions(profileText, {"commit"});
+    const RunRecord run = RunActions(profileText, {"commit"}, RunOptions{.registryAtEnd = true});
     if (stateText) {
       verification = Compare(run, ParseEndState(*stateText, run.platformRole));
     } else {

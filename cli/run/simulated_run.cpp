@@ -50,15 +50,17 @@ std::vector<ValueAtEnd> ValuesAtEnd(sim::Machine& machine,
   return values;
 }
 
-EndState EndStateOf(sim::Machine& machine, const std::vector<WmiWrite>& wmiWrites) {
+EndState EndStateOf(sim::Machine& machine, const std::vector<WmiWrite>& wmiWrites,
+                    bool registryAtEnd) {
   EndState state;
-  state.schemes = machine.schemes().Schemes();
   state.active = machine.schemes().Active();
   state.preferredPlan = PreferredPlan(machine);
   state.hibernateFileSize = machine.schemes().HibernateFileSize();
-  for (const auto& write : machine.registry().Writes()) {
-    state.registry[RegistryName(write.keyPath, write.value.name)] =
-        machine.registry().GetValue(write.keyPath, write.value.name);
+  if (registryAtEnd) {
+    for (const auto& write : machine.registry().Writes()) {
+      state.registry[RegistryName(write.keyPath, write.value.name)] =
+          machine.registry().GetValue(write.keyPath, write.value.name);
+    }
   }
   for (const auto& write : wmiWrites) {
     state.wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
@@ -122,22 +124,25 @@ RunRecord RunActions(const machine::MachineProfile& profile,
   }
   if (options.reads) run.registryReads = machine->registry().Reads();
   run.registryWrites = machine->registry().Writes();
-  run.schemeWrites = machine->schemes().Writes();
   for (const auto& process : machine->processes().Runs()) {
     run.processes.push_back(ProcessRecord{process.program, process.arguments, process.script,
                                           process.scriptCommandLine, process.redirectedTo});
   }
   run.wmiWrites = WmiWrites(*machine);
-  run.end = EndStateOf(*machine, run.wmiWrites);
+  run.end = EndStateOf(*machine, run.wmiWrites, options.registryAtEnd);
   auto resolve = [&machine](WStringView file, std::uint32_t id) {
     return machine->ResolveModuleString(file, id);
   };
+  if (options.schemesText) {
+    run.schemesText = powercfg::DescribeSchemes(machine->schemes(), resolve, run.end.preferredPlan);
+  }
+  // The machine's run is over: what its scheme store kept is handed over, not copied, after the
+  // listing that reads it.
+  run.schemeWrites = machine->schemes().TakeWrites();
+  run.end.schemes = machine->schemes().TakeSchemes();
   for (const auto& scheme : run.end.schemes) {
     run.schemeNames[ToLower(scheme.guid)] =
         Utf16ToUtf8(powercfg::DisplayText(scheme.name, resolve));
-  }
-  if (options.schemesText) {
-    run.schemesText = powercfg::DescribeSchemes(machine->schemes(), resolve, run.end.preferredPlan);
   }
   run.namedValues = ValuesAtEnd(*machine, options.values);
   if (options.writableValues)

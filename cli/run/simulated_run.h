@@ -51,8 +51,10 @@ struct ValueAtEnd {
 
 // What a run keeps beyond what every command reads: each costs time on a fleet.
 struct RunOptions {
-  bool log = false;          // the log's lines
-  bool reads = false;        // every registry key opened and value queried
+  bool log = false;    // the log's lines
+  bool reads = false;  // every registry key opened and value queried
+  // What each registry value the commit wrote ends with (EndState::registry), for verify.
+  bool registryAtEnd = false;
   bool schemesText = false;  // every scheme the machine ends with, as --schemes lists them
   // Registry values to read at the end ("key", "name"), and whether to read every value the
   // commit may write on this machine besides.
@@ -86,8 +88,8 @@ struct RunRecord {
   std::vector<ProcessRecord> processes;
   std::vector<WmiWrite> wmiWrites;
 
-  // What it left: the end state, the schemes' names as Windows shows them (by lower-case
-  // GUID), and what the options asked for.
+  // What it left: the end state (its registry values with RunOptions::registryAtEnd), the
+  // schemes' names as Windows shows them (by lower-case GUID), and what the options asked for.
   EndState end;
   std::map<WString, std::string> schemeNames;
   std::string schemesText;

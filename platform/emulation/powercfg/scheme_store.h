@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/emulation/powercfg/settings_catalog.h"
@@ -101,6 +102,10 @@ class MemorySchemeStore : public SchemeStore {
   // Every value set through SetValue, in order: what a run set, as opposed to what a scheme
   // got from the one it was copied from.
   const std::vector<ValueWrite>& Writes() const { return writes_; }
+  // The schemes and the writes, handed over when the machine's run is over: the store is left
+  // without them.
+  std::vector<Scheme> TakeSchemes() { return std::move(schemes_); }
+  std::vector<ValueWrite> TakeWrites() { return std::move(writes_); }
 
  private:
   const Scheme* Lookup(WStringView guid) const;
