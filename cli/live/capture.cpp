@@ -1,10 +1,7 @@
 #include "cli/live/capture.h"
 
 #include <fstream>
-#include <map>
-#include <nlohmann/json.hpp>
 #include <ostream>
-#include <set>
 
 #include "cli/live/registry_capture.h"
 #include "cli/run/plan.h"

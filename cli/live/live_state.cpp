@@ -120,8 +120,7 @@ void ReadWmi(platform::System& system, const RunRecord& planned, EndState* state
       return;
     }
     if (value.vt == win::kVtBool && value.integer != 0) {
-      state->wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
-                           ToUpper(write.property));
+      state->wmiOn.insert(WmiSettingName(write.className, write.instanceName, write.property));
     }
   }
 }

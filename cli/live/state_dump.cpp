@@ -112,8 +112,8 @@ EndState ParseEndState(const std::string& text, powercfg::PlatformRole role) {
       continue;
     }
     if (fields.size() == 4 && fields[3] == "True") {
-      state.wmiOn.emplace(ToUpper(Utf8ToUtf16(fields[0])), ToUpper(Utf8ToUtf16(fields[1])),
-                          ToUpper(Utf8ToUtf16(fields[2])));
+      state.wmiOn.insert(
+          WmiSettingName(Utf8ToUtf16(fields[0]), Utf8ToUtf16(fields[1]), Utf8ToUtf16(fields[2])));
       continue;
     }
     if (fields.size() == 4) {

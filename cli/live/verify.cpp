@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <sstream>
 
 #include "cli/live/capture.h"
 #include "cli/live/live_state.h"
@@ -11,8 +10,6 @@
 #include "cli/run/file_text.h"
 #include "cli/run/simulated_run.h"
 #include "cli/run/units.h"
-#include "machine/layout.h"
-#include "platform/bytes_text.h"
 #include "platform/guid.h"
 #include "power/power_scheme.h"
 
@@ -123,8 +120,8 @@ Verification Compare(const RunRecord& planned, const EndState& have) {
       result.unread.push_back({what, have.unreadWhy});
       continue;
     }
-    const bool on = have.wmiOn.count({ToUpper(write.className), ToUpper(write.instanceName),
-                                      ToUpper(write.property)}) != 0;
+    const bool on =
+        have.wmiOn.count(WmiSettingName(write.className, write.instanceName, write.property)) != 0;
     drift(what, "On", on ? "On" : "Off");
   }
   return result;

@@ -13,4 +13,10 @@ std::pair<WString, WString> RegistryName(WStringView key, WStringView name) {
   return {ToUpper(key), ToUpper(name)};
 }
 
+std::tuple<WString, WString, WString> WmiSettingName(WStringView className,
+                                                     WStringView instanceName,
+                                                     WStringView property) {
+  return {ToUpper(className), ToUpper(instanceName), ToUpper(property)};
+}
+
 }  // namespace presetra::cli

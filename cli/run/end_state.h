@@ -25,7 +25,7 @@ struct EndState {
   std::optional<std::uint32_t> hibernateFileSize;
   // By RegistryName; nullopt: the value is absent.
   std::map<std::pair<WString, WString>, std::optional<platform::RegistryValue>> registry;
-  // The adapters' WMI power settings that are on: class, instance, property, upper-cased.
+  // The adapters' WMI power settings that are on, by WmiSettingName.
   std::set<std::tuple<WString, WString, WString>> wmiOn;
   // False when the adapters' settings could not be read: then none of them is checked.
   bool wmiRead = true;
@@ -39,5 +39,10 @@ struct EndState {
 
 // A registry value's name in EndState::registry: key and name upper-cased.
 std::pair<WString, WString> RegistryName(WStringView key, WStringView name);
+// An adapter's WMI power setting's name in EndState::wmiOn: class, instance and property,
+// upper-cased.
+std::tuple<WString, WString, WString> WmiSettingName(WStringView className,
+                                                     WStringView instanceName,
+                                                     WStringView property);
 
 }  // namespace presetra::cli

@@ -63,8 +63,7 @@ EndState EndStateOf(sim::Machine& machine, const std::vector<WmiWrite>& wmiWrite
     }
   }
   for (const auto& write : wmiWrites) {
-    state.wmiOn.emplace(ToUpper(write.className), ToUpper(write.instanceName),
-                        ToUpper(write.property));
+    state.wmiOn.insert(WmiSettingName(write.className, write.instanceName, write.property));
   }
   return state;
 }
