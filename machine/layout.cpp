@@ -44,19 +44,19 @@ std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder) {
     case FactoryFolder::kAbsent:
       break;
     case FactoryFolder::kPresent:
-      return {{Kind::kFolder, u"C:\\System.sav\\LOGS\\OSIT"}};
+      return {{Kind::kFolder, kLogFolder}};
     case FactoryFolder::kReadOnly:
-      return {{Kind::kReadOnlyFolder, u"C:\\System.sav"}};
+      return {{Kind::kReadOnlyFolder, kFactoryFolder}};
     case FactoryFolder::kUserOwned:
-      return {{Kind::kFolder, u"C:\\System.sav", true},
-              {Kind::kFolder, u"C:\\System.sav\\LOGS", true},
-              {Kind::kFolder, u"C:\\System.sav\\LOGS\\OSIT", true}};
+      return {{Kind::kFolder, kFactoryFolder, true},
+              {Kind::kFolder, kLogsFolder, true},
+              {Kind::kFolder, kLogFolder, true}};
     case FactoryFolder::kLinked:
       // Folders made at the root of C:\ let any signed-in user change what is inside them,
       // also where an administrator made them.
       return {{Kind::kFolder, u"C:\\Users\\Public\\Linked", true},
-              {Kind::kFolder, u"C:\\System.sav\\LOGS"},
-              {Kind::kLink, u"C:\\System.sav\\LOGS\\OSIT", false, u"C:\\Users\\Public\\Linked"}};
+              {Kind::kFolder, kLogsFolder},
+              {Kind::kLink, kLogFolder, false, u"C:\\Users\\Public\\Linked"}};
   }
   return {};
 }

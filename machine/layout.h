@@ -19,6 +19,14 @@ WString ProgramFilesFolder(PackageArchitecture architecture);
 // Where the package puts its files, with a final backslash.
 WString InstallDir(PackageArchitecture architecture);
 
+// The factory folder, where the factory's tools read the log, and the folders under it.
+inline constexpr char16_t kFactoryFolder[] = u"C:\\System.sav";
+inline constexpr char16_t kLogsFolder[] = u"C:\\System.sav\\LOGS";
+inline constexpr char16_t kLogFolder[] = u"C:\\System.sav\\LOGS\\OSIT";
+// The factory scripts the package brings, under its install folder.
+inline constexpr const char16_t* kPackageScripts[] = {u"Data Files\\MSD.cmd",
+                                                      u"Data Files\\TBIOS.cmd"};
+
 // What a factory-folder variant lays onto C:, step by step in order: a folder (made by an
 // administrator, or by a standard user), a folder that refuses new entries, or a link a standard
 // user made to another folder.

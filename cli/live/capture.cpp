@@ -7,6 +7,7 @@
 #include "cli/run/plan.h"
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
+#include "machine/layout.h"
 #include "machine/profile_writer.h"
 #include "policy/network_adapters.h"
 #include "wmi/wmi_client.h"
@@ -140,10 +141,9 @@ class Capturer {
       adapter.enumerator = text(win::kSpdrpEnumeratorName);
       adapter.driver = text(win::kSpdrpDriver);
       auto ids = ReadDeviceProperty(devices, set.get(), index, win::kSpdrpHardwareId);
-      std::vector<WString> list;
-      if (ids) list = machine::SplitMultiString(*ids);
-      if (ids) adapter.hardwareIds = list;
-      adapter.wmi = !list.empty() && HasWmiClasses(list.front())
+      if (ids) adapter.hardwareIds = machine::SplitMultiString(*ids);
+      adapter.wmi = adapter.hardwareIds && !adapter.hardwareIds->empty() &&
+                            HasWmiClasses(adapter.hardwareIds->front())
                         ? machine::NetworkAdapter::Wmi::kOk
                         : machine::NetworkAdapter::Wmi::kMissing;
       adapters.push_back(adapter);
@@ -174,17 +174,16 @@ class Capturer {
 
   machine::FactoryFolder FactoryFolder() {
     platform::FileSystem& files = system_.files();
-    if (!files.PathFileExists(u"C:\\System.sav")) return machine::FactoryFolder::kAbsent;
-    constexpr WStringView kLogFolder = u"C:\\System.sav\\LOGS\\OSIT";
-    if (auto logs = files.HoldFolder(kLogFolder);
-        logs && platform::IsLink(kLogFolder, logs->Facts())) {
+    if (!files.PathFileExists(machine::kFactoryFolder)) return machine::FactoryFolder::kAbsent;
+    if (auto logs = files.HoldFolder(machine::kLogFolder);
+        logs && platform::IsLink(machine::kLogFolder, logs->Facts())) {
       return machine::FactoryFolder::kLinked;
     }
-    if (auto root = files.HoldFolder(u"C:\\System.sav");
+    if (auto root = files.HoldFolder(machine::kFactoryFolder);
         root && root->Facts().owner == platform::Owner::kOther) {
       return machine::FactoryFolder::kUserOwned;
     }
-    if (!files.PathFileExists(u"C:\\System.sav\\LOGS\\OSIT")) {
+    if (!files.PathFileExists(machine::kLogFolder)) {
       notes_.push_back(
           "factory_folder: C:\\System.sav has no LOGS\\OSIT: written as \"present\" (the commit "
           "makes the log folder); whether the folder refuses new entries (\"read_only\") is known "
@@ -202,8 +201,10 @@ class Capturer {
     const WString folder = programFiles + u"\\Vorlan\\Presetra\\";
     platform::FileSystem& files = system_.files();
     if (!files.PathFileExists(folder)) return true;
-    return files.PathFileExists(folder + u"Data Files\\MSD.cmd") &&
-           files.PathFileExists(folder + u"Data Files\\TBIOS.cmd");
+    for (const char16_t* script : machine::kPackageScripts) {
+      if (!files.PathFileExists(folder + script)) return false;
+    }
+    return true;
   }
 
   std::optional<WString> SystemFolder() {

@@ -111,8 +111,7 @@ void Machine::Apply(const MachineProfile& profile) {
   const WString installDir = InstallDir();
   files_.AddFile(installDir + u"Presetra.dll");
   if (profile.packageScripts) {
-    files_.AddFile(installDir + u"Data Files\\MSD.cmd");
-    files_.AddFile(installDir + u"Data Files\\TBIOS.cmd");
+    for (const char16_t* script : machine::kPackageScripts) files_.AddFile(installDir + script);
   }
   for (const auto& step : machine::FactoryFolderSteps(profile.factoryFolder)) {
     switch (step.kind) {
