@@ -171,9 +171,7 @@ const std::vector<Command>& Commands() {
         "",
         "This PC's machine profile on Windows, or that of the simulated PC a profile describes.",
         {kPcOrMachineOption, {"--out", "FILE", "where to write it; standard output without it"}}},
-       [](const Arguments& a, std::ostream& out, std::ostream& err, ThisPc* thisPc) {
-         return RunCapture(a, thisPc, out, err);
-       }},
+       RunCapture},
       {{"matrix",
         "DIR|FILE...",
         "A row per machine (a folder stands for its *.json profiles): board, build, feature "

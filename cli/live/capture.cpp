@@ -238,7 +238,7 @@ Capture CaptureMachine(platform::System& system, machine::PackageArchitecture ar
   return Capturer(system, architecture).Run();
 }
 
-int RunCapture(const Arguments& arguments, ThisPc* thisPc, std::ostream& out, std::ostream& err) {
+int RunCapture(const Arguments& arguments, std::ostream& out, std::ostream& err, ThisPc* thisPc) {
   const std::string outFile = arguments.Value("--out");
   const std::string machineFile = arguments.Value("--machine");
   Capture capture;

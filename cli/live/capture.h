@@ -26,7 +26,7 @@ Capture CaptureMachine(platform::System& system, machine::PackageArchitecture ar
 
 // presetra capture [--machine FILE] [--out FILE]: this PC's profile where the tool runs on one,
 // or that of the simulated machine the profile FILE describes (the default machine without one).
-int RunCapture(const Arguments& arguments, ThisPc* thisPc, std::ostream& out, std::ostream& err);
+int RunCapture(const Arguments& arguments, std::ostream& out, std::ostream& err, ThisPc* thisPc);
 
 // The profile in `file`; without one, this PC's captured in memory where there is one, or the
 // default machine.
