@@ -144,12 +144,11 @@ std::size_t WriteWmiSettings(platform::System& system, ComSecurity& security,
 bool WritePnPCapabilities(platform::Registry& registry, const WString& driverKey) {
   bool written = false;
   for (const char16_t* controlSet : kControlSets) {
-    written = platform::WriteValue(registry, platform::kHkeyLocalMachine, controlSet + driverKey,
-                                   win::kKeyAllAccess | win::kKeyWow64_64Key,
-                                   platform::KeyOpening::kOpenExisting, u"PnPCapabilities",
-                                   platform::RegData::Dword(kPnPCapabilitiesManaged)) ==
-                  win::kErrorSuccess ||
-              written;
+    const win::Long result = platform::WriteValue(
+        registry, platform::kHkeyLocalMachine, controlSet + driverKey,
+        win::kKeyAllAccess | win::kKeyWow64_64Key, platform::KeyOpening::kOpenExisting,
+        u"PnPCapabilities", platform::RegData::Dword(kPnPCapabilitiesManaged));
+    written = written || result == win::kErrorSuccess;
   }
   return written;
 }
