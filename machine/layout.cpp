@@ -51,12 +51,14 @@ std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder) {
       return {{Kind::kFolder, kFactoryFolder, true},
               {Kind::kFolder, kLogsFolder, true},
               {Kind::kFolder, kLogFolder, true}};
-    case FactoryFolder::kLinked:
+    case FactoryFolder::kLinked: {
       // Folders made at the root of C:\ let any signed-in user change what is inside them,
       // also where an administrator made them.
-      return {{Kind::kFolder, u"C:\\Users\\Public\\Linked", true},
+      constexpr const char16_t* kUsersFolder = u"C:\\Users\\Public\\Linked";
+      return {{Kind::kFolder, kUsersFolder, true},
               {Kind::kFolder, kLogsFolder},
-              {Kind::kLink, kLogFolder, false, u"C:\\Users\\Public\\Linked"}};
+              {Kind::kLink, kLogFolder, false, kUsersFolder}};
+    }
   }
   return {};
 }
