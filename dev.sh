@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   msitools wixl wine wine32:i386 wine64
+  libwim-dev libhivex-dev wimtools xz-utils
 )
 
 mkdir -p build

@@ -12,11 +12,13 @@
 #include "cli/profiles/machine_writer.h"
 #include "cli/run/arguments.h"
 #include "cli/run/file_text.h"
+#include "cli/run/image_source.h"
 #include "cli/run/plan.h"
 #include "cli/run/plan_format.h"
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
 #include "cli/wmiparams/wmiparams.h"
+#include "image/image_error.h"
 #include "machine/layout.h"
 
 namespace presetra::cli {
@@ -71,8 +73,11 @@ int RunCommitOrUninstall(const std::string& first, const Arguments& arguments, s
   if (!ReadMachineProfile(arguments.Value("--machine"), &profileText, &source, err)) return 2;
   RunRecord run;
   try {
+    ImageSource images(arguments.Value("--image"), err);
+    machine::MachineProfile profile = ProfileOf(profileText);
+    images.LayUnder(profile, arguments.Value("--machine"));
     run = RunActions(
-        profileText, actions,
+        profile, actions,
         RunOptions{.log = true,
                    .schemesText = arguments.Has("--schemes") || state,
                    .values = valuesList.empty() ? std::vector<std::pair<WString, WString>>{}
@@ -80,6 +85,9 @@ int RunCommitOrUninstall(const std::string& first, const Arguments& arguments, s
                    .writableValues = state});
   } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  } catch (const image::ImageError& error) {
+    err << "presetra " << first << ": " << error.what() << "\n";
     return 2;
   }
   for (const auto& warning : run.warnings) {
@@ -100,13 +108,21 @@ int RunPlan(const Arguments& arguments, std::ostream& out, std::ostream& err, Th
     return 2;
   }
   try {
-    const Plan plan = MakePlan(profileText, source);
+    ImageSource images(arguments.Value("--image"), err);
+    machine::MachineProfile profile = ProfileOf(profileText);
+    images.LayUnder(profile, arguments.Value("--machine"));
+    const Plan plan = MakePlan(profile, source);
     for (const auto& warning : plan.warnings) {
       err << "presetra: " << source << ": warning: " << warning << "\n";
     }
+    if (plan.tableForWindows11)
+      err << "presetra: " << source << ": " << Windows11TableNote() << "\n";
     out << (arguments.Value("--format") == "json" ? PlanJson(plan).dump(2) + "\n" : PlanText(plan));
   } catch (const UnusableProfile& error) {
     err << "presetra: " << source << ": " << error.what() << "\n";
+    return 2;
+  } catch (const image::ImageError& error) {
+    err << "presetra plan: " << error.what() << "\n";
     return 2;
   }
   return 0;
@@ -125,8 +141,14 @@ const OptionSpec kPcOrMachineOption{
     "--machine", "FILE",
     "the machine profile; without it, this PC's facts on Windows, else the default machine"};
 
+const OptionSpec kImageOption{
+    "--image", "PATH",
+    "Windows' schemes and registry from this image instead of Presetra's base image: a WIM or ESD "
+    "file (FILE:INDEX for one of its images), a folder holding an image, or a SYSTEM hive"};
+
 const std::vector<OptionSpec> kActionOptions = {
     kMachineOption,
+    kImageOption,
     {"--schemes", "", "after the log, every power scheme the machine ends with"},
     {"--state", "",
      "the schemes, then every registry value the commit may write and the adapters' WMI "
@@ -155,6 +177,7 @@ const std::vector<Command>& Commands() {
         "What the machine gets from the commit, and why: its class and the decisions that led\n"
         "to it, the scripts, registry values, adapters and the resulting power scheme.",
         {kPcOrMachineOption,
+         kImageOption,
          {"--format", "text|json", "for a person (text) or for other tools", {"text", "json"}}}},
        RunPlan},
       {{"verify",
@@ -165,6 +188,7 @@ const std::vector<Command>& Commands() {
          {"--state", "STATE",
           "what `presetra commit --state` printed for the machine, or a dump like it; on Windows, "
           "without it, this PC's schemes, registry values and adapter settings"},
+         kImageOption,
          {"--format", "text|json", "for a person (text) or for other tools", {"text", "json"}}}},
        RunVerify},
       {{"capture",
@@ -178,6 +202,7 @@ const std::vector<Command>& Commands() {
         "bytes,\n"
         "class, scheme, decisions and the settings that differ between the machines.",
         {{"--format", "markdown|csv", "the table's format", {"markdown", "csv"}},
+         kImageOption,
          {"--jobs", "N", "plan on N threads (by default one per core)"},
          {"--diff",
           "OTHER_DIR|FILE...",

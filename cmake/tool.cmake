@@ -20,6 +20,7 @@ add_library(presetra_machine STATIC
   machine/layout.cpp
   machine/profile.cpp
   machine/profile_writer.cpp
+  machine/scheme_fields.cpp
 )
 target_link_libraries(presetra_machine PUBLIC presetra_emulation presetra_platform
                       nlohmann_json::nlohmann_json)
@@ -55,11 +56,30 @@ configure_file(cli/run/default_machine.cpp.in ${CMAKE_CURRENT_BINARY_DIR}/defaul
 # The tool's rooms, each a library linked only to the rooms below it (the README's table): a
 # run of the actions and its explanation at the bottom, the fleet, the live PC, profile writing
 # and WMI streams on it, and the front end on top.
+# Windows images: the Linux tool reads hives and WIMs with hivex and wimlib; presetra.exe does
+# not read images.
+if(WIN32)
+  add_library(presetra_image STATIC image/unavailable.cpp)
+else()
+  # Debian's wimlib.pc names libraries (ntfs-3g, fuse) its -dev package does not bring.
+  find_path(PRESETRA_WIMLIB_INCLUDE wimlib.h REQUIRED)
+  find_library(PRESETRA_WIMLIB wim REQUIRED)
+  find_path(PRESETRA_HIVEX_INCLUDE hivex.h REQUIRED)
+  find_library(PRESETRA_HIVEX hivex REQUIRED)
+  add_library(presetra_image STATIC image/hive.cpp image/power_settings.cpp image/wim.cpp
+              image/windows_image.cpp)
+  target_include_directories(presetra_image SYSTEM PRIVATE ${PRESETRA_WIMLIB_INCLUDE}
+                             ${PRESETRA_HIVEX_INCLUDE})
+  target_link_libraries(presetra_image PRIVATE ${PRESETRA_WIMLIB} ${PRESETRA_HIVEX})
+endif()
+target_link_libraries(presetra_image PUBLIC presetra_machine)
+
 add_library(presetra_cli_run STATIC
   cli/run/arguments.cpp
   cli/run/decisions.cpp
   cli/run/end_state.cpp
   cli/run/file_text.cpp
+  cli/run/image_source.cpp
   cli/run/plan.cpp
   cli/run/plan_format.cpp
   cli/run/profile_source.cpp
@@ -67,7 +87,7 @@ add_library(presetra_cli_run STATIC
   cli/run/units.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/default_machine.cpp
 )
-target_link_libraries(presetra_cli_run PUBLIC presetra_module presetra_sim)
+target_link_libraries(presetra_cli_run PUBLIC presetra_image presetra_module presetra_sim)
 add_library(presetra_cli_fleet STATIC cli/fleet/fleet_diff.cpp cli/fleet/fleet_table.cpp
             cli/fleet/matrix.cpp cli/fleet/parallel.cpp cli/fleet/table_cells.cpp)
 target_link_libraries(presetra_cli_fleet PUBLIC presetra_cli_run)

@@ -1,5 +1,7 @@
 #include "machine/layout.h"
 
+#include <algorithm>
+
 #include "platform/bytes_text.h"
 
 namespace presetra::machine {
@@ -108,6 +110,20 @@ std::string ValueLine(const WString& key, const WString& name,
   std::string line = Utf16ToUtf8(key) + "\t" + Utf16ToUtf8(name) + "\t";
   if (!type) return line + "absent\n";
   return line + std::to_string(*type) + "\t" + HexBytes(data.data(), data.size()) + "\n";
+}
+
+std::vector<WString> ImageRegistryKeys() {
+  std::vector<WString> keys = {u"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra",
+                               u"HKLM\\SOFTWARE\\Vorlan\\Presetra"};
+  auto add = [&keys](const WString& key) {
+    if (std::none_of(keys.begin(), keys.end(),
+                     [&](const WString& known) { return EqualsIgnoringCase(known, key); })) {
+      keys.push_back(key);
+    }
+  };
+  for (const auto& edit : BaseImageRegistry()) add(edit.path);
+  for (const auto& [key, name] : WrittenValues(MachineProfile{})) add(key);
+  return keys;
 }
 
 }  // namespace presetra::machine

@@ -49,6 +49,9 @@ WString AdapterInstanceName(const NetworkAdapter& adapter, std::size_t index);
 // real run with the simulated one: "key", "value name", keys as physical paths.
 std::vector<std::pair<WString, WString>> WrittenValues(const MachineProfile& profile);
 
+// The keys whose values a Windows image gives the machine, as physical paths: every key the
+// actions read or write but the adapters', which stay the profile's.
+std::vector<WString> ImageRegistryKeys();
 // "key<TAB>name<TAB>type<TAB>hex bytes", or "key<TAB>name<TAB>absent".
 std::string ValueLine(const WString& key, const WString& name,
                       const std::optional<std::uint32_t>& type,

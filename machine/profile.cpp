@@ -6,6 +6,7 @@
 #include <span>
 
 #include "machine/json_problem.h"
+#include "machine/scheme_fields.h"
 #include "platform/bytes_text.h"
 
 namespace presetra::machine {
@@ -271,7 +272,7 @@ MachineProfile ParseProfile(const std::string& text) {
   ExpectOnlyFields(root, "",
                    {"profile", "firmware", "power", "ui_language", "registry", "network_adapters",
                     "factory_folder", "package_scripts", "system_folder", "package_architecture",
-                    "hanging_commands"});
+                    "hanging_commands", "image"});
 
   auto version = root.find("profile");
   if (version == root.end()) throw ProfileError("profile", "missing (expected 1)");
@@ -304,7 +305,8 @@ MachineProfile ParseProfile(const std::string& text) {
 
   if (auto power = root.find("power"); power != root.end()) {
     if (!power->is_object()) throw ProfileError("power", "expected an object");
-    ExpectOnlyFields(*power, "power", {"connected_standby", "platform_role"});
+    ExpectOnlyFields(*power, "power",
+                     {"connected_standby", "platform_role", "schemes", "active_scheme"});
     if (auto cs = power->find("connected_standby"); cs != power->end()) {
       if (cs->is_boolean()) {
         profile.connectedStandby = cs->get<bool>();
@@ -317,6 +319,12 @@ MachineProfile ParseProfile(const std::string& text) {
     if (auto role = power->find("platform_role"); role != power->end()) {
       profile.platformRole =
           Choice<powercfg::PlatformRole>(*role, "power.platform_role", kPlatformRoleNames);
+    }
+    if (auto schemes = power->find("schemes"); schemes != power->end()) {
+      profile.schemes = ParseSchemes(*schemes, "power.schemes");
+    }
+    if (auto active = power->find("active_scheme"); active != power->end()) {
+      profile.activeScheme = ParseSchemeGuid(*active, "power.active_scheme");
     }
   }
 
@@ -371,6 +379,15 @@ MachineProfile ParseProfile(const std::string& text) {
   if (auto architecture = root.find("package_architecture"); architecture != root.end()) {
     profile.packageArchitecture = Choice<PackageArchitecture>(*architecture, "package_architecture",
                                                               kPackageArchitectureNames);
+  }
+
+  if (auto image = root.find("image"); image != root.end()) {
+    if (!image->is_string() || image->get<std::string>().empty()) {
+      throw ProfileError("image",
+                         "expected the path of a WIM or ESD file (FILE:INDEX for one of "
+                         "its images), an image's folder or a SYSTEM hive");
+    }
+    profile.image = image->get<std::string>();
   }
 
   if (auto hanging = root.find("hanging_commands"); hanging != root.end()) {

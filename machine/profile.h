@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "machine/windows_schemes.h"
 #include "platform/emulation/powercfg/windows_defaults.h"
 #include "platform/registry.h"
 
@@ -65,6 +67,14 @@ struct MachineProfile {
   std::optional<bool> connectedStandby = false;
   // What Windows provisioned its power defaults for.
   powercfg::PlatformRole platformRole = powercfg::PlatformRole::kMobile;
+  // Windows' schemes as a PC has them (power.schemes), laid over the base image's or the
+  // image's, and the active one; nullopt: the image's, else Balanced.
+  std::vector<WindowsScheme> schemes;
+  std::optional<WString> activeScheme;
+  // The "image" field as written: relative to the profile's file. The tool reads it into
+  // windowsImage, which lies between the base image and the profile's own fields.
+  std::string image;
+  std::shared_ptr<const WindowsImage> windowsImage;
   std::uint16_t uiLanguage = 1033;
   std::vector<RegistryKeyEdit> registry;
   std::vector<NetworkAdapter> networkAdapters;

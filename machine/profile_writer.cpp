@@ -1,5 +1,6 @@
 #include "machine/profile_writer.h"
 
+#include "machine/scheme_fields.h"
 #include "platform/bytes_text.h"
 
 namespace presetra::machine {
@@ -101,6 +102,8 @@ std::string WriteProfile(const MachineProfile& profile, const WrittenFields& fie
       profile.connectedStandby ? Json(*profile.connectedStandby) : Json("error");
   if (fields.platformRole)
     power["platform_role"] = NameOf(kPlatformRoleNames, profile.platformRole);
+  if (!profile.schemes.empty()) power["schemes"] = SchemesJson(profile.schemes);
+  if (profile.activeScheme) power["active_scheme"] = Utf16ToUtf8(*profile.activeScheme);
   json["power"] = power;
   if (fields.uiLanguage) json["ui_language"] = profile.uiLanguage;
   Json registry = Json::object();
@@ -130,6 +133,7 @@ std::string WriteProfile(const MachineProfile& profile, const WrittenFields& fie
   if (fields.packageArchitecture) {
     json["package_architecture"] = NameOf(kPackageArchitectureNames, profile.packageArchitecture);
   }
+  if (!profile.image.empty()) json["image"] = profile.image;
   return json.dump(2) + "\n";
 }
 

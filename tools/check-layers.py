@@ -13,6 +13,7 @@ LAYERS = [
     ["cli", "tools/wine"],
     ["cli/fleet", "cli/live", "cli/profiles", "cli/wmiparams"],
     ["cli/run"],
+    ["image"],
     ["module"],
     ["platform/sim", "platform/win32"],
     ["machine"],

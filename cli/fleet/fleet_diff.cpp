@@ -13,6 +13,7 @@ std::vector<std::pair<std::string, std::string>> Facts(const Plan& plan) {
   std::vector<std::pair<std::string, std::string>> facts = {
       {"Board", plan.board},
       {"Build", plan.build},
+      {"Windows' values", plan.windowsValues},
       {"Feature bytes", plan.featureBytes},
       {"Connected Standby", plan.ConnectedStandbyText()},
       {"Class", plan.platformClass},

@@ -4,6 +4,15 @@
 
 namespace presetra::cli {
 
+namespace {
+
+// The matrix's short form of where Windows' values came from: "table", "this PC", or the image.
+std::string WindowsValuesCell(const Plan& plan) {
+  return plan.windowsValues.starts_with("Presetra's") ? "table" : plan.windowsValues;
+}
+
+}  // namespace
+
 void FleetTable::Set(std::size_t index, const Plan& plan) {
   // The texts are made outside the lock; only keeping them is shared.
   const std::string decisions = DecisionLabels(plan);
@@ -17,6 +26,7 @@ void FleetTable::Set(std::size_t index, const Plan& plan) {
   if (added) lists_.push_back(&found->first);
   rows_[index] = Cells{Text(plan.board),
                        Text(plan.build),
+                       Text(WindowsValuesCell(plan)),
                        Text(plan.featureBytes),
                        Text(plan.platformClass),
                        Text(scheme),
@@ -63,7 +73,8 @@ void FleetTable::Write(const std::vector<std::string>& names, TableFormat format
     }
   }
 
-  Row header = {"Machine", "Board", "Build", "Feature bytes", "Class", "Scheme", "Decisions"};
+  Row header = {"Machine",       "Board", "Build",  "Windows' values",
+                "Feature bytes", "Class", "Scheme", "Decisions"};
   for (const Id column : differing) header.push_back(texts_[column] + " (AC / DC)");
   out << HeaderLines(header, format);
   std::string line;
@@ -73,6 +84,7 @@ void FleetTable::Write(const std::vector<std::string>& names, TableFormat format
     Row cells = {names[i],
                  texts_[row.board],
                  texts_[row.build],
+                 texts_[row.windowsValues],
                  texts_[row.featureBytes],
                  texts_[row.platformClass],
                  texts_[row.scheme],

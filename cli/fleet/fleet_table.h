@@ -31,8 +31,8 @@ class FleetTable {
   using Ids = std::vector<std::pair<Id, Id>>;  // setting name, its AC / DC text
   static constexpr Id kNone = ~Id{0};
   struct Cells {
-    Id board = kNone, build = kNone, featureBytes = kNone, platformClass = kNone, scheme = kNone,
-       decisions = kNone;
+    Id board = kNone, build = kNone, windowsValues = kNone, featureBytes = kNone,
+       platformClass = kNone, scheme = kNone, decisions = kNone;
     Id settings = kNone;  // kNone: the machine was not planned
   };
 

@@ -5,12 +5,15 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
 #include "cli/fleet/fleet_table.h"
 #include "cli/fleet/parallel.h"
 #include "cli/run/file_text.h"
+#include "cli/run/image_source.h"
+#include "image/image_error.h"
 
 namespace presetra::cli {
 
@@ -55,8 +58,8 @@ constexpr std::size_t kFleetWithProgress = 500;
 // index). A profile that cannot be read or used is reported by name and skipped; the reports
 // come in input order. Returns the machines' names by index (empty: skipped) and whether every
 // profile was planned.
-bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostream& err,
-               const std::function<void(std::size_t, const Plan&)>& keep,
+bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, ImageSource& images,
+               std::ostream& err, const std::function<void(std::size_t, const Plan&)>& keep,
                std::vector<std::string>* names) {
   std::vector<std::string> messages(paths.size());
   std::vector<char> planned(paths.size(), 0);
@@ -72,13 +75,17 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostrea
         messages[i] = "presetra: " + path + ": " + problem + "; skipped\n";
       } else {
         try {
-          const Plan plan = MakePlan(*text, path);
+          machine::MachineProfile profile = ProfileOf(*text);
+          images.LayUnder(profile, path);
+          const Plan plan = MakePlan(profile, path);
           for (const auto& warning : plan.warnings) {
             messages[i] += "presetra: " + path + ": warning: " + warning + "\n";
           }
           keep(i, plan);
           planned[i] = 1;
         } catch (const UnusableProfile& error) {
+          messages[i] = "presetra: " + path + ": " + error.what() + "; skipped\n";
+        } catch (const image::ImageError& error) {
           messages[i] = "presetra: " + path + ": " + error.what() + "; skipped\n";
         }
       }
@@ -105,12 +112,13 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, std::ostrea
 }
 
 // Every plan of the profiles, named, for comparing two fleets.
-bool PlanAll(const std::vector<std::string>& paths, unsigned jobs, std::vector<Plan>* plans,
-             std::ostream& err) {
+bool PlanAll(const std::vector<std::string>& paths, unsigned jobs, ImageSource& images,
+             std::vector<Plan>* plans, std::ostream& err) {
   std::vector<std::optional<Plan>> byIndex(paths.size());
   std::vector<std::string> names;
   const bool allPlanned = PlanFleet(
-      paths, jobs, err, [&byIndex](std::size_t i, const Plan& plan) { byIndex[i] = plan; }, &names);
+      paths, jobs, images, err, [&byIndex](std::size_t i, const Plan& plan) { byIndex[i] = plan; },
+      &names);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     if (!byIndex[i]) continue;
     byIndex[i]->machine = names[i];
@@ -156,14 +164,21 @@ int RunMatrix(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         << arguments.Usage();
     return 2;
   }
+  std::optional<ImageSource> images;
+  try {
+    images.emplace(arguments.Value("--image"), err);
+  } catch (const image::ImageError& error) {
+    err << "presetra matrix: " << error.what() << "\n";
+    return 2;
+  }
   bool allFound = true;
   const std::vector<std::string> fleet = ProfilePaths(paths, err, &allFound);
   if (diff) {
     const std::vector<std::string> otherFleet = ProfilePaths(otherPaths, err, &allFound);
     std::vector<Plan> plans;
     std::vector<Plan> otherPlans;
-    bool allPlanned = PlanAll(fleet, jobs, &plans, err);
-    allPlanned = PlanAll(otherFleet, jobs, &otherPlans, err) && allPlanned;
+    bool allPlanned = PlanAll(fleet, jobs, *images, &plans, err);
+    allPlanned = PlanAll(otherFleet, jobs, *images, &otherPlans, err) && allPlanned;
     out << MatrixDiff(plans, otherPlans, format);
     return allPlanned && allFound ? 0 : 1;
   }
@@ -171,7 +186,8 @@ int RunMatrix(const Arguments& arguments, std::ostream& out, std::ostream& err) 
   FleetTable table(fleet.size());
   std::vector<std::string> names;
   const bool allPlanned = PlanFleet(
-      fleet, jobs, err, [&table](std::size_t i, const Plan& plan) { table.Set(i, plan); }, &names);
+      fleet, jobs, *images, err, [&table](std::size_t i, const Plan& plan) { table.Set(i, plan); },
+      &names);
   table.Write(names, format, out);
   return allPlanned && allFound ? 0 : 1;
 }

@@ -8,9 +8,7 @@
 #include <memory>
 #include <string>
 
-#if !defined(_WIN32)
-#include <mutex>
-#endif
+#include "cli/run/work_lock.h"
 
 namespace presetra::cli {
 
@@ -22,29 +20,6 @@ unsigned DefaultThreads();
 // library has no threads (MinGW's win32 thread model), every call runs on this thread.
 void ForEachIndex(std::size_t count, unsigned threads,
                   const std::function<void(std::size_t)>& work);
-
-// What keeps the threads of ForEachIndex out of each other's way: a mutex, and where the
-// standard library has no threads (and ForEachIndex runs on one), nothing.
-#if !defined(_WIN32)
-using WorkMutex = std::mutex;
-#else
-struct WorkMutex {
-  void lock() {}
-  void unlock() {}
-};
-#endif
-
-// Holds a WorkMutex for as long as it lives.
-class WorkLock {
- public:
-  explicit WorkLock(WorkMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
-  WorkLock(const WorkLock&) = delete;
-  WorkLock& operator=(const WorkLock&) = delete;
-  ~WorkLock() { mutex_.unlock(); }
-
- private:
-  WorkMutex& mutex_;
-};
 
 // "\r<what> N of M" on a terminal's standard error, a few times a second, while long work goes
 // on; the line is wiped when the work ends. Not shown unless `shown`.

@@ -8,8 +8,10 @@
 #include "cli/live/live_state.h"
 #include "cli/live/state_dump.h"
 #include "cli/run/file_text.h"
+#include "cli/run/image_source.h"
 #include "cli/run/simulated_run.h"
 #include "cli/run/units.h"
+#include "image/image_error.h"
 #include "platform/guid.h"
 #include "power/power_scheme.h"
 
@@ -149,7 +151,10 @@ int RunVerify(const Arguments& arguments, std::ostream& out, std::ostream& err, 
   }
   Verification verification;
   try {
-    const RunRecord run = RunActions(profileText, {"commit"}, RunOptions{.registryAtEnd = true});
+    ImageSource images(arguments.Value("--image"), err);
+    machine::MachineProfile profile = ProfileOf(profileText);
+    images.LayUnder(profile, machineFile);
+    const RunRecord run = RunActions(profile, {"commit"}, RunOptions{.registryAtEnd = true});
     if (stateText) {
       verification = Compare(run, ParseEndState(*stateText, run.platformRole));
     } else {
@@ -163,6 +168,9 @@ int RunVerify(const Arguments& arguments, std::ostream& out, std::ostream& err, 
     return 2;
   } catch (const StateError& error) {
     err << "presetra: " << stateFile << ": " << error.what() << "\n";
+    return 2;
+  } catch (const image::ImageError& error) {
+    err << "presetra verify: " << error.what() << "\n";
     return 2;
   }
   if (format == "json") {

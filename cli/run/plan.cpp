@@ -130,6 +130,67 @@ struct SetByRecipe {
   std::set<powercfg::SettingKey> dc;
 };
 
+// Where Windows' values of Balanced came from, setting by setting: what an image or the profile's
+// schemes give, the table for the rest.
+std::map<powercfg::SettingKey, machine::ValueSource> BalancedSources(
+    const machine::MachineProfile& profile) {
+  std::map<powercfg::SettingKey, machine::ValueSource> sources;
+  auto take = [&sources](const std::vector<machine::WindowsScheme>& schemes) {
+    for (const auto& scheme : schemes) {
+      if (scheme.guid != powercfg::kBalanced) continue;
+      for (const auto& [key, setting] : scheme.settings) sources[key] = setting.source;
+    }
+  };
+  if (profile.windowsImage) take(profile.windowsImage->schemes);
+  take(profile.schemes);
+  return sources;
+}
+
+// Balanced's values that the image or the profile's schemes give otherwise than the table.
+std::vector<BalancedDifference> BalancedDifferences(const machine::MachineProfile& profile) {
+  std::map<powercfg::SettingKey, machine::SchemeSetting> balanced;
+  auto take = [&balanced](const std::vector<machine::WindowsScheme>& schemes) {
+    for (const auto& scheme : schemes) {
+      if (scheme.guid != powercfg::kBalanced) continue;
+      for (const auto& [key, setting] : scheme.settings) balanced[key] = setting;
+    }
+  };
+  if (profile.windowsImage) take(profile.windowsImage->schemes);
+  take(profile.schemes);
+  std::vector<BalancedDifference> differences;
+  for (const auto& info : powercfg::SettingsCatalog()) {
+    auto given = balanced.find(powercfg::KeyOf(info));
+    if (given == balanced.end()) continue;
+    const auto table = powercfg::WindowsDefaultOf(info, powercfg::kBalanced, profile.platformRole);
+    for (bool ac : {true, false}) {
+      const std::optional<std::uint32_t> value = ac ? given->second.ac : given->second.dc;
+      const std::optional<std::uint32_t> tableValue =
+          table ? std::optional<std::uint32_t>(ac ? table->ac : table->dc) : std::nullopt;
+      if (value == tableValue) continue;
+      differences.push_back(BalancedDifference{
+          Utf16ToUtf8(info.subgroup), Utf16ToUtf8(info.setting),
+          std::string(info.subgroupName) + " / " + info.settingName, ac ? "AC" : "DC",
+          value ? SettingValueText(info, value) : "not set",
+          !tableValue                             ? "none"
+          : powercfg::IsWindowsDefaultKnown(info) ? SettingValueText(info, tableValue)
+                                                  : "unknown"});
+    }
+  }
+  return differences;
+}
+
+const char* SourceName(machine::ValueSource source) {
+  switch (source) {
+    case machine::ValueSource::kImage:
+      return "image";
+    case machine::ValueSource::kPc:
+      return "pc";
+    case machine::ValueSource::kTable:
+      break;
+  }
+  return "table";
+}
+
 }  // namespace
 
 std::string RegistryValueWritten::Text() const {
@@ -138,8 +199,25 @@ std::string RegistryValueWritten::Text() const {
   return "type " + type + " [" + data + "]";
 }
 
+std::optional<unsigned long> BuildNumber(const std::string& build) {
+  if (build.empty() || build.size() > 9 ||
+      !std::all_of(build.begin(), build.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  return std::stoul(build);
+}
+
+std::string WindowsOfBuild(const std::string& build) {
+  const auto number = BuildNumber(build);
+  return number && *number >= kFirstWindows11Build ? "Windows 11" : "Windows 10";
+}
+
 Plan MakePlan(const std::string& profileText, const std::string& machineName) {
-  const RunRecord run = RunActions(profileText, {"commit"});
+  return MakePlan(ProfileOf(profileText), machineName);
+}
+
+Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName) {
+  const RunRecord run = RunActions(profile, {"commit"});
   const EndState& end = run.end;
 
   Plan plan;
@@ -149,6 +227,20 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   plan.featureBytes = Utf16ToUtf8(run.featureBytes);
   plan.connectedStandby = run.connectedStandby;
   if (run.shownBuild) plan.build = Utf16ToUtf8(*run.shownBuild);
+  if (profile.windowsImage) {
+    plan.windowsValues = profile.windowsImage->label;
+  } else if (!profile.schemes.empty()) {
+    plan.windowsValues = "this PC";
+  } else {
+    plan.windowsValues = "Presetra's Windows 10 table (no image given)";
+    const auto build = BuildNumber(plan.build);
+    plan.tableForWindows11 = build && *build >= kFirstWindows11Build;
+  }
+  const auto sources = BalancedSources(profile);
+  auto sourceOf = [&sources](const powercfg::SettingKey& key) {
+    auto found = sources.find(key);
+    return SourceName(found == sources.end() ? machine::ValueSource::kTable : found->second);
+  };
   plan.decisions = Explain(run.decisions, run.featureBytes, plan.connectedStandby.has_value());
   plan.platformClass = ClassOf(plan.decisions);
   plan.featureTokens = TokensOf(run.featureQueries);
@@ -224,8 +316,10 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
       if (value == scheme->values.end()) continue;
       const bool setAc = set.ac.count(key) > 0;
       const bool setDc = set.dc.count(key) > 0;
-      // An inherited value that no source has for Windows 10 is not shown as if it were one.
-      const bool known = powercfg::IsWindowsDefaultKnown(info);
+      const char* from = sourceOf(key);
+      // An inherited value that no source has for Windows 10 is not shown as if it were one,
+      // unless the image or the PC gave it.
+      const bool known = powercfg::IsWindowsDefaultKnown(info) || std::string(from) != "table";
       auto text = [&](bool setByRecipe, const std::optional<std::uint32_t>& index) {
         return setByRecipe || known ? SettingValueText(info, index)
                                     : std::string("Windows default unknown");
@@ -233,10 +327,29 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
       planned.settings.push_back(PlannedSetting{
           Utf16ToUtf8(info.subgroup), Utf16ToUtf8(info.setting), info.subgroupName,
           info.settingName, value->second.ac, value->second.dc, known,
-          text(setAc, value->second.ac), text(setDc, value->second.dc), setAc, setDc});
+          text(setAc, value->second.ac), text(setDc, value->second.dc), setAc, setDc, from});
+    }
+    // Settings of the image that Presetra's catalog does not know, named as the image names them.
+    if (profile.windowsImage) {
+      for (const auto& [key, name] : profile.windowsImage->settingNames) {
+        auto value = scheme->values.find(key);
+        if (value == scheme->values.end()) continue;
+        auto text = [&name](const std::optional<std::uint32_t>& index) {
+          if (!index) return std::string("-");
+          if (*index < name.choices.size()) return name.choices[*index];
+          return std::to_string(*index);
+        };
+        planned.settings.push_back(PlannedSetting{
+            Utf16ToUtf8(key.subgroup), Utf16ToUtf8(key.setting),
+            name.subgroup.empty() ? std::string("(no subgroup)") : name.subgroup,
+            name.name.empty() ? Utf16ToUtf8(key.setting) : name.name, value->second.ac,
+            value->second.dc, true, text(value->second.ac), text(value->second.dc),
+            set.ac.count(key) > 0, set.dc.count(key) > 0, sourceOf(key), true});
+      }
     }
     plan.scheme = std::move(planned);
   }
+  plan.balancedDifferences = BalancedDifferences(profile);
   plan.hibernateFileSize = end.hibernateFileSize;
   return plan;
 }

@@ -44,6 +44,20 @@ struct PlannedSetting {
   std::string dc;
   bool acFromRecipe = false;
   bool dcFromRecipe = false;
+  // Where Balanced's value, which the scheme inherits, came from: "image", "pc" or "table".
+  std::string windowsValueFrom = "table";
+  // A setting Presetra's catalog does not know, named as the image names it.
+  bool namedByImage = false;
+};
+
+// A value of Windows' Balanced where the image or the PC differs from Presetra's table.
+struct BalancedDifference {
+  std::string subgroupGuid;
+  std::string settingGuid;
+  std::string setting;  // "subgroup / name"
+  std::string mode;     // "AC" or "DC"
+  std::string value;    // as a person reads it; "not set" when the scheme has none
+  std::string table;    // the table's
 };
 
 struct PlannedScheme {
@@ -72,6 +86,10 @@ struct Plan {
   std::vector<std::string> warnings;
   std::string board;
   std::string build;
+  // Where Windows' own values came from: "image install.wim:3 (...)", "this PC", or the table;
+  // and whether the table stands in for a Windows 11 build.
+  std::string windowsValues;
+  bool tableForWindows11 = false;
   std::string featureBytes;
   std::optional<bool> connectedStandby;  // nullopt: the query fails
   std::string platformClass;
@@ -84,6 +102,7 @@ struct Plan {
   std::vector<AdapterOutcome> adapters;
   std::optional<PlannedScheme> scheme;
   std::vector<OtherSchemeValue> otherSchemes;
+  std::vector<BalancedDifference> balancedDifferences;
   std::optional<std::uint32_t> hibernateFileSize;  // percent, when the run set it
   bool defaultSchemesReplaced = false;
 
@@ -95,5 +114,13 @@ struct Plan {
 
 // Runs the commit of the profile and reads its plan. Throws UnusableProfile.
 Plan MakePlan(const std::string& profileText, const std::string& machineName);
+Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName);
+
+// Windows 11 keeps "Windows 10" in its registry; its builds start here.
+inline constexpr unsigned long kFirstWindows11Build = 22000;
+// The build's number; nullopt when the text is not all digits.
+std::optional<unsigned long> BuildNumber(const std::string& build);
+// "Windows 11" from build 22000 on, else "Windows 10".
+std::string WindowsOfBuild(const std::string& build);
 
 }  // namespace presetra::cli

@@ -15,21 +15,36 @@ std::string AcDcText(const PlannedSetting& setting) {
   return setting.ac + " (AC), " + setting.dc + " (DC)";
 }
 
-// Where the setting's values come from: "recipe", "Balanced", or both by power source.
-std::string SourceText(const PlannedSetting& setting) {
-  auto one = [](bool fromRecipe) { return fromRecipe ? "recipe" : "Balanced"; };
+// Where the setting's values come from: "recipe", "Balanced", or both by power source. An
+// inherited value from elsewhere than the head names says where.
+std::string SourceText(const Plan& plan, const PlannedSetting& setting) {
+  std::string inherited = "Balanced";
+  if (setting.windowsValueFrom == "table" && !plan.windowsValues.starts_with("Presetra's")) {
+    inherited += ", Presetra's table";
+  }
+  auto one = [&inherited](bool fromRecipe) {
+    return fromRecipe ? std::string("recipe") : inherited;
+  };
   if (setting.acFromRecipe == setting.dcFromRecipe) return one(setting.acFromRecipe);
-  return std::string(one(setting.acFromRecipe)) + " (AC), " + one(setting.dcFromRecipe) + " (DC)";
+  return one(setting.acFromRecipe) + " (AC), " + one(setting.dcFromRecipe) + " (DC)";
 }
 
 }  // namespace
 
+std::string Windows11TableNote() {
+  return "This is a Windows 11 build, but Windows' values shown are Presetra's Windows 10 table; "
+         "give the image the unit ships with --image (a WIM or ESD file, an image's folder or "
+         "its SYSTEM hive) to plan against its own.";
+}
+
 std::string PlanText(const Plan& plan) {
   std::string out = "Machine: " + plan.machine + "\n";
-  out += "  Board " + (plan.board.empty() ? std::string("(none)") : plan.board) +
-         ", Windows 10 build " + (plan.build.empty() ? std::string("(none)") : plan.build) +
-         ", feature bytes \"" + plan.featureBytes +
-         "\", Connected Standby: " + plan.ConnectedStandbyText() + "\n";
+  out += "  Board " + (plan.board.empty() ? std::string("(none)") : plan.board) + ", " +
+         WindowsOfBuild(plan.build) + " build " +
+         (plan.build.empty() ? std::string("(none)") : plan.build) + ", feature bytes \"" +
+         plan.featureBytes + "\", Connected Standby: " + plan.ConnectedStandbyText() + "\n";
+  out += "  Windows' values: " + plan.windowsValues + "\n";
+  if (plan.tableForWindows11) out += "  " + Windows11TableNote() + "\n";
   out += "\nPlatform class: " + plan.platformClass + "\n";
 
   Section(out, "Decisions");
@@ -76,12 +91,19 @@ std::string PlanText(const Plan& plan) {
     if (scheme.preferred) out += ", preferred plan";
     out += "\n  Each value is set by the recipe or inherited from Balanced.\n";
     std::string subgroup;
+    bool imageNamed = false;
     for (const auto& setting : scheme.settings) {
+      if (setting.namedByImage && !imageNamed) {
+        imageNamed = true;
+        subgroup.clear();
+        out += "  Settings Presetra's catalog does not know, as the image names them:\n";
+      }
       if (setting.subgroup != subgroup) {
         subgroup = setting.subgroup;
         out += "  " + subgroup + "\n";
       }
-      out += "    " + setting.name + ": " + AcDcText(setting) + "  [" + SourceText(setting) + "]\n";
+      out += "    " + setting.name + ": " + AcDcText(setting) + "  [" + SourceText(plan, setting) +
+             "]\n";
     }
   }
   if (!plan.otherSchemes.empty()) {
@@ -89,6 +111,13 @@ std::string PlanText(const Plan& plan) {
     for (const auto& value : plan.otherSchemes) {
       out += "  " + value.scheme + ": " + value.setting + ": " + value.value + " (" + value.mode +
              ")\n";
+    }
+  }
+  if (!plan.balancedDifferences.empty()) {
+    Section(out, "Windows' Balanced where it differs from Presetra's table");
+    for (const auto& difference : plan.balancedDifferences) {
+      out += "  " + difference.setting + ": " + difference.value + " (" + difference.mode +
+             "); the table has " + difference.table + "\n";
     }
   }
   out += "\n";
@@ -110,6 +139,7 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   json["board"] = plan.board.empty() ? Json(nullptr) : Json(plan.board);
   // As Windows keeps it: text. The decisions carry the number the policy compared.
   json["build"] = plan.build.empty() ? Json(nullptr) : Json(plan.build);
+  json["windows_values"] = plan.windowsValues;
   json["feature_bytes"] = plan.featureBytes;
   json["connected_standby"] = optional(plan.connectedStandby);
   json["platform_class"] = plan.platformClass;
@@ -184,7 +214,8 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                                     {"dc", setting.dc},
                                     {"ac_from", setting.acFromRecipe ? "recipe" : "Balanced"},
                                     {"dc_from", setting.dcFromRecipe ? "recipe" : "Balanced"},
-                                    {"windows_default_known", setting.windowsDefaultKnown}});
+                                    {"windows_default_known", setting.windowsDefaultKnown},
+                                    {"windows_value_from", setting.windowsValueFrom}});
     }
     json["scheme"] = scheme;
   } else {
@@ -200,6 +231,15 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                                      {"mode", value.mode},
                                      {"index", value.index},
                                      {"value", value.value}});
+  }
+  json["windows_balanced_differences"] = Json::array();
+  for (const auto& difference : plan.balancedDifferences) {
+    json["windows_balanced_differences"].push_back({{"subgroup_guid", difference.subgroupGuid},
+                                                    {"setting_guid", difference.settingGuid},
+                                                    {"setting", difference.setting},
+                                                    {"mode", difference.mode},
+                                                    {"value", difference.value},
+                                                    {"table", difference.table}});
   }
   json["default_schemes_replaced"] = plan.defaultSchemesReplaced;
   json["hibernate_file_size_percent"] = optional(plan.hibernateFileSize);

@@ -13,6 +13,8 @@ namespace presetra::cli {
 inline constexpr int kPlanJsonVersion = 2;
 
 std::string PlanText(const Plan& plan);
+// What a plan of a Windows 11 build without an image says, in its text and on standard error.
+std::string Windows11TableNote();
 nlohmann::ordered_json PlanJson(const Plan& plan);
 
 }  // namespace presetra::cli

@@ -33,14 +33,6 @@ std::vector<WmiWrite> WmiWrites(sim::Machine& machine) {
   return writes;
 }
 
-machine::MachineProfile ParsedProfile(const std::string& profileText) {
-  try {
-    return machine::ParseProfile(profileText);
-  } catch (const machine::ProfileError& error) {
-    throw UnusableProfile(error.what());
-  }
-}
-
 std::vector<ValueAtEnd> ValuesAtEnd(sim::Machine& machine,
                                     const std::vector<std::pair<WString, WString>>& names) {
   std::vector<ValueAtEnd> values;
@@ -75,19 +67,36 @@ std::string RunRecord::SchemeName(WStringView guid) const {
   return name == schemeNames.end() ? Utf16ToUtf8(guid) : name->second;
 }
 
+machine::MachineProfile ProfileOf(const std::string& profileText) {
+  try {
+    return machine::ParseProfile(profileText);
+  } catch (const machine::ProfileError& error) {
+    throw UnusableProfile(error.what());
+  }
+}
+
 SimulatedPc SimulatedMachine(const std::string& profileText) {
-  const machine::MachineProfile profile = ParsedProfile(profileText);
-  return SimulatedPc{std::make_unique<sim::Machine>(profile), profile.packageArchitecture};
+  const machine::MachineProfile profile = ProfileOf(profileText);
+  try {
+    return SimulatedPc{std::make_unique<sim::Machine>(profile), profile.packageArchitecture};
+  } catch (const machine::ProfileError& error) {
+    throw UnusableProfile(error.what());
+  }
 }
 
 RunRecord RunActions(const std::string& profileText, const std::vector<std::string>& actions,
                      const RunOptions& options) {
-  return RunActions(ParsedProfile(profileText), actions, options);
+  return RunActions(ProfileOf(profileText), actions, options);
 }
 
 RunRecord RunActions(const machine::MachineProfile& profile,
                      const std::vector<std::string>& actions, const RunOptions& options) {
-  auto machine = std::make_unique<sim::Machine>(profile);
+  std::unique_ptr<sim::Machine> machine;
+  try {
+    machine = std::make_unique<sim::Machine>(profile);
+  } catch (const machine::ProfileError& error) {
+    throw UnusableProfile(error.what());
+  }
   RunRecord run;
   run.warnings = profile.warnings;
   run.connectedStandby = profile.connectedStandby;

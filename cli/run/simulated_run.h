@@ -112,6 +112,9 @@ class UnusableProfile : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The profile in the text. Throws UnusableProfile.
+machine::MachineProfile ProfileOf(const std::string& profileText);
+
 // The machine a profile describes, before any action, as the platform layer shows it: what
 // capture reads when there is no PC. Throws UnusableProfile.
 struct SimulatedPc {

@@ -1,5 +1,6 @@
 #include "platform/sim/machine.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "machine/layout.h"
@@ -33,6 +34,7 @@ platform::Variant Bool(bool value) {
 
 Machine::Machine(const MachineProfile& profile) : schemes_(profile.platformRole) {
   LoadBaseImage();
+  LaySchemes(profile);
   Apply(profile);
 }
 
@@ -51,7 +53,57 @@ void Machine::LoadBaseImage() {
   for (const auto& row : kAdapterClasses) wmi_.DeclareClass(kWmi, row[0]);
 }
 
+void Machine::LaySchemes(const MachineProfile& profile) {
+  // A scheme Windows did not bring starts as a copy of Balanced, as -duplicatescheme makes it.
+  const std::optional<powercfg::Scheme> balanced = schemes_.Find(powercfg::kBalanced);
+  auto lay = [&](const std::vector<machine::WindowsScheme>& listed) {
+    for (const auto& entry : listed) {
+      std::optional<powercfg::Scheme> scheme = schemes_.Find(entry.guid);
+      if (!scheme) {
+        scheme = balanced.value_or(powercfg::Scheme{});
+        scheme->guid = entry.guid;
+        scheme->name = entry.guid;
+        scheme->description.clear();
+      }
+      if (entry.name) scheme->name = *entry.name;
+      for (const auto& [key, setting] : entry.settings) {
+        powercfg::AcDc& values = scheme->values[key];
+        values.ac = setting.ac;
+        values.dc = setting.dc;
+      }
+      schemes_.Put(*scheme);
+    }
+  };
+  if (const auto& image = profile.windowsImage) {
+    // The image says which schemes Windows has.
+    for (const WString& guid : schemes_.Guids()) {
+      const bool kept =
+          std::any_of(image->schemes.begin(), image->schemes.end(),
+                      [&](const auto& entry) { return EqualsIgnoringCase(entry.guid, guid); });
+      if (!kept) schemes_.Remove(guid);
+    }
+    lay(image->schemes);
+    if (image->activeScheme && schemes_.Contains(*image->activeScheme)) {
+      schemes_.SetActive(*image->activeScheme);
+    }
+  }
+  lay(profile.schemes);
+  if (profile.activeScheme) {
+    if (!schemes_.Contains(*profile.activeScheme)) {
+      throw machine::ProfileError(
+          "power.active_scheme", "the machine has no scheme " + Utf16ToUtf8(*profile.activeScheme));
+    }
+    schemes_.SetActive(*profile.activeScheme);
+  }
+}
+
 void Machine::Apply(const MachineProfile& profile) {
+  if (profile.windowsImage) {
+    for (const auto& [path, values] : profile.windowsImage->registry) {
+      registry_.PutKey(path);
+      for (const auto& value : values) registry_.PutValue(path, value);
+    }
+  }
   for (const auto& edit : profile.registry) {
     if (!edit.values) {
       registry_.RemoveKey(edit.path);

@@ -63,6 +63,8 @@ class Machine : public platform::System {
  private:
   void LoadBaseImage();
   void Apply(const MachineProfile& profile);
+  // Windows' schemes as the profile's image, then the profile itself, has them.
+  void LaySchemes(const MachineProfile& profile);
 
   Faults faults_;
   Registry registry_{faults_};

@@ -117,13 +117,15 @@ TEST(MatrixTest, ProfilesThatCannotBePlannedAreNamedSkippedAndFailTheRun) {
 
   Result result = RunTool({"matrix", folder.string(), missing, empty.string()});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out,
-            "| Machine | Board | Build | Feature bytes | Class | Scheme | Decisions |\n"
-            "|---|---|---|---|---|---|---|\n"
-            "| DESK2.JSON | 8B2B | 19042 | 3X9Z | Desktop, RPOS or thin client | Vorlan Optimized "
-            "(recommended) | 20H2+; desktop |\n"
-            "| desktop.json | 8B2B | 19042 | 3X9Z | Desktop, RPOS or thin client | Vorlan "
-            "Optimized (recommended) | 20H2+; desktop |\n");
+  EXPECT_EQ(
+      result.out,
+      "| Machine | Board | Build | Windows' values | Feature bytes | Class | Scheme | Decisions "
+      "|\n"
+      "|---|---|---|---|---|---|---|---|\n"
+      "| DESK2.JSON | 8B2B | 19042 | table | 3X9Z | Desktop, RPOS or thin client | Vorlan "
+      "Optimized (recommended) | 20H2+; desktop |\n"
+      "| desktop.json | 8B2B | 19042 | table | 3X9Z | Desktop, RPOS or thin client | Vorlan "
+      "Optimized (recommended) | 20H2+; desktop |\n");
   const std::string dir = folder.string() + "/";
   EXPECT_EQ(result.err,
             "presetra: " + empty.string() + ": no *.json machine profiles in this folder\n" +

@@ -195,13 +195,14 @@ TEST(ToolHelpTest, HelpPrintsTheUsageForTheToolAndEachCommand) {
     std::string start;
   } cases[] = {
       {{"--help"},
-       "usage: presetra commit [uninstall] [--machine FILE] [--schemes] [--state] [--values "
-       "LIST]\n       presetra uninstall "},
+       "usage: presetra commit [uninstall] [--machine FILE] [--image PATH] [--schemes] [--state] "
+       "[--values LIST]\n       presetra uninstall "},
       {{"plan", "--help"},
-       "usage: presetra plan [--machine FILE] [--format text|json]\n\nWhat the machine gets"},
+       "usage: presetra plan [--machine FILE] [--image PATH] [--format text|json]\n\nWhat the "
+       "machine gets"},
       {{"matrix", "examples", "-h"},
-       "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--jobs N] [--diff "
-       "OTHER_DIR|FILE...]\n\n"},
+       "usage: presetra matrix DIR|FILE... [--format markdown|csv] [--image PATH] [--jobs N] "
+       "[--diff OTHER_DIR|FILE...]\n\n"},
       {{"wmiparams", "/?"},
        "usage: presetra wmiparams decode FILE [--map]\n       presetra wmiparams encode "
        "FILE.json OUT [--map]\n"},

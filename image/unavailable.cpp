@@ -1,0 +1,20 @@
+// presetra.exe: Windows builds have no hive or WIM reader; the Linux tool reads images.
+#include <ostream>
+
+#include "image/windows_image.h"
+
+namespace presetra::image {
+
+std::shared_ptr<const machine::WindowsImage> ReadWindowsImage(const std::string& spec,
+                                                              std::ostream&) {
+  throw ImageError(spec +
+                   ": this build of the tool reads no Windows images; plan against an "
+                   "image with the Linux tool, presetra");
+}
+
+std::string WindowsName(const std::string& name, unsigned long build) {
+  if (build >= 22000 && name.rfind("Windows 10", 0) == 0) return "Windows 11" + name.substr(10);
+  return name;
+}
+
+}  // namespace presetra::image
