@@ -130,24 +130,10 @@ struct SetByRecipe {
   std::set<powercfg::SettingKey> dc;
 };
 
-// Where Windows' values of Balanced came from, setting by setting: what an image or the profile's
-// schemes give, the table for the rest.
-std::map<powercfg::SettingKey, machine::ValueSource> BalancedSources(
+// Windows' Balanced as the image, then the profile's own schemes, give it: setting by setting,
+// with where each value came from. A setting neither gives is the table's.
+std::map<powercfg::SettingKey, machine::SchemeSetting> GivenBalanced(
     const machine::MachineProfile& profile) {
-  std::map<powercfg::SettingKey, machine::ValueSource> sources;
-  auto take = [&sources](const std::vector<machine::WindowsScheme>& schemes) {
-    for (const auto& scheme : schemes) {
-      if (scheme.guid != powercfg::kBalanced) continue;
-      for (const auto& [key, setting] : scheme.settings) sources[key] = setting.source;
-    }
-  };
-  if (profile.windowsImage) take(profile.windowsImage->schemes);
-  take(profile.schemes);
-  return sources;
-}
-
-// Balanced's values that the image or the profile's schemes give otherwise than the table.
-std::vector<BalancedDifference> BalancedDifferences(const machine::MachineProfile& profile) {
   std::map<powercfg::SettingKey, machine::SchemeSetting> balanced;
   auto take = [&balanced](const std::vector<machine::WindowsScheme>& schemes) {
     for (const auto& scheme : schemes) {
@@ -157,11 +143,18 @@ std::vector<BalancedDifference> BalancedDifferences(const machine::MachineProfil
   };
   if (profile.windowsImage) take(profile.windowsImage->schemes);
   take(profile.schemes);
+  return balanced;
+}
+
+// Balanced's values that the image or the profile's schemes give otherwise than the table.
+std::vector<BalancedDifference> BalancedDifferences(
+    const std::map<powercfg::SettingKey, machine::SchemeSetting>& balanced,
+    powercfg::PlatformRole role) {
   std::vector<BalancedDifference> differences;
   for (const auto& info : powercfg::SettingsCatalog()) {
     auto given = balanced.find(powercfg::KeyOf(info));
     if (given == balanced.end()) continue;
-    const auto table = powercfg::WindowsDefaultOf(info, powercfg::kBalanced, profile.platformRole);
+    const auto table = powercfg::WindowsDefaultOf(info, powercfg::kBalanced, role);
     for (bool ac : {true, false}) {
       const std::optional<std::uint32_t> value = ac ? given->second.ac : given->second.dc;
       const std::optional<std::uint32_t> tableValue =
@@ -236,10 +229,11 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
     const auto build = BuildNumber(plan.build);
     plan.tableForWindows11 = build && *build >= kFirstWindows11Build;
   }
-  const auto sources = BalancedSources(profile);
-  auto sourceOf = [&sources](const powercfg::SettingKey& key) {
-    auto found = sources.find(key);
-    return SourceName(found == sources.end() ? machine::ValueSource::kTable : found->second);
+  const auto balanced = GivenBalanced(profile);
+  auto sourceOf = [&balanced](const powercfg::SettingKey& key) {
+    auto found = balanced.find(key);
+    return SourceName(found == balanced.end() ? machine::ValueSource::kTable
+                                              : found->second.source);
   };
   plan.decisions = Explain(run.decisions, run.featureBytes, plan.connectedStandby.has_value());
   plan.platformClass = ClassOf(plan.decisions);
@@ -349,7 +343,7 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
     }
     plan.scheme = std::move(planned);
   }
-  plan.balancedDifferences = BalancedDifferences(profile);
+  plan.balancedDifferences = BalancedDifferences(balanced, profile.platformRole);
   plan.hibernateFileSize = end.hibernateFileSize;
   return plan;
 }
