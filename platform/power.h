@@ -29,6 +29,14 @@ class Power {
   [[nodiscard]] virtual win::Dword PowerReadValueIndex(const Guid& scheme, const Guid& subgroup,
                                                        const Guid& setting, bool ac,
                                                        win::Dword* value) = 0;
+  // PowerEnumerate with no root key: with kAccessScheme the schemes, kAccessSubgroup a scheme's
+  // subgroups, kAccessIndividualSetting a subgroup's settings; the GUID at `index`.
+  // ERROR_NO_MORE_ITEMS past the last; on failure *guid is left unchanged.
+  [[nodiscard]] virtual win::Dword PowerEnumerate(const Guid* scheme, const Guid* subgroup,
+                                                  win::Dword access, win::Dword index,
+                                                  Guid* guid) = 0;
+  // PowerReadFriendlyName of a scheme (no subgroup, no setting): the name as Windows shows it.
+  [[nodiscard]] virtual win::Dword PowerReadFriendlyName(const Guid& scheme, WString* name) = 0;
   // PowerDeterminePlatformRoleEx(POWER_PLATFORM_ROLE_V2): a POWER_PLATFORM_ROLE.
   [[nodiscard]] virtual win::Dword PowerDeterminePlatformRole() = 0;
 };

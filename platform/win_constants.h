@@ -14,6 +14,10 @@ using HResult = std::int32_t;
 // POWER_PLATFORM_ROLE (winnt.h), version 2: the roles Windows provisions portable defaults for.
 inline constexpr std::uint32_t kPlatformRoleDesktop = 1;
 inline constexpr std::uint32_t kPlatformRoleMobile = 2;
+// POWER_DATA_ACCESSOR values PowerEnumerate takes (powrprof.h).
+inline constexpr std::uint32_t kAccessScheme = 16;
+inline constexpr std::uint32_t kAccessSubgroup = 17;
+inline constexpr std::uint32_t kAccessIndividualSetting = 18;
 inline constexpr std::uint32_t kPlatformRoleSlate = 8;
 
 // Win32 error codes.

@@ -1,12 +1,15 @@
 #include "cli/live/capture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 
 #include "cli/live/registry_capture.h"
+#include "cli/run/image_source.h"
 #include "cli/run/plan.h"
 #include "cli/run/profile_source.h"
 #include "cli/run/simulated_run.h"
+#include "image/image_error.h"
 #include "machine/layout.h"
 #include "machine/profile_writer.h"
 #include "policy/network_adapters.h"
@@ -42,6 +45,12 @@ class Capturer {
       fields.systemFolder = false;
     }
     profile.packageArchitecture = architecture_;
+    profile.schemes = Schemes();
+    if (auto active = ActiveScheme()) {
+      for (const auto& scheme : profile.schemes) {
+        if (scheme.guid == *active) profile.activeScheme = active;
+      }
+    }
 
     // What the commit reads, and the build number the plan shows besides.
     registry_.Record(platform::RegistryRead{kShownBuildKey, WString(kShownBuildValue)});
@@ -105,6 +114,88 @@ class Capturer {
       return std::nullopt;
     }
     return value;
+  }
+
+  // The GUIDs PowerEnumerate lists; nullopt, with the error in *error, when it fails.
+  std::optional<std::vector<platform::Guid>> Enumerate(const platform::Guid* scheme,
+                                                       const platform::Guid* subgroup,
+                                                       win::Dword access, win::Dword* error) {
+    std::vector<platform::Guid> listed;
+    for (win::Dword index = 0;; ++index) {
+      platform::Guid guid;
+      const win::Dword result =
+          system_.power().PowerEnumerate(scheme, subgroup, access, index, &guid);
+      if (result == win::kErrorNoMoreItems) return listed;
+      if (result != win::kErrorSuccess) {
+        *error = result;
+        return std::nullopt;
+      }
+      listed.push_back(guid);
+    }
+  }
+
+  // Windows' schemes as the power API lists them, with every setting's AC and DC value in each:
+  // what a Vorlan scheme on this PC would be copied from, and the scheme itself when the PC
+  // has one already.
+  std::vector<machine::WindowsScheme> Schemes() {
+    platform::Power& power = system_.power();
+    win::Dword error = 0;
+    const auto guids = Enumerate(nullptr, nullptr, win::kAccessScheme, &error);
+    if (!guids) {
+      notes_.push_back(
+          "power.schemes: the power API could not list the schemes (PowerEnumerate, "
+          "error " +
+          std::to_string(error) + "): left to the base image's");
+      return {};
+    }
+    const platform::Guid noSubgroup = *platform::GuidFromText(powercfg::kNoSubgroup);
+    std::vector<machine::WindowsScheme> schemes;
+    for (const platform::Guid& guid : *guids) {
+      machine::WindowsScheme scheme;
+      scheme.guid = platform::GuidText(guid);
+      WString name;
+      if (power.PowerReadFriendlyName(guid, &name) == win::kErrorSuccess) scheme.name = name;
+      std::vector<platform::Guid> subgroups =
+          Enumerate(&guid, nullptr, win::kAccessSubgroup, &error)
+              .value_or(std::vector<platform::Guid>{});
+      // Settings without a subgroup are listed under NO_SUBGROUP_GUID.
+      if (std::find(subgroups.begin(), subgroups.end(), noSubgroup) == subgroups.end()) {
+        subgroups.push_back(noSubgroup);
+      }
+      for (const platform::Guid& subgroup : subgroups) {
+        const auto settings = Enumerate(&guid, &subgroup, win::kAccessIndividualSetting, &error)
+                                  .value_or(std::vector<platform::Guid>{});
+        for (const platform::Guid& setting : settings) {
+          machine::SchemeSetting value;
+          value.source = machine::ValueSource::kPc;
+          win::Dword index = 0;
+          if (power.PowerReadValueIndex(guid, subgroup, setting, true, &index) ==
+              win::kErrorSuccess) {
+            value.ac = index;
+          }
+          if (power.PowerReadValueIndex(guid, subgroup, setting, false, &index) ==
+              win::kErrorSuccess) {
+            value.dc = index;
+          }
+          if (!value.ac && !value.dc) continue;
+          scheme.settings[powercfg::SettingKey{platform::GuidText(subgroup),
+                                               platform::GuidText(setting)}] = value;
+        }
+      }
+      schemes.push_back(std::move(scheme));
+    }
+    return schemes;
+  }
+
+  std::optional<WString> ActiveScheme() {
+    platform::Guid active;
+    if (system_.power().PowerGetActiveScheme(&active) != win::kErrorSuccess) {
+      notes_.push_back(
+          "power.active_scheme: the power API could not say which scheme is active: "
+          "left to Balanced");
+      return std::nullopt;
+    }
+    return platform::GuidText(active);
   }
 
   // nullopt: the power API's query fails.
@@ -249,9 +340,15 @@ int RunCapture(const Arguments& arguments, std::ostream& out, std::ostream& err,
     } else {
       std::string profileText;
       if (!ReadMachineProfile(machineFile, &profileText, &source, err)) return 2;
-      const SimulatedPc machine = SimulatedMachine(profileText);
+      ImageSource images(arguments.Value("--image"), err);
+      machine::MachineProfile profile = ProfileOf(profileText);
+      images.LayUnder(profile, machineFile);
+      const SimulatedPc machine = SimulatedMachine(profile);
       capture = CaptureMachine(*machine.system, machine.architecture);
     }
+  } catch (const image::ImageError& error) {
+    err << "presetra capture: " << error.what() << "\n";
+    return 2;
   } catch (const std::runtime_error& error) {  // an unusable profile, read or captured
     err << "presetra: " << source << ": " << error.what() << "\n";
     return 2;

@@ -76,7 +76,10 @@ machine::MachineProfile ProfileOf(const std::string& profileText) {
 }
 
 SimulatedPc SimulatedMachine(const std::string& profileText) {
-  const machine::MachineProfile profile = ProfileOf(profileText);
+  return SimulatedMachine(ProfileOf(profileText));
+}
+
+SimulatedPc SimulatedMachine(const machine::MachineProfile& profile) {
   try {
     return SimulatedPc{std::make_unique<sim::Machine>(profile), profile.packageArchitecture};
   } catch (const machine::ProfileError& error) {

@@ -122,6 +122,7 @@ struct SimulatedPc {
   machine::PackageArchitecture architecture;
 };
 SimulatedPc SimulatedMachine(const std::string& profileText);
+SimulatedPc SimulatedMachine(const machine::MachineProfile& profile);
 
 // Loads the machine and runs "commit" and "uninstall" in the order given, in one load of the
 // module. Throws UnusableProfile.

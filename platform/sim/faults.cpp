@@ -60,6 +60,10 @@ std::string CallName(Call call) {
       return "PowerReadDescription";
     case Call::kPowerReadValueIndex:
       return "PowerReadValueIndex";
+    case Call::kPowerEnumerate:
+      return "PowerEnumerate";
+    case Call::kPowerReadFriendlyName:
+      return "PowerReadFriendlyName";
     case Call::kLoadString:
       return "LoadStringW";
     case Call::kFindWindow:

@@ -39,6 +39,8 @@ enum class Call {
   kPowerGetActiveScheme,
   kPowerReadDescription,
   kPowerReadValueIndex,
+  kPowerEnumerate,
+  kPowerReadFriendlyName,
   kLoadString,
   kFindWindow,
   kGetClientRect,

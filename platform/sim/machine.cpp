@@ -154,6 +154,42 @@ void Machine::Apply(const MachineProfile& profile) {
           }
         }
         return std::nullopt;
+      },
+      [this](const platform::Guid* scheme,
+             const platform::Guid* subgroup) -> std::optional<std::vector<platform::Guid>> {
+        std::vector<platform::Guid> listed;
+        auto add = [&listed](const WString& text) {
+          // OEM settings known by an alias alone have no GUID to list.
+          const auto guid = platform::GuidFromText(text);
+          if (guid && std::find(listed.begin(), listed.end(), *guid) == listed.end()) {
+            listed.push_back(*guid);
+          }
+        };
+        if (scheme == nullptr) {
+          for (const auto& held : schemes_.Schemes()) add(held.guid);
+          return listed;
+        }
+        for (const auto& held : schemes_.Schemes()) {
+          if (platform::GuidFromText(held.guid) != *scheme) continue;
+          for (const auto& [key, values] : held.values) {
+            if (subgroup == nullptr) {
+              add(key.subgroup);
+            } else if (platform::GuidFromText(key.subgroup) == *subgroup) {
+              add(key.setting);
+            }
+          }
+          return listed;
+        }
+        return std::nullopt;
+      },
+      [this](const platform::Guid& guid) -> std::optional<WString> {
+        for (const auto& scheme : schemes_.Schemes()) {
+          if (platform::GuidFromText(scheme.guid) != guid) continue;
+          return powercfg::DisplayText(scheme.name, [this](WStringView file, std::uint32_t id) {
+            return ResolveModuleString(file, id);
+          });
+        }
+        return std::nullopt;
       }});
   shell_.SetUiLanguage(profile.uiLanguage);
   files_.AddFile(profile.systemFolder + u"\\powercfg.exe");

@@ -40,6 +40,31 @@ win::Dword Power::PowerReadValueIndex(const platform::Guid& scheme, const platfo
   return win::kErrorSuccess;
 }
 
+win::Dword Power::PowerEnumerate(const platform::Guid* scheme, const platform::Guid* subgroup,
+                                 win::Dword access, win::Dword index, platform::Guid* guid) {
+  if (faults_.ShouldFail(Call::kPowerEnumerate)) return win::kErrorAccessDenied;
+  if (!schemes_.enumerate) return win::kErrorCallNotImplemented;
+  const bool schemes = access == win::kAccessScheme;
+  const bool subgroups = access == win::kAccessSubgroup && scheme != nullptr;
+  const bool settings =
+      access == win::kAccessIndividualSetting && scheme != nullptr && subgroup != nullptr;
+  if (!schemes && !subgroups && !settings) return win::kErrorInvalidParameter;
+  const auto listed = schemes_.enumerate(schemes ? nullptr : scheme, settings ? subgroup : nullptr);
+  if (!listed) return win::kErrorFileNotFound;
+  if (index >= listed->size()) return win::kErrorNoMoreItems;
+  *guid = (*listed)[index];
+  return win::kErrorSuccess;
+}
+
+win::Dword Power::PowerReadFriendlyName(const platform::Guid& scheme, WString* name) {
+  if (faults_.ShouldFail(Call::kPowerReadFriendlyName)) return win::kErrorAccessDenied;
+  if (!schemes_.name) return win::kErrorCallNotImplemented;
+  auto text = schemes_.name(scheme);
+  if (!text) return win::kErrorFileNotFound;
+  *name = *text;
+  return win::kErrorSuccess;
+}
+
 win::Dword Power::PowerDeterminePlatformRole() {
   return platformRole;
 }

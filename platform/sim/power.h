@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "platform/power.h"
 #include "platform/sim/faults.h"
@@ -20,6 +21,9 @@ class Power : public platform::Power {
   win::Dword PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
                                  const platform::Guid& setting, bool ac,
                                  win::Dword* value) override;
+  win::Dword PowerEnumerate(const platform::Guid* scheme, const platform::Guid* subgroup,
+                            win::Dword access, win::Dword index, platform::Guid* guid) override;
+  win::Dword PowerReadFriendlyName(const platform::Guid& scheme, WString* name) override;
   win::Dword PowerDeterminePlatformRole() override;
 
   // The AoAc flag; nullopt makes GetPwrCapabilities fail.
@@ -36,6 +40,13 @@ class Power : public platform::Power {
                                                const platform::Guid& subgroup,
                                                const platform::Guid& setting, bool ac)>
         value;
+    // What PowerEnumerate lists, in order: the schemes (no scheme given), a scheme's subgroups
+    // (no subgroup given), or a subgroup's settings; nullopt when the scheme does not exist.
+    std::function<std::optional<std::vector<platform::Guid>>(const platform::Guid* scheme,
+                                                             const platform::Guid* subgroup)>
+        enumerate;
+    // A scheme's name as Windows shows it; nullopt when it does not exist.
+    std::function<std::optional<WString>(const platform::Guid&)> name;
   };
   void SetSchemeSource(SchemeSource source) { schemes_ = std::move(source); }
 

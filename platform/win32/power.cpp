@@ -22,6 +22,10 @@ Function PowrprofFunction(const char* name) {
 
 using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
 using PowerReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+using PowerEnumerateFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, POWER_DATA_ACCESSOR, ULONG,
+                                        UCHAR*, DWORD*);
+using PowerReadFriendlyNameFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*,
+                                               DWORD*);
 using PowerDeterminePlatformRoleExFn = POWER_PLATFORM_ROLE(WINAPI*)(ULONG);
 using PowerDeterminePlatformRoleFn = POWER_PLATFORM_ROLE(WINAPI*)();
 using PowerReadDescriptionFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*,
@@ -90,6 +94,38 @@ win::Dword Power::PowerReadValueIndex(const platform::Guid& scheme, const platfo
   DWORD index = 0;
   const DWORD result = function(nullptr, &schemeGuid, &subgroupGuid, &settingGuid, &index);
   if (result == ERROR_SUCCESS) *value = index;
+  return result;
+}
+
+win::Dword Power::PowerEnumerate(const platform::Guid* scheme, const platform::Guid* subgroup,
+                                 win::Dword access, win::Dword index, platform::Guid* guid) {
+  static const auto function = PowrprofFunction<PowerEnumerateFn>("PowerEnumerate");
+  if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const GUID schemeGuid = scheme != nullptr ? ToGuid(*scheme) : GUID{};
+  const GUID subgroupGuid = subgroup != nullptr ? ToGuid(*subgroup) : GUID{};
+  GUID listed{};
+  DWORD size = sizeof(listed);
+  const DWORD result = function(nullptr, scheme != nullptr ? &schemeGuid : nullptr,
+                                subgroup != nullptr ? &subgroupGuid : nullptr,
+                                static_cast<POWER_DATA_ACCESSOR>(access), index,
+                                reinterpret_cast<UCHAR*>(&listed), &size);
+  if (result == ERROR_SUCCESS) *guid = FromGuid(listed);
+  return result;
+}
+
+win::Dword Power::PowerReadFriendlyName(const platform::Guid& scheme, WString* name) {
+  static const auto function = PowrprofFunction<PowerReadFriendlyNameFn>("PowerReadFriendlyName");
+  if (function == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const GUID guid = ToGuid(scheme);
+  // The size first, then the name: a scheme's name has no fixed bound.
+  DWORD size = 0;
+  DWORD result = function(nullptr, &guid, nullptr, nullptr, nullptr, &size);
+  if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return result;
+  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+  result =
+      function(nullptr, &guid, nullptr, nullptr, reinterpret_cast<UCHAR*>(buffer.data()), &size);
+  if (result == ERROR_SUCCESS) *name = FromWide(buffer.data());
   return result;
 }
 

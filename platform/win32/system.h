@@ -72,6 +72,9 @@ class Power : public platform::Power {
   win::Dword PowerReadValueIndex(const platform::Guid& scheme, const platform::Guid& subgroup,
                                  const platform::Guid& setting, bool ac,
                                  win::Dword* value) override;
+  win::Dword PowerEnumerate(const platform::Guid* scheme, const platform::Guid* subgroup,
+                            win::Dword access, win::Dword index, platform::Guid* guid) override;
+  win::Dword PowerReadFriendlyName(const platform::Guid& scheme, WString* name) override;
   win::Dword PowerDeterminePlatformRole() override;
 };
 
