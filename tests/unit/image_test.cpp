@@ -1,6 +1,7 @@
 // Windows images read through hivex and wimlib: the real hives of the test data, WIMs and an ESD
 // built from them, folders, and what is refused.
 #include <gtest/gtest.h>
+#include <hivex.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +55,40 @@ std::string TwoImageWim(const std::string& name, bool esd = false) {
   Shell("wimlib-imagex append '" + ImageFolder(name + "-b", "win10-1709-laptop").string() + "' '" +
         wim + "' 'Laptop 1709'" + compress + " >/dev/null");
   return wim;
+}
+
+// A SOFTWARE hive that names Windows and its build, as an image's does: written with hivex over
+// a copy of a real hive emptied of its keys (the test data has no SOFTWARE hive).
+void WriteSoftwareHive(const fs::path& path, const std::string& product, const std::string& build) {
+  const std::string copy = path.string() + ".from";
+  fs::copy_file(HiveFile("win10-1903-desktop"), copy, fs::copy_options::overwrite_existing);
+  hive_h* hive = hivex_open(copy.c_str(), HIVEX_OPEN_WRITE);
+  ASSERT_NE(hive, nullptr);
+  const hive_node_h root = hivex_root(hive);
+  hive_node_h* children = hivex_node_children(hive, root);
+  for (hive_node_h* child = children; *child != 0; ++child) hivex_node_delete_child(hive, *child);
+  std::free(children);
+  auto text = [](const std::string& ascii) {
+    std::string bytes;
+    for (char c : ascii) bytes += {c, '\0'};
+    return bytes + std::string(2, '\0');
+  };
+  for (const char* at : {"", "WOW6432Node"}) {
+    hive_node_h key = root;
+    for (const char* name : {at, "Microsoft", "Windows NT", "CurrentVersion"}) {
+      if (*name != '\0') key = hivex_node_add_child(hive, key, name);
+    }
+    std::string productData = text(product);
+    std::string buildData = text(build);
+    hive_set_value values[] = {
+        {const_cast<char*>("ProductName"), hive_t_REG_SZ, productData.size(), productData.data()},
+        {const_cast<char*>("CurrentBuildNumber"), hive_t_REG_SZ, buildData.size(),
+         buildData.data()}};
+    ASSERT_EQ(hivex_node_set_values(hive, key, 2, values, 0), 0);
+  }
+  ASSERT_EQ(hivex_commit(hive, path.c_str(), 0), 0);
+  hivex_close(hive);
+  fs::remove(copy);
 }
 
 const machine::WindowsScheme* Find(const machine::WindowsImage& image, const char16_t* guid) {
@@ -230,6 +265,47 @@ TEST(ImageTest, PlanShowsBalancedAsTheImageHasIt) {
   }
   EXPECT_EQ(from["Start menu power button"], "image");
   EXPECT_EQ(from["Wi-Fi in standby"], "table");
+}
+
+TEST(ImageTest, SoftwareHiveNamesWindowsAndGivesTheBuild) {
+  // A profile that says nothing of the build: the image's is the one planned.
+  const std::string profile =
+      R"({"profile": 1, "firmware": {"oem_strings": ["FBYTE#3X9Z;"]},)"
+      R"("registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": "8B2B"}}})";
+  struct Case {
+    std::string product;
+    std::string build;
+    std::string label;  // after "image FOLDER"
+    std::string head;
+  } cases[] = {
+      {"Windows 10 Enterprise LTSC 2021", "19044",
+       " (Windows 10 Enterprise LTSC 2021, build 19044)", ", Windows 10 build 19044,"},
+      // Windows 11 still calls itself Windows 10 in the registry.
+      {"Windows 10 Pro", "22631", " (Windows 11 Pro, build 22631)", ", Windows 11 build 22631,"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.build);
+    const fs::path folder = ImageFolder("software-" + c.build, "win10-1903-desktop");
+    WriteSoftwareHive(folder / "Windows/System32/config/SOFTWARE", c.product, c.build);
+    std::string notes;
+    const auto image = Read(folder.string(), &notes);
+    EXPECT_EQ(image->label, "image " + folder.string() + c.label);
+    EXPECT_EQ(notes, "");
+    EXPECT_TRUE(image->hasSoftware);
+    const fs::path machine = folder / "machine.json";
+    Write(machine, profile);
+    const ToolResult result =
+        RunTool({"plan", "--machine", machine.string(), "--image", folder.string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find(c.head), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Presetra's Windows 10 table"), std::string::npos);
+    // A WIM made from it takes Windows' name from the image as wimlib reads it.
+    const std::string wim = UniqueTempPath("software-" + c.build + ".wim");
+    Shell("wimlib-imagex capture '" + folder.string() + "' '" + wim +
+          "' 'Factory image' >/dev/null");
+    EXPECT_EQ(Read(wim, nullptr)->label,
+              "image " + wim + ":1 (Factory image, build " + c.build + ")");
+  }
 }
 
 TEST(ImageTest, ProfileNamesItsImageRelativeToItsFile) {
