@@ -5,6 +5,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/run/plan.h"
 #include "machine/profile_writer.h"
 
 namespace presetra::cli {
@@ -133,7 +134,7 @@ int RunMachineWriter(const Arguments& arguments, std::ostream& out, std::ostream
   if (!CheckBuild(&build, err) || !CheckBoard(&board, err)) return 2;
   WarnWithoutFeatureBytes(strings, err);
   machine::MachineProfile profile;
-  profile.description = "Board " + board + ", build " + build +
+  profile.description = "Board " + board + ", " + WindowsOfBuild(build) + " build " + build +
                         (connectedStandby ? ", Connected Standby" : ", no Connected Standby");
   profile.oemStrings.emplace();
   for (const auto& text : strings) profile.oemStrings->push_back(Utf8ToUtf16(text));

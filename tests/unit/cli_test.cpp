@@ -331,6 +331,22 @@ TEST(MachineWriterTest, WritesAProfileThatPlans) {
   }
 }
 
+// The description names Windows by the build: 22000 is the first build of Windows 11.
+TEST(MachineWriterTest, DescriptionNamesWindowsByTheBuild) {
+  struct Case {
+    const char* build;
+    const char* description;
+  } cases[] = {{"21999", "Board 8A1F, Windows 10 build 21999, Connected Standby"},
+               {"22000", "Board 8A1F, Windows 11 build 22000, Connected Standby"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.build);
+    Result written = RunTool({"machine", "--from-oem-strings", R"(["FBYTE#3XawbTgu7Kq2.QR;"])",
+                              "--board", "8A1F", "--build", c.build, "--cs"});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(nlohmann::json::parse(written.out)["description"].get<std::string>(), c.description);
+  }
+}
+
 TEST(MachineWriterTest, RefusesWhatItCannotUse) {
   for (auto arguments : std::vector<std::vector<std::string>>{
            {"machine"},
