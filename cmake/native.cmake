@@ -26,7 +26,7 @@ add_subdirectory(tests/bench)
 
 # Lays a machine profile into a Wine prefix for the end-to-end tests.
 add_executable(presetra-seed tools/wine/seed_prefix.cpp tools/wine/machine_facts.cpp)
-target_link_libraries(presetra-seed PRIVATE presetra_sim)
+target_link_libraries(presetra-seed PRIVATE presetra_cli_run)
 
 # The real packages under Wine's Windows Installer, compared with the simulated machine. Needs
 # the cross builds (Presetra.msi, Presetra-x64.msi and their stand-ins) in

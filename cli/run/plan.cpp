@@ -325,7 +325,10 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
     }
     // Settings of the image that Presetra's catalog does not know, named as the image names them.
     if (profile.windowsImage) {
-      for (const auto& [key, name] : profile.windowsImage->settingNames) {
+      // Named, not bound: clang 14 cannot capture a structured binding.
+      for (const auto& named : profile.windowsImage->settingNames) {
+        const powercfg::SettingKey& key = named.first;
+        const machine::ImageSettingName& name = named.second;
         auto value = scheme->values.find(key);
         if (value == scheme->values.end()) continue;
         auto text = [&name](const std::optional<std::uint32_t>& index) {

@@ -124,10 +124,14 @@ RunRecord RunActions(const machine::MachineProfile& profile,
         module.Uninstall(1);
       }
     }
-    const InstallerContext& context = module.Installer()->Context();
-    run.logPath = context.logPath;
-    run.board = context.machineId;
-    run.featureBytes = context.featureBytes;
+    // The installer object exists from the first action on: a run of none only loads the
+    // machine.
+    if (module.Installer() != nullptr) {
+      const InstallerContext& context = module.Installer()->Context();
+      run.logPath = context.logPath;
+      run.board = context.machineId;
+      run.featureBytes = context.featureBytes;
+    }
   }
   if (options.log) run.logLines = machine->ReadLogLines(run.logPath);
   if (auto build = machine->registry().GetValue(kShownBuildKey, kShownBuildValue)) {

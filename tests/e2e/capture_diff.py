@@ -3,7 +3,10 @@
 seeded from. Prints each difference with why the prefix differs there; exits 1 when a
 difference has no such reason.
 
-    capture_diff.py SEED.json CAPTURED.json
+    capture_diff.py SEED.json CAPTURED.json [SIMULATED.json]
+
+With SIMULATED.json (what presetra captures of the seed's simulated machine), Windows' schemes
+as captured must be the simulated machine's, value by value.
 """
 import json
 import sys
@@ -91,6 +94,19 @@ def main():
             compare(f"registry {key} {name}", seeded[(key, name)], value)
         elif name is not None and (key, None) in seeded:
             compare(f"registry {key} {name}", None, value)
+    if len(sys.argv) > 3:
+        simulated = json.load(open(sys.argv[3], encoding="utf-8"))
+        for name in ("active_scheme", "schemes"):
+            want = simulated["power"].get(name)
+            have = captured["power"].get(name)
+            if want == have:
+                continue
+            if name == "schemes" and isinstance(want, dict) and isinstance(have, dict):
+                for guid in sorted(set(want) | set(have)):
+                    if want.get(guid) != have.get(guid):
+                        compare(f"power.schemes {guid}", want.get(guid), have.get(guid))
+            else:
+                compare(f"power.{name}", want, have)
     return 1 if unexplained else 0
 
 

@@ -233,10 +233,19 @@ run_machine() {  # PROFILE
   # Wine's system folder is spelled in lower case; the package is the one under test.
   machine="$out.machine.json"
   python3 - "$1" "$machine" "$arch" <<'PY'
-import json, sys
+import json, os, subprocess, sys
 profile = json.load(open(sys.argv[1], encoding="utf-8"))
 profile["system_folder"] = "C:\\windows\\system32"
 profile["package_architecture"] = sys.argv[3]
+# An image beside the profile, kept compressed in the tree: decompressed beside the copy.
+if "image" in profile:
+    image = os.path.join(os.path.dirname(os.path.abspath(sys.argv[1])), profile["image"])
+    if not os.path.exists(image) and os.path.exists(image + ".xz"):
+        copy = os.path.join(os.path.dirname(os.path.abspath(sys.argv[2])), os.path.basename(image))
+        with open(copy, "wb") as out:
+            subprocess.run(["xz", "-dc", image + ".xz"], stdout=out, check=True)
+        image = copy
+    profile["image"] = os.path.abspath(image)
 json.dump(profile, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False)
 PY
   [[ -f "$machine" ]] || { complain "$arch $name: the profile could not be read"; return 1; }
@@ -247,13 +256,26 @@ PY
   # What presetra.exe captures of the seeded prefix before the install is the seed profile, but
   # where the prefix cannot show a fact (each such difference says why).
   local timings="" started
-  cp "$machine" "$prefix/drive_c/presetra/profile.json"
   started=$(now_ms)
   presetra_exe "$prefix" "$out.capture" capture --out 'C:\presetra\captured.json' ||
     { complain "$arch $name: presetra.exe capture failed: $(tail -n 3 "$out.capture.err")"; return 1; }
   timings+=" capture $(($(now_ms) - started)) ms;"
+  # Windows' schemes as the simulated machine of the profile has them, for the capture's.
+  "$native/presetra" capture --machine "$machine" --out "$out.native-capture.json" 2>/dev/null ||
+    { complain "$arch $name: the native capture of the profile failed"; return 1; }
+  # presetra.exe reads no images: its profile carries the image's schemes as the simulated
+  # machine has them instead.
+  python3 - "$machine" "$out.native-capture.json" "$prefix/drive_c/presetra/profile.json" <<'PY'
+import json, sys
+profile = json.load(open(sys.argv[1], encoding="utf-8"))
+if profile.pop("image", None) is not None:
+    captured = json.load(open(sys.argv[2], encoding="utf-8"))
+    for name in ("schemes", "active_scheme"):
+        profile["power"][name] = captured["power"][name]
+json.dump(profile, open(sys.argv[3], "w", encoding="utf-8"), ensure_ascii=False)
+PY
   python3 "$here/capture_diff.py" "$machine" "$prefix/drive_c/presetra/captured.json" \
-    >"$out.capture.diff" ||
+    "$out.native-capture.json" >"$out.capture.diff" ||
     { complain "$arch $name: the capture differs from the seed profile:"; detail <"$out.capture.diff"; return 1; }
   # The installer's progress dialog, for the status line the scripts' texts go to.
   winecmd "$prefix" "$build/presetra-dialog.exe" 'C:\presetra\status.txt' 'C:\presetra\dialog.ready' \

@@ -64,6 +64,21 @@ std::string FormatFacts(const MachineFacts& facts) {
     out << "adapter\t" << Escape(adapter.instanceName) << "\t"
         << (adapter.writesFail ? "write_fails" : "ok") << "\n";
   }
+  auto index = [](const std::optional<std::uint32_t>& value) {
+    return value ? std::to_string(*value) : std::string("-");
+  };
+  for (const auto& scheme : facts.schemes) {
+    out << "scheme\t" << Utf16ToUtf8(scheme.guid) << "\t" << Escape(scheme.name) << "\t"
+        << Escape(scheme.description) << "\n";
+    for (const auto& [key, values] : scheme.values) {
+      out << "value\t" << Utf16ToUtf8(scheme.guid) << "\t" << Utf16ToUtf8(key.subgroup) << "\t"
+          << Utf16ToUtf8(key.setting) << "\t" << index(values.ac) << "\t" << index(values.dc)
+          << "\n";
+    }
+  }
+  if (!facts.activeScheme.empty()) {
+    out << "active_scheme\t" << Utf16ToUtf8(facts.activeScheme) << "\n";
+  }
   return out.str();
 }
 
@@ -95,6 +110,21 @@ MachineFacts ParseFacts(const std::string& text) {
                                                   : powercfg::PlatformRole::kMobile;
     } else if (kind == "adapter" && fields.size() > 2) {
       facts.adapters.push_back({Unescape(fields[1]), fields[2] == "write_fails"});
+    } else if (kind == "scheme" && fields.size() > 3) {
+      facts.schemes.push_back(
+          powercfg::Scheme{Utf8ToUtf16(fields[1]), Unescape(fields[2]), Unescape(fields[3]), {}});
+    } else if (kind == "value" && fields.size() > 5 && !facts.schemes.empty()) {
+      auto index = [](const std::string& text) -> std::optional<std::uint32_t> {
+        if (text == "-") return std::nullopt;
+        return static_cast<std::uint32_t>(std::stoul(text));
+      };
+      powercfg::AcDc& values =
+          facts.schemes.back()
+              .values[powercfg::SettingKey{Utf8ToUtf16(fields[2]), Utf8ToUtf16(fields[3])}];
+      values.ac = index(fields[4]);
+      values.dc = index(fields[5]);
+    } else if (kind == "active_scheme" && fields.size() > 1) {
+      facts.activeScheme = Utf8ToUtf16(fields[1]);
     }
   }
   return facts;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/emulation/powercfg/scheme_store.h"
 #include "platform/emulation/powercfg/windows_defaults.h"
 #include "platform/text.h"
 
@@ -27,6 +28,10 @@ struct MachineFacts {
   std::optional<bool> connectedStandby = false;  // nullopt: GetPwrCapabilities fails
   std::vector<AdapterInstance> adapters;
   powercfg::PlatformRole platformRole = powercfg::PlatformRole::kMobile;
+  // Windows' schemes as the profile (and its image) has them, and the active one; empty:
+  // Windows' own three for the role.
+  std::vector<powercfg::Scheme> schemes;
+  WString activeScheme;
 };
 
 std::string FormatFacts(const MachineFacts& facts);

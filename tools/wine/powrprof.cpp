@@ -8,7 +8,9 @@
 // clang-format on
 
 #include <cstring>
+#include <vector>
 
+#include "platform/emulation/powercfg/interpreter.h"
 #include "platform/guid.h"
 #include "tools/wine/machine_facts.h"
 #include "tools/wine/registry_scheme_store.h"
@@ -91,21 +93,13 @@ DWORD ReadValueIndex(const GUID* scheme, const GUID* subgroup, const GUID* setti
     return ERROR_INVALID_PARAMETER;
   }
   presetra::wine::RegistrySchemeStore store;
-  auto found = store.Find(TextFromGuid(*scheme));
-  if (!found) return ERROR_FILE_NOT_FOUND;
-  const presetra::WString subgroupText = TextFromGuid(*subgroup);
-  const presetra::WString settingText = TextFromGuid(*setting);
-  for (const auto& [key, values] : found->values) {
-    if (!presetra::EqualsIgnoringCase(key.subgroup, subgroupText) ||
-        !presetra::EqualsIgnoringCase(key.setting, settingText)) {
-      continue;
-    }
-    const auto& index = ac ? values.ac : values.dc;
-    if (!index) return ERROR_FILE_NOT_FOUND;
-    *value = *index;
-    return ERROR_SUCCESS;
-  }
-  return ERROR_FILE_NOT_FOUND;
+  const auto values =
+      store.Value(TextFromGuid(*scheme),
+                  presetra::powercfg::SettingKey{TextFromGuid(*subgroup), TextFromGuid(*setting)});
+  const auto& index = !values ? std::nullopt : ac ? values->ac : values->dc;
+  if (!index) return ERROR_FILE_NOT_FOUND;
+  *value = *index;
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -118,6 +112,63 @@ extern "C" DWORD WINAPI PowerReadACValueIndex(HKEY, const GUID* scheme, const GU
 extern "C" DWORD WINAPI PowerReadDCValueIndex(HKEY, const GUID* scheme, const GUID* subgroup,
                                               const GUID* setting, DWORD* value) {
   return ReadValueIndex(scheme, subgroup, setting, false, value);
+}
+
+extern "C" DWORD WINAPI PowerEnumerate(HKEY, const GUID* scheme, const GUID* subgroup,
+                                       POWER_DATA_ACCESSOR access, ULONG index, UCHAR* buffer,
+                                       DWORD* size) {
+  if (size == nullptr) return ERROR_INVALID_PARAMETER;
+  presetra::wine::RegistrySchemeStore store;
+  std::vector<presetra::WString> listed;
+  auto add = [&listed](const presetra::WString& text) {
+    GUID ignored;
+    for (const auto& known : listed) {
+      if (presetra::EqualsIgnoringCase(known, text)) return;
+    }
+    if (GuidFromText(text, &ignored)) listed.push_back(text);
+  };
+  if (access == ACCESS_SCHEME) {
+    for (const auto& guid : store.Guids()) add(guid);
+  } else if ((access == ACCESS_SUBGROUP && scheme != nullptr) ||
+             (access == ACCESS_INDIVIDUAL_SETTING && scheme != nullptr && subgroup != nullptr)) {
+    const auto subkeys =
+        store.Subkeys(TextFromGuid(*scheme),
+                      access == ACCESS_SUBGROUP ? presetra::WString() : TextFromGuid(*subgroup));
+    if (!subkeys) return ERROR_FILE_NOT_FOUND;
+    for (const auto& subkey : *subkeys) add(presetra::ToLower(subkey));
+  } else {
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (index >= listed.size()) return ERROR_NO_MORE_ITEMS;
+  if (buffer == nullptr || *size < sizeof(GUID)) {
+    *size = sizeof(GUID);
+    return ERROR_MORE_DATA;
+  }
+  GUID guid;
+  GuidFromText(listed[index], &guid);
+  std::memcpy(buffer, &guid, sizeof(GUID));
+  *size = sizeof(GUID);
+  return ERROR_SUCCESS;
+}
+
+extern "C" DWORD WINAPI PowerReadFriendlyName(HKEY, const GUID* scheme, const GUID* subgroup,
+                                              const GUID* setting, UCHAR* buffer, DWORD* size) {
+  if (scheme == nullptr || size == nullptr || subgroup != nullptr || setting != nullptr) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  presetra::wine::RegistrySchemeStore store;
+  auto found = store.Find(TextFromGuid(*scheme));
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  // As powercfg shows it: an indirect string's text.
+  const presetra::WString name = presetra::powercfg::DisplayText(found->name);
+  const DWORD needed = static_cast<DWORD>((name.size() + 1) * sizeof(char16_t));
+  if (buffer == nullptr || *size < needed) {
+    *size = needed;
+    return buffer == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
+  }
+  std::memcpy(buffer, name.c_str(), needed);
+  *size = needed;
+  return ERROR_SUCCESS;
 }
 
 extern "C" POWER_PLATFORM_ROLE WINAPI PowerDeterminePlatformRoleEx(ULONG) {

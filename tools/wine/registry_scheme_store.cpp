@@ -95,9 +95,11 @@ WString Braceless(WStringView guid) {
 RegistrySchemeStore::RegistrySchemeStore() : role_(ReadFacts().platformRole) {
   Key schemes(kSchemes, true);
   if (schemes.String(u"ActivePowerScheme")) return;
-  const std::vector<Scheme> windows = powercfg::WindowsSchemes(role_);
-  for (const auto& scheme : windows) Put(scheme);
-  SetActive(powercfg::kBalanced);
+  // The schemes the machine was seeded with, as the simulated machine has them; else Windows'.
+  const MachineFacts facts = ReadFacts();
+  const std::vector<Scheme>& windows = powercfg::WindowsSchemes(role_);
+  for (const auto& scheme : facts.schemes.empty() ? windows : facts.schemes) Put(scheme);
+  SetActive(facts.activeScheme.empty() ? WString(powercfg::kBalanced) : facts.activeScheme);
   std::vector<WString> guids;
   for (const auto& scheme : windows) guids.push_back(scheme.guid);
   SetDefaultSchemes(guids);
@@ -135,6 +137,22 @@ std::optional<Scheme> RegistrySchemeStore::Find(WStringView guid) const {
     }
   }
   return scheme;
+}
+
+std::optional<std::vector<WString>> RegistrySchemeStore::Subkeys(WStringView guid,
+                                                                 WStringView subgroup) const {
+  const WString scheme = kSchemes + u"\\" + Braceless(guid);
+  if (!Key(scheme, false)) return std::nullopt;
+  Key key(subgroup.empty() ? scheme : scheme + u"\\" + WString(subgroup), false);
+  return key ? key.Subkeys() : std::vector<WString>{};
+}
+
+std::optional<powercfg::AcDc> RegistrySchemeStore::Value(WStringView guid,
+                                                         const SettingKey& key) const {
+  Key setting(kSchemes + u"\\" + Braceless(guid) + u"\\" + key.subgroup + u"\\" + key.setting,
+              false);
+  if (!setting) return std::nullopt;
+  return powercfg::AcDc{setting.Dword(u"ACSettingIndex"), setting.Dword(u"DCSettingIndex")};
 }
 
 bool RegistrySchemeStore::Contains(WStringView guid) const {

@@ -31,6 +31,12 @@ class RegistrySchemeStore : public powercfg::SchemeStore {
   void SetHibernateFileSize(std::uint32_t percent) override;
   powercfg::PlatformRole Role() const override { return role_; }
 
+  // What the power API reads one at a time, each without reading the whole scheme: a scheme's
+  // subgroups, a subgroup's settings (nullopt: no such scheme), and one setting's values
+  // (nullopt: the scheme has no such setting).
+  std::optional<std::vector<WString>> Subkeys(WStringView guid, WStringView subgroup = {}) const;
+  std::optional<powercfg::AcDc> Value(WStringView guid, const powercfg::SettingKey& key) const;
+
  private:
   powercfg::PlatformRole role_;
 };

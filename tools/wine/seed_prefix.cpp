@@ -10,6 +10,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "cli/run/image_source.h"
+#include "cli/run/simulated_run.h"
+#include "image/image_error.h"
 #include "machine/layout.h"
 #include "machine/profile.h"
 #include "platform/bytes_text.h"
@@ -66,16 +69,25 @@ int main(int argc, char** argv) {
   std::ostringstream text;
   text << file.rdbuf();
   machine::MachineProfile profile;
+  wine::MachineFacts facts;
   try {
     profile = machine::ParseProfile(text.str());
-  } catch (const machine::ProfileError& error) {
+    cli::ImageSource images("", std::cerr);
+    images.LayUnder(profile, argv[1]);
+    // Windows' schemes as the simulated machine starts with them, where the profile or its
+    // image says otherwise than Windows' own three.
+    if (!profile.schemes.empty() || profile.windowsImage) {
+      const cli::RunRecord start = cli::RunActions(profile, {});
+      facts.schemes = start.end.schemes;
+      facts.activeScheme = start.end.active;
+    }
+  } catch (const std::runtime_error& error) {  // a malformed profile, or an unusable image
     std::cerr << "presetra-seed: " << argv[1] << ": " << error.what() << "\n";
     return 2;
   }
   const std::filesystem::path driveC = std::filesystem::path(argv[2]) / "drive_c";
   std::filesystem::create_directories(driveC / "presetra");
 
-  wine::MachineFacts facts;
   facts.oemStrings = profile.oemStrings;
   facts.biosFeatureByte = profile.biosFeatureByte;
   facts.connectedStandby = profile.connectedStandby;
@@ -124,6 +136,13 @@ int main(int argc, char** argv) {
 
   std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n";
   AddKeys(reg, machine::BaseImageRegistry());
+  if (profile.windowsImage) {
+    std::vector<machine::RegistryKeyEdit> imageKeys;
+    for (const auto& [path, values] : profile.windowsImage->registry) {
+      imageKeys.push_back({path, values});
+    }
+    AddKeys(reg, imageKeys);
+  }
   AddKeys(reg, profile.registry);
   AddKeys(reg, adapterKeys);
   std::u16string wide(1, u'\uFEFF');  // the byte-order mark
