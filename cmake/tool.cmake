@@ -21,6 +21,7 @@ add_library(presetra_machine STATIC
   machine/profile.cpp
   machine/profile_writer.cpp
   machine/scheme_fields.cpp
+  machine/scheme_laying.cpp
 )
 target_link_libraries(presetra_machine PUBLIC presetra_emulation presetra_platform
                       nlohmann_json::nlohmann_json)

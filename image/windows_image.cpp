@@ -10,6 +10,7 @@
 #include "image/power_settings.h"
 #include "image/wim.h"
 #include "machine/layout.h"
+#include "machine/scheme_laying.h"
 
 namespace presetra::image {
 
@@ -134,6 +135,7 @@ std::shared_ptr<machine::WindowsImage> FromHives(const std::string& shown,
     label += " (a SYSTEM hive: no Windows name or build)";
   }
   image->label = label;
+  machine::PrepareImage(*image);
   return image;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/emulation/powercfg/scheme_store.h"
 #include "platform/emulation/powercfg/settings_catalog.h"
 #include "platform/registry.h"
 
@@ -37,6 +38,13 @@ struct WindowsScheme {
   std::map<powercfg::SettingKey, SchemeSetting> settings;
 };
 
+// An image's schemes laid over the base image of one platform role, once for every machine.
+struct LaidImage {
+  powercfg::PlatformRole role;
+  std::vector<powercfg::Scheme> schemes;
+  WString active;
+};
+
 // What a Windows image gives the machine: its schemes (they replace the base image's), the
 // active one, and the registry keys the actions read or write as the image has them.
 struct WindowsImage {
@@ -47,6 +55,8 @@ struct WindowsImage {
   std::map<powercfg::SettingKey, ImageSettingName> settingNames;
   // False for a SYSTEM hive alone, or an image without SOFTWARE: the base image stands in.
   bool hasSoftware = false;
+  // The schemes laid for each role (PrepareImage); empty: laid by each machine.
+  std::vector<LaidImage> laid;
 };
 
 }  // namespace presetra::machine

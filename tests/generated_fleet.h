@@ -22,6 +22,28 @@ auto Pick(Random& random, const List& list) {
   return list[random() % std::size(list)];
 }
 
+// A fleet of machines of every class: feature tokens, boards, builds and Connected Standby
+// drawn from what the factory sees.
+inline std::vector<std::string> GenerateFleet(std::size_t count) {
+  std::mt19937 random(20261210);
+  std::vector<std::string> fleet;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string bytes = "3X";
+    for (int k = 0; k < 4; ++k) bytes += Pick(random, kFleetTokens);
+    const bool connectedStandby = random() % 2 == 0;
+    fleet.push_back(
+        R"({"profile": 1, "firmware": {"oem_strings": ["FBYTE#)" + bytes +
+        R"(.", "BUILDID#20WW;"]}, "power": {"connected_standby": )" +
+        (connectedStandby ? "true" : "false") +
+        R"(}, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
+        Pick(random, kFleetBoards) +
+        R"("}, "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion": {"CurrentBuildNumber": ")" +
+        Pick(random, kFleetBuilds) +
+        R"("}}, "network_adapters": [{"description": "Ethernet", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0001", "hardware_ids": ["PCI\\VEN_8086&DEV_15BB"]}], "factory_folder": "present"})");
+  }
+  return fleet;
+}
+
 // Machines drawn from what the factory sees, with the facts capture reads varied one by one.
 inline std::vector<std::string> VariedProfiles(std::size_t count) {
   std::mt19937 random(20261211);

@@ -77,7 +77,7 @@ bool PlanFleet(const std::vector<std::string>& paths, unsigned jobs, ImageSource
         try {
           machine::MachineProfile profile = ProfileOf(*text);
           images.LayUnder(profile, path);
-          const Plan plan = MakePlan(profile, path);
+          const Plan plan = MakePlan(profile, path, PlanSettings::kCatalog);
           for (const auto& warning : plan.warnings) {
             messages[i] += "presetra: " + path + ": warning: " + warning + "\n";
           }

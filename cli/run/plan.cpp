@@ -209,7 +209,8 @@ Plan MakePlan(const std::string& profileText, const std::string& machineName) {
   return MakePlan(ProfileOf(profileText), machineName);
 }
 
-Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName) {
+Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName,
+              PlanSettings listed) {
   const RunRecord run = RunActions(profile, {"commit"});
   const EndState& end = run.end;
 
@@ -299,6 +300,7 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
   }
   if (const powercfg::Scheme* scheme = end.Find(shown)) {
     PlannedScheme planned;
+    planned.settings.reserve(powercfg::SettingsCatalog().size());
     planned.guid = Utf16ToUtf8(scheme->guid);
     planned.name = run.SchemeName(scheme->guid);
     planned.active = EqualsIgnoringCase(scheme->guid, end.active);
@@ -324,7 +326,7 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
           text(setAc, value->second.ac), text(setDc, value->second.dc), setAc, setDc, from});
     }
     // Settings of the image that Presetra's catalog does not know, named as the image names them.
-    if (profile.windowsImage) {
+    if (profile.windowsImage && listed == PlanSettings::kAll) {
       // Named, not bound: clang 14 cannot capture a structured binding.
       for (const auto& named : profile.windowsImage->settingNames) {
         const powercfg::SettingKey& key = named.first;

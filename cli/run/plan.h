@@ -114,7 +114,12 @@ struct Plan {
 
 // Runs the commit of the profile and reads its plan. Throws UnusableProfile.
 Plan MakePlan(const std::string& profileText, const std::string& machineName);
-Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName);
+// How much of the scheme a plan lists: every setting, or the catalog's alone (a fleet's matrix,
+// where the settings of an image that Presetra does not know are the image's on every machine
+// and were most of what planning a machine over an image cost).
+enum class PlanSettings { kAll, kCatalog };
+Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName,
+              PlanSettings settings = PlanSettings::kAll);
 
 // Windows 11 keeps "Windows 10" in its registry; its builds start here.
 inline constexpr unsigned long kFirstWindows11Build = 22000;

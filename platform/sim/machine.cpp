@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "machine/layout.h"
+#include "machine/scheme_laying.h"
 #include "platform/emulation/powercfg/describe.h"
 #include "platform/emulation/powercfg/interpreter.h"
 #include "platform/guid.h"
@@ -54,40 +55,8 @@ void Machine::LoadBaseImage() {
 }
 
 void Machine::LaySchemes(const MachineProfile& profile) {
-  // A scheme Windows did not bring starts as a copy of Balanced, as -duplicatescheme makes it.
-  const std::optional<powercfg::Scheme> balanced = schemes_.Find(powercfg::kBalanced);
-  auto lay = [&](const std::vector<machine::WindowsScheme>& listed) {
-    for (const auto& entry : listed) {
-      std::optional<powercfg::Scheme> scheme = schemes_.Find(entry.guid);
-      if (!scheme) {
-        scheme = balanced.value_or(powercfg::Scheme{});
-        scheme->guid = entry.guid;
-        scheme->name = entry.guid;
-        scheme->description.clear();
-      }
-      if (entry.name) scheme->name = *entry.name;
-      for (const auto& [key, setting] : entry.settings) {
-        powercfg::AcDc& values = scheme->values[key];
-        values.ac = setting.ac;
-        values.dc = setting.dc;
-      }
-      schemes_.Put(*scheme);
-    }
-  };
-  if (const auto& image = profile.windowsImage) {
-    // The image says which schemes Windows has.
-    for (const WString& guid : schemes_.Guids()) {
-      const bool kept =
-          std::any_of(image->schemes.begin(), image->schemes.end(),
-                      [&](const auto& entry) { return EqualsIgnoringCase(entry.guid, guid); });
-      if (!kept) schemes_.Remove(guid);
-    }
-    lay(image->schemes);
-    if (image->activeScheme && schemes_.Contains(*image->activeScheme)) {
-      schemes_.SetActive(*image->activeScheme);
-    }
-  }
-  lay(profile.schemes);
+  if (profile.windowsImage) machine::LayImage(schemes_, *profile.windowsImage);
+  machine::LaySchemes(schemes_, profile.schemes);
   if (profile.activeScheme) {
     if (!schemes_.Contains(*profile.activeScheme)) {
       throw machine::ProfileError(

@@ -49,33 +49,8 @@ BENCHMARK_CAPTURE(BM_Commit, modern_standby, std::string("notebook-modern-standb
 BENCHMARK_CAPTURE(BM_Commit, notebook, std::string("notebook"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Commit, desktop, std::string("desktop-3a"))->Unit(benchmark::kMicrosecond);
 
-// A fleet of machines of every class: feature tokens, boards, builds and Connected Standby
-// drawn from what the factory sees.
-std::vector<std::string> GenerateFleet(std::size_t count) {
-  using testing::kFleetBoards;
-  using testing::kFleetBuilds;
-  using testing::kFleetTokens;
-  std::mt19937 random(20261210);
-  std::vector<std::string> fleet;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::string bytes = "3X";
-    for (int k = 0; k < 4; ++k) bytes += testing::Pick(random, kFleetTokens);
-    const bool connectedStandby = random() % 2 == 0;
-    fleet.push_back(
-        R"({"profile": 1, "firmware": {"oem_strings": ["FBYTE#)" + bytes +
-        R"(.", "BUILDID#20WW;"]}, "power": {"connected_standby": )" +
-        (connectedStandby ? "true" : "false") +
-        R"(}, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\Vorlan\\Presetra": {"MachineID": ")" +
-        testing::Pick(random, kFleetBoards) +
-        R"("}, "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion": {"CurrentBuildNumber": ")" +
-        testing::Pick(random, kFleetBuilds) +
-        R"("}}, "network_adapters": [{"description": "Ethernet", "enumerator": "PCI", "driver": "{4d36e972-e325-11ce-bfc1-08002be10318}\\0001", "hardware_ids": ["PCI\\VEN_8086&DEV_15BB"]}], "factory_folder": "present"})");
-  }
-  return fleet;
-}
-
 void BM_FleetPreview(benchmark::State& state) {
-  const auto fleet = GenerateFleet(static_cast<std::size_t>(state.range(0)));
+  const auto fleet = testing::GenerateFleet(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     std::size_t lines = 0;
     for (const auto& profile : fleet) lines += CommitOnce(profile);
@@ -89,7 +64,7 @@ BENCHMARK(BM_FleetPreview)->Arg(10000)->Unit(benchmark::kMillisecond)->Iteration
 // What "presetra matrix" does with a fleet, without reading files: a plan of every machine,
 // then the Markdown table of the settings that differ.
 void BM_Matrix(benchmark::State& state) {
-  const auto fleet = GenerateFleet(static_cast<std::size_t>(state.range(0)));
+  const auto fleet = testing::GenerateFleet(static_cast<std::size_t>(state.range(0)));
   std::size_t tableBytes = 0;
   for (auto _ : state) {
     std::vector<cli::Plan> plans;
@@ -113,7 +88,7 @@ std::string FleetFolder(std::size_t count) {
   const std::filesystem::path folder = std::filesystem::path(
       named != nullptr ? named
                        : (std::filesystem::temp_directory_path() / "presetra-fleet").string());
-  const auto fleet = GenerateFleet(count);
+  const auto fleet = testing::GenerateFleet(count);
   std::filesystem::create_directories(folder);
   for (std::size_t i = 0; i < fleet.size(); ++i) {
     const auto path = folder / ("machine-" + std::to_string(100000 + i) + ".json");
