@@ -12,9 +12,4 @@ std::shared_ptr<const machine::WindowsImage> ReadWindowsImage(const std::string&
                    "image with the Linux tool, presetra");
 }
 
-std::string WindowsName(const std::string& name, unsigned long build) {
-  if (build >= 22000 && name.rfind("Windows 10", 0) == 0) return "Windows 11" + name.substr(10);
-  return name;
-}
-
 }  // namespace presetra::image

@@ -73,6 +73,13 @@ void ReadRegistry(const Hive& system, Hive::Key controlSet, const Hive* software
   }
 }
 
+// Windows 11 keeps "Windows 10" in its product name.
+std::string WindowsName(const std::string& name, unsigned long build) {
+  if (build >= machine::kFirstWindows11Build && name.rfind("Windows 10", 0) == 0)
+    return "Windows 11" + name.substr(10);
+  return name;
+}
+
 struct Names {
   std::string name;
   std::string build;
@@ -140,11 +147,6 @@ std::shared_ptr<machine::WindowsImage> FromHives(const std::string& shown,
 }
 
 }  // namespace
-
-std::string WindowsName(const std::string& name, unsigned long build) {
-  if (build >= 22000 && name.rfind("Windows 10", 0) == 0) return "Windows 11" + name.substr(10);
-  return name;
-}
 
 std::shared_ptr<const machine::WindowsImage> ReadWindowsImage(const std::string& spec,
                                                               std::ostream& notes) {

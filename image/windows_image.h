@@ -16,7 +16,4 @@ namespace presetra::image {
 std::shared_ptr<const machine::WindowsImage> ReadWindowsImage(const std::string& spec,
                                                               std::ostream& notes);
 
-// "Windows 11" for a build at or after 22000, whose registry still says "Windows 10".
-std::string WindowsName(const std::string& name, unsigned long build);
-
 }  // namespace presetra::image

@@ -15,6 +15,9 @@
 
 namespace presetra::machine {
 
+// Windows 11's builds start here; its registry still calls it Windows 10.
+inline constexpr unsigned long kFirstWindows11Build = 22000;
+
 // Where Windows' value of a setting came from: Presetra's own table of Windows 10's defaults, a
 // Windows image, or a PC (a captured profile's schemes).
 enum class ValueSource { kTable, kImage, kPc };

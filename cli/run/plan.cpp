@@ -202,7 +202,7 @@ std::optional<unsigned long> BuildNumber(const std::string& build) {
 
 std::string WindowsOfBuild(const std::string& build) {
   const auto number = BuildNumber(build);
-  return number && *number >= kFirstWindows11Build ? "Windows 11" : "Windows 10";
+  return number && *number >= machine::kFirstWindows11Build ? "Windows 11" : "Windows 10";
 }
 
 Plan MakePlan(const std::string& profileText, const std::string& machineName) {
@@ -228,7 +228,7 @@ Plan MakePlan(const machine::MachineProfile& profile, const std::string& machine
   } else {
     plan.windowsValues = "Presetra's Windows 10 table (no image given)";
     const auto build = BuildNumber(plan.build);
-    plan.tableForWindows11 = build && *build >= kFirstWindows11Build;
+    plan.tableForWindows11 = build && *build >= machine::kFirstWindows11Build;
   }
   const auto balanced = GivenBalanced(profile);
   auto sourceOf = [&balanced](const powercfg::SettingKey& key) {

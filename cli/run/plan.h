@@ -121,8 +121,6 @@ enum class PlanSettings { kAll, kCatalog };
 Plan MakePlan(const machine::MachineProfile& profile, const std::string& machineName,
               PlanSettings settings = PlanSettings::kAll);
 
-// Windows 11 keeps "Windows 10" in its registry; its builds start here.
-inline constexpr unsigned long kFirstWindows11Build = 22000;
 // The build's number; nullopt when the text is not all digits.
 std::optional<unsigned long> BuildNumber(const std::string& build);
 // "Windows 11" from build 22000 on, else "Windows 10".
