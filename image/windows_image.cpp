@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <ostream>
+#include <tuple>
 
 #include "image/power_settings.h"
 #include "image/wim.h"
@@ -58,18 +59,25 @@ std::optional<fs::path> FindPath(fs::path folder, std::initializer_list<const ch
 void ReadRegistry(const Hive& system, Hive::Key controlSet, const Hive* software,
                   machine::WindowsImage& image) {
   for (const WString& key : machine::ImageRegistryKeys()) {
-    std::optional<Hive::Key> found;
-    if (key.rfind(kSystemRoot, 0) == 0) {
-      found = system.Find(controlSet,
-                          Utf16ToUtf8(key.substr(std::char_traits<char16_t>::length(kSystemRoot))));
-    } else if (software != nullptr && key.rfind(kSoftwareRoot, 0) == 0) {
-      found = software->Find(
-          software->Root(),
-          Utf16ToUtf8(key.substr(std::char_traits<char16_t>::length(kSoftwareRoot))));
+    // Which hive holds the key, from where, and the path below that.
+    const Hive* hive = nullptr;
+    Hive::Key from = 0;
+    WString below;
+    for (const auto& [root, inHive, at] :
+         {std::tuple{WStringView(kSystemRoot), &system, controlSet},
+          std::tuple{WStringView(kSoftwareRoot), software,
+                     software != nullptr ? software->Root() : Hive::Key{0}}}) {
+      if (inHive != nullptr && key.size() > root.size() &&
+          EqualsIgnoringCase(WStringView(key).substr(0, root.size()), root)) {
+        hive = inHive;
+        from = at;
+        below = key.substr(root.size());
+      }
     }
-    if (found)
-      image.registry.emplace_back(
-          key, (key.rfind(kSystemRoot, 0) == 0 ? system : *software).Values(*found));
+    if (hive == nullptr) continue;
+    if (const auto found = hive->Find(from, Utf16ToUtf8(below))) {
+      image.registry.emplace_back(key, hive->Values(*found));
+    }
   }
 }
 

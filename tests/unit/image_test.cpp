@@ -150,6 +150,14 @@ TEST(ImageTest, DefaultsTakeOverrideThenProvisionedThenBuiltIn) {
             "1/0 image");
   EXPECT_EQ(BalancedValue(*image, kSleepGroup, u"1a34bdc3-7e6b-442e-a9d0-64b6ef378e84"),
             "1/0 image");
+  // A setting Presetra's catalog does not know is named as the hive names it, choices by index.
+  const auto named = image->settingNames.find(powercfg::SettingKey{
+      u"44f3beca-a7c0-460e-9df2-bb8b99e0cba6", u"3619c3f2-afb2-4afc-b0e9-e7fef372de36"});
+  ASSERT_NE(named, image->settingNames.end());
+  EXPECT_EQ(named->second.subgroup, "Intel(R) Graphics Settings");
+  EXPECT_EQ(named->second.name, "Intel(R) Graphics Power Plan");
+  EXPECT_EQ(named->second.choices,
+            (std::vector<std::string>{"Maximum Battery Life", "Balanced", "Maximum Performance"}));
   // A setting the hive has no PowerSettings entry for is left to the table.
   EXPECT_EQ(BalancedValue(*image, u"e73a048d-bf27-4f12-9731-8b2076e8891f",
                           u"5dbb7c9f-38e9-40d2-9749-4f8a0e9f640f"),
