@@ -130,6 +130,18 @@ struct SetByRecipe {
   std::set<powercfg::SettingKey> dc;
 };
 
+const char* SourceName(machine::ValueSource source) {
+  switch (source) {
+    case machine::ValueSource::kImage:
+      return "image";
+    case machine::ValueSource::kPc:
+      return "pc";
+    case machine::ValueSource::kTable:
+      break;
+  }
+  return "table";
+}
+
 // Windows' Balanced as the image, then the profile's own schemes, give it: setting by setting,
 // with where each value came from. A setting neither gives is the table's.
 std::map<powercfg::SettingKey, machine::SchemeSetting> GivenBalanced(
@@ -166,22 +178,11 @@ std::vector<BalancedDifference> BalancedDifferences(
           value ? SettingValueText(info, value) : "not set",
           !tableValue                             ? "none"
           : powercfg::IsWindowsDefaultKnown(info) ? SettingValueText(info, tableValue)
-                                                  : "unknown"});
+                                                  : "unknown",
+          SourceName(given->second.source)});
     }
   }
   return differences;
-}
-
-const char* SourceName(machine::ValueSource source) {
-  switch (source) {
-    case machine::ValueSource::kImage:
-      return "image";
-    case machine::ValueSource::kPc:
-      return "pc";
-    case machine::ValueSource::kTable:
-      break;
-  }
-  return "table";
 }
 
 }  // namespace

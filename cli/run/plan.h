@@ -58,6 +58,7 @@ struct BalancedDifference {
   std::string mode;     // "AC" or "DC"
   std::string value;    // as a person reads it; "not set" when the scheme has none
   std::string table;    // the table's
+  std::string from;     // "image" or "pc"
 };
 
 struct PlannedScheme {

@@ -116,8 +116,9 @@ std::string PlanText(const Plan& plan) {
   if (!plan.balancedDifferences.empty()) {
     Section(out, "Windows' Balanced where it differs from Presetra's table");
     for (const auto& difference : plan.balancedDifferences) {
-      out += "  " + difference.setting + ": " + difference.value + " (" + difference.mode +
-             "); the table has " + difference.table + "\n";
+      out += "  " + difference.setting + ": " + difference.value + " (" + difference.mode + ") " +
+             (difference.from == "pc" ? "on this PC" : "in the image") + "; the table has " +
+             difference.table + "\n";
     }
   }
   out += "\n";
@@ -239,7 +240,8 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                                                     {"setting", difference.setting},
                                                     {"mode", difference.mode},
                                                     {"value", difference.value},
-                                                    {"table", difference.table}});
+                                                    {"table", difference.table},
+                                                    {"from", difference.from}});
   }
   json["default_schemes_replaced"] = plan.defaultSchemesReplaced;
   json["hibernate_file_size_percent"] = optional(plan.hibernateFileSize);

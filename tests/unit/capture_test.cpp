@@ -102,7 +102,13 @@ TEST(CaptureTest, CapturesWindowsSchemesAsThePcHasThem) {
   const Json imagePlan = Json::parse(withImage.out);
   const Json pcPlan = Json::parse(fromCapture.out);
   EXPECT_EQ(pcPlan["windows_values"], "this PC");
-  EXPECT_EQ(pcPlan["windows_balanced_differences"], imagePlan["windows_balanced_differences"]);
+  // The same differences, each said to be the PC's.
+  Json imageDifferences = imagePlan["windows_balanced_differences"];
+  for (auto& difference : imageDifferences) {
+    ASSERT_EQ(difference["from"], "image");
+    difference["from"] = "pc";
+  }
+  EXPECT_EQ(pcPlan["windows_balanced_differences"], imageDifferences);
   std::map<std::string, Json> imageSettings;
   for (const auto& setting : imagePlan["scheme"]["settings"]) {
     imageSettings[setting["setting_guid"].get<std::string>()] = setting;

@@ -256,8 +256,8 @@ TEST(ImageTest, PlanShowsBalancedAsTheImageHasIt) {
             std::string::npos);
   const std::string differences =
       "\nWindows' Balanced where it differs from Presetra's table\n"
-      "  Sleep / Sleep after: Never (AC); the table has 30 min\n"
-      "  Display / Turn off display after: Never (AC); the table has 10 min\n\n";
+      "  Sleep / Sleep after: Never (AC) in the image; the table has 30 min\n"
+      "  Display / Turn off display after: Never (AC) in the image; the table has 10 min\n\n";
   EXPECT_NE(result.out.find(differences), std::string::npos) << result.out;
   // A value the image has not is the table's, and says so.
   EXPECT_NE(result.out.find("    Wi-Fi in standby: Windows default unknown (AC), Windows default "
