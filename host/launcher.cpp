@@ -52,7 +52,7 @@ void CMSIInstaller::RunScript(const WString& scriptPath, const WString& statusTe
   // /d: no AutoRun commands from the registry; /s /c: the command is everything between the
   // outer quotes, as given.
   start.commandLine = u"cmd.exe /d /s /c \"" + command + u"\"";
-  start.creationFlags = win::kCreateUnicodeEnvironment;
+  start.creationFlags = win::kCreateUnicodeEnvironment | win::kCreateNoWindow;
   // The script's own folder: what it finds there is the package's.
   start.currentFolder = path.substr(0, path.find_last_of(u"\\/"));
   start.output = output.get();

@@ -58,6 +58,9 @@ inline constexpr Dword kWaitObject0 = 0;
 inline constexpr Dword kWaitTimeout = 258;
 inline constexpr Dword kWaitFailed = 0xFFFFFFFF;
 inline constexpr Dword kCreateUnicodeEnvironment = 0x00000400;
+// A console program gets no console at all: SYSTEM's children have no window a user could reach
+// (Process Creation Flags, learn.microsoft.com).
+inline constexpr Dword kCreateNoWindow = 0x08000000;
 inline constexpr int kSwHide = 0;
 
 // Shell folders.

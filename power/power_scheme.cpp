@@ -57,7 +57,10 @@ bool CPowerScheme::Run(const WString& arguments) {
   platform::Processes& processes = installer_->System().processes();
   platform::ScopedProcess process(processes);
   platform::ProcessStart start;
+  // By its full path as the program, so nothing is looked for along the search path.
+  start.application = powercfgPath_;
   start.commandLine = commandLine;
+  start.creationFlags = win::kCreateNoWindow;
   start.currentFolder = systemFolder_;
   if (!processes.CreateProcess(start, process.Receive())) return false;
   if (processes.WaitForSingleObject(process.process(), kPowercfgTimeoutMs) != win::kWaitObject0) {

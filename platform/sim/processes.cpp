@@ -104,6 +104,8 @@ bool Processes::CreateProcess(const platform::ProcessStart& start,
   if (faults_.ShouldFail(Call::kProcessCreate)) return false;
   ProgramRun run = Parse(start.commandLine);
   if (!start.application.empty()) run.program = start.application;
+  run.application = start.application;
+  run.creationFlags = start.creationFlags;
   if (run.program.empty() || !files_.IsFile(run.program)) return false;
   // Windows refuses a current folder that is not one (ERROR_DIRECTORY).
   if (!files_.IsFolder(start.currentFolder)) return false;

@@ -22,9 +22,11 @@ namespace presetra::sim {
 // A program's run: what it was started with, and how long it takes.
 struct ProgramRun {
   WString commandLine;
-  WString program;            // the first token, unquoted
-  WString arguments;          // the rest after the separating blank, as given
-  WString currentFolder;      // the folder it was started in
+  WString program;        // the first token, unquoted
+  WString arguments;      // the rest after the separating blank, as given
+  WString currentFolder;  // the folder it was started in
+  WString application;    // the program named apart from the command line, if any
+  win::Dword creationFlags = 0;
   WString redirectedTo;       // for scripts: where the output went (">>" target or output file)
   bool scriptRan = false;     // for scripts: the interpreter got as far as the script
   WString script;             // for the interpreter: the script it ran

@@ -38,6 +38,9 @@ class InheritOnly {
 
 }  // namespace
 
+static_assert(win::kCreateNoWindow == CREATE_NO_WINDOW);
+static_assert(win::kCreateUnicodeEnvironment == CREATE_UNICODE_ENVIRONMENT);
+
 bool Processes::CreateProcess(const platform::ProcessStart& start,
                               platform::ProcessInformation* started) {
   // CreateProcessW may write into the command line, so it gets a copy of its own.

@@ -120,6 +120,10 @@ TEST(InstallSequenceTest, AFolderWindowsCannotFindLeavesNoRelativePathToRunOrNam
       EXPECT_FALSE(machine->files().PathIsRelative(run.program)) << Utf16ToUtf8(run.commandLine);
       EXPECT_NE(run.program.front(), u'\\') << Utf16ToUtf8(run.commandLine);
       EXPECT_FALSE(machine->files().PathIsRelative(run.currentFolder));
+      // Named apart from its arguments, so no blank in a path picks another program; started
+      // with no console a user could reach.
+      EXPECT_EQ(run.application, run.program) << Utf16ToUtf8(run.commandLine);
+      EXPECT_NE(run.creationFlags & win::kCreateNoWindow, 0u) << Utf16ToUtf8(run.commandLine);
     }
     for (const auto& scheme : machine->schemes().Schemes()) {
       // An indirect name ("@<module path>,-<id>,...") must name the module by a full path;
