@@ -32,6 +32,7 @@ add_library(presetra_sim STATIC
   platform/sim/devices.cpp
   platform/sim/faults.cpp
   platform/sim/file_system.cpp
+  platform/sim/file_system_user.cpp
   platform/sim/machine.cpp
   platform/sim/power.cpp
   platform/sim/processes.cpp

@@ -108,8 +108,17 @@ class CMSIInstaller {
 
  private:
   WString ReadFeatureBytesFromBios(const WString& afterMarker);
-  // Opens the log file at the log path; what is wrong with it, or empty.
-  WString OpenLog();
+  // Where the log could not go, and why.
+  struct LogRefusal {
+    WString folder;
+    WString why;
+  };
+  // Walks down to the folder (making what is missing when `create`) and opens the log in the
+  // deepest level reached; on success the log, its path and its held folders are replaced.
+  // Otherwise says why, where something was refused.
+  bool OpenLogIn(const WString& folder, bool create, LogRefusal& refusal);
+  // Moves the log to the install folder, saying why there first; false when it cannot.
+  bool MoveLog(const WString& reason);
   // Opens a script's output file with the log's checks; when it fails them, the file of that
   // name beside the log, saying so in the log. Null when neither can be used.
   std::unique_ptr<platform::AppendFile> OpenScriptOutput(const WString& path);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/folder_walk.h"
 #include "host/installer.h"
 
 namespace presetra {
@@ -61,55 +62,6 @@ std::vector<std::uint8_t> EncodeLine(bool byteOrderMark, WStringView stampText,
   return bytes;
 }
 
-// Owners who cannot have planted a link for us to follow: the system's own accounts, and the
-// account the action runs as (which could write anywhere it writes anyway).
-bool IsTrustedOwner(platform::Owner owner) {
-  return owner == platform::Owner::kSystem || owner == platform::Owner::kAdministrators ||
-         owner == platform::Owner::kTrustedInstaller || owner == platform::Owner::kCaller;
-}
-
-WString WithoutTrailingBackslash(const WString& path) {
-  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
-}
-
-// What is wrong with a file or folder opened at `path`, or empty.
-WString Refusal(const WString& path, const platform::FileFacts& facts, bool checkOwner) {
-  if (platform::IsLink(path, facts)) return path + u" is a link";
-  if (facts.linkCount > 1) return path + u" is a hard link";
-  if (checkOwner && !IsTrustedOwner(facts.owner)) {
-    return path + (facts.owner == platform::Owner::kUnknown ? u" has an owner that cannot be read"
-                                                            : u" belongs to another user");
-  }
-  return WString();
-}
-
-// Holds every folder from the drive's root down to `folder` ("C:\\System.sav", then each one
-// below it); what is wrong with the first one that cannot be trusted, or empty.
-WString HoldFolders(platform::FileSystem& files, const WString& folder,
-                    std::vector<std::unique_ptr<platform::HeldFolder>>& held) {
-  const WString target = WithoutTrailingBackslash(folder);
-  for (std::size_t end = target.find(u'\\', 3);; end = target.find(u'\\', end + 1)) {
-    const WString path = target.substr(0, end);
-    std::unique_ptr<platform::HeldFolder> folderHeld = files.HoldFolder(path);
-    if (!folderHeld) return path + u" cannot be opened";
-    WString refusal = Refusal(path, folderHeld->Facts(), /*checkOwner=*/true);
-    if (!refusal.empty()) return refusal;
-    held.push_back(std::move(folderHeld));
-    if (end == WString::npos) return WString();
-  }
-}
-
-// Opens the file for appending; what is wrong with it, or empty (and then `file` is open). The
-// folder's checks stand for the file's owner: whoever owns the folder decides the file.
-WString OpenChecked(platform::FileSystem& files, const WString& path,
-                    std::unique_ptr<platform::AppendFile>& file) {
-  file = files.OpenForAppend(path);
-  if (!file) return path + u" cannot be opened";
-  WString refusal = Refusal(path, file->Facts(), /*checkOwner=*/false);
-  if (!refusal.empty()) file.reset();
-  return refusal;
-}
-
 }  // namespace
 
 void CMSIInstaller::Log(WStringView text) {
@@ -118,7 +70,16 @@ void CMSIInstaller::Log(WStringView text) {
   const platform::LocalTime now = system_.clock().Now();
   const WString stamp =
       Format(u"%02u:%02u:%02u:%03u", now.hour, now.minute, now.second, now.milliseconds);
-  const std::vector<std::uint8_t> bytes = EncodeLine(logNeedsByteOrderMark_, stamp, text);
+  std::vector<std::uint8_t> bytes = EncodeLine(logNeedsByteOrderMark_, stamp, text);
+  if (logFile_->Append(bytes.data(), bytes.size())) {
+    logNeedsByteOrderMark_ = false;
+    return;
+  }
+  // Nobody else can have the file open, so the write failed for good (a full disk, a failing
+  // one): the rest goes to the install folder, which says so first. Where the log is there
+  // already, the next line tries again, the byte order mark still owed to a new file.
+  if (!MoveLog(u"writing to " + context_.logPath + u" failed")) return;
+  bytes = EncodeLine(logNeedsByteOrderMark_, stamp, text);
   if (logFile_->Append(bytes.data(), bytes.size())) logNeedsByteOrderMark_ = false;
 }
 
@@ -127,67 +88,79 @@ void CMSIInstaller::CloseLog() {
   heldFolders_.clear();
 }
 
-WString CMSIInstaller::OpenLog() {
-  WString refusal = OpenChecked(system_.files(), context_.logPath, logFile_);
-  if (refusal.empty()) logNeedsByteOrderMark_ = logFile_->SizeAtOpen() == 0;
-  return refusal;
+bool CMSIInstaller::OpenLogIn(const WString& folder, bool create, LogRefusal& refusal) {
+  FolderWalk walk(system_.files(), folder, create);
+  const WString reached = walk.Reached();
+  if (!walk.Refused().empty()) {
+    refusal = {folder, walk.Refused()};
+    return false;
+  }
+  // Nothing there, and nothing could be made: no refusal, just no folder.
+  if (reached.empty()) return false;
+  std::unique_ptr<platform::AppendFile> file;
+  if (WString why = walk.Open(context_.logFileName, file); !why.empty()) {
+    refusal = {reached, why};
+    return false;
+  }
+  // The log is ours from here on: the folders it lies in stay held as long as it is open.
+  CloseLog();
+  heldFolders_ = walk.Release();
+  logFile_ = std::move(file);
+  logNeedsByteOrderMark_ = logFile_->SizeAtOpen() == 0;
+  context_.logPath = reached + context_.logFileName;
+  return true;
+}
+
+bool CMSIInstaller::MoveLog(const WString& reason) {
+  const WString from = context_.logPath.substr(0, context_.logPath.rfind(u'\\') + 1);
+  LogRefusal refusal;
+  if (context_.installDir.empty() || EqualsIgnoringCase(from, context_.installDir) ||
+      !OpenLogIn(context_.installDir, /*create=*/false, refusal)) {
+    return false;
+  }
+  Log(u"Log folder " + from + u" not used: " + reason);
+  return true;
 }
 
 std::unique_ptr<platform::AppendFile> CMSIInstaller::OpenScriptOutput(const WString& path) {
-  platform::FileSystem& files = system_.files();
+  const std::size_t slash = path.rfind(u'\\');
+  const WString name = path.substr(slash + 1);
   std::unique_ptr<platform::AppendFile> file;
-  std::vector<std::unique_ptr<platform::HeldFolder>> folders;
-  WString refusal = HoldFolders(files, path.substr(0, path.rfind(u'\\')), folders);
-  if (refusal.empty()) refusal = OpenChecked(files, path, file);
+  FolderWalk walk(system_.files(), path.substr(0, slash), /*create=*/false);
+  WString refusal = walk.Refused();
+  if (refusal.empty() && !walk.Missing().empty()) refusal = walk.Missing() + u" cannot be opened";
+  if (refusal.empty()) refusal = walk.Open(name, file);
   if (refusal.empty()) return file;
-  // Beside the log, whose folder has passed the same checks.
-  const WString beside = context_.logPath.substr(0, context_.logPath.rfind(u'\\') + 1) +
-                         path.substr(path.rfind(u'\\') + 1);
-  if (!logFile_ || EqualsIgnoringCase(beside, path) || !OpenChecked(files, beside, file).empty()) {
+  // Beside the log, in its folder held since it passed the same checks.
+  const WString logFolder = context_.logPath.substr(0, context_.logPath.rfind(u'\\') + 1);
+  if (!logFile_ || heldFolders_.empty() || EqualsIgnoringCase(logFolder + name, path) ||
+      !OpenChecked(*heldFolders_.back(), logFolder, name, file).empty()) {
     Log(u"Script output not written: " + refusal);
     return nullptr;
   }
-  Log(u"Script output goes to " + beside + u": " + refusal);
+  Log(u"Script output goes to " + logFolder + name + u": " + refusal);
   return file;
 }
 
 void CMSIInstaller::SelectLogPath() {
   CloseLog();
-  platform::FileSystem& files = system_.files();
-  const WString factory = kFactoryFolder;
-  WString folder;
-  if (files.PathFileExists(factory + u"LOGS\\OSIT\\.")) {
-    folder = factory + u"LOGS\\OSIT\\";
-  } else if (CreateDirectoryTree(files, factory + u"LOGS\\OSIT\\")) {
-    folder = factory + u"LOGS\\OSIT\\";
-  } else if (files.PathFileExists(factory + u"LOGS\\.")) {
-    folder = factory + u"LOGS\\";
-  } else if (files.PathFileExists(factory + u".")) {
-    folder = factory;
-  } else if (!context_.installDir.empty()) {
-    folder = context_.installDir;
-  } else {
-    // No folder of ours: a bare file name would land in whatever folder is current.
-    context_.logPath.clear();
+  context_.logPath.clear();
+  // Each level of the factory folder is made (where it is missing) and held before the next
+  // is touched. Where nothing more can be made, the deepest level that is there takes the log.
+  LogRefusal refusal;
+  if (OpenLogIn(WString(kFactoryFolder) + u"LOGS\\OSIT\\", /*create=*/true, refusal)) return;
+  LogRefusal installRefusal;
+  // Without the install folder there is nowhere to log: a bare file name would land in
+  // whatever folder is current.
+  if (context_.installDir.empty() ||
+      !OpenLogIn(context_.installDir, /*create=*/false, installRefusal)) {
     return;
   }
-  context_.logPath = folder + context_.logFileName;
-  const bool inFactoryFolder = folder != context_.installDir;
-  WString refusal = inFactoryFolder ? HoldFolders(files, folder, heldFolders_) : WString();
-  if (refusal.empty()) refusal = OpenLog();
-  if (refusal.empty() || !inFactoryFolder || context_.installDir.empty()) {
-    if (!refusal.empty()) CloseLog();
-    return;
+  // Someone else could steer what SYSTEM writes there: the log says why it is here. (With no
+  // factory folder at all, and none to be made, this is simply where the log goes.)
+  if (!refusal.folder.empty()) {
+    Log(u"Log folder " + refusal.folder + u" not used: " + refusal.why);
   }
-  // Someone else could steer what SYSTEM writes there: the log goes where it goes when there is
-  // no factory folder, and says why.
-  CloseLog();
-  context_.logPath = context_.installDir + context_.logFileName;
-  if (!OpenLog().empty()) {
-    CloseLog();
-    return;
-  }
-  Log(u"Log folder " + folder + u" not used: " + refusal);
 }
 
 }  // namespace presetra

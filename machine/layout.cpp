@@ -53,14 +53,20 @@ std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder) {
       return {{Kind::kFolder, kFactoryFolder, true},
               {Kind::kFolder, kLogsFolder, true},
               {Kind::kFolder, kLogFolder, true}};
-    case FactoryFolder::kLinked: {
+    case FactoryFolder::kLinked:
       // Folders made at the root of C:\ let any signed-in user change what is inside them,
       // also where an administrator made them.
-      constexpr const char16_t* kUsersFolder = u"C:\\Users\\Public\\Linked";
       return {{Kind::kFolder, kUsersFolder, true},
-              {Kind::kFolder, kLogsFolder},
+              {Kind::kFolder, kFactoryFolder, false, {}, true},
+              {Kind::kFolder, kLogsFolder, false, {}, true},
               {Kind::kLink, kLogFolder, false, kUsersFolder}};
-    }
+    case FactoryFolder::kLinkedRoot:
+      return {{Kind::kFolder, kUsersFolder, true},
+              {Kind::kLink, kFactoryFolder, false, kUsersFolder}};
+    case FactoryFolder::kUsersCanWrite:
+      return {{Kind::kFolder, kFactoryFolder, false, {}, true},
+              {Kind::kFolder, kLogsFolder, false, {}, true},
+              {Kind::kFolder, kLogFolder, false, {}, true}};
   }
   return {};
 }

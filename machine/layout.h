@@ -23,6 +23,8 @@ WString InstallDir(PackageArchitecture architecture);
 inline constexpr char16_t kFactoryFolder[] = u"C:\\System.sav";
 inline constexpr char16_t kLogsFolder[] = u"C:\\System.sav\\LOGS";
 inline constexpr char16_t kLogFolder[] = u"C:\\System.sav\\LOGS\\OSIT";
+// Where a standard user's junctions in the factory folder lead.
+inline constexpr char16_t kUsersFolder[] = u"C:\\Users\\Public\\Linked";
 // The factory scripts the package brings, under its install folder.
 inline constexpr const char16_t* kPackageScripts[] = {u"Data Files\\MSD.cmd",
                                                       u"Data Files\\TBIOS.cmd"};
@@ -35,6 +37,9 @@ struct FolderStep {
   WString path;
   bool userOwned = false;
   WString target = {};  // for a link
+  // Its access list lets every signed-in user add, change and delete in it, reparse points
+  // included: what a folder made at the root of C:\ inherits from there.
+  bool othersMayChange = false;
 };
 std::vector<FolderStep> FactoryFolderSteps(FactoryFolder folder);
 

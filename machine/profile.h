@@ -47,10 +47,12 @@ struct RegistryKeyEdit {
 
 enum class FactoryFolder {
   kAbsent,
-  kPresent,    // made by an administrator
-  kReadOnly,   // nothing can be made in it
-  kUserOwned,  // C:\System.sav and LOGS\OSIT made by a standard user
-  kLinked,     // a standard user made LOGS\OSIT a junction to C:\Users\Public\Linked
+  kPresent,        // made by an administrator
+  kReadOnly,       // nothing can be made in it
+  kUserOwned,      // C:\System.sav and LOGS\OSIT made by a standard user
+  kLinked,         // a standard user made LOGS\OSIT a junction to C:\Users\Public\Linked
+  kLinkedRoot,     // a standard user made C:\System.sav itself a junction there
+  kUsersCanWrite,  // made by an administrator's script, with the access list C:\ hands down
 };
 
 // Which package runs the actions: the 32-bit DLL in a 32-bit installer process, or the 64-bit
@@ -98,7 +100,9 @@ inline constexpr Spelling<FactoryFolder> kFactoryFolderNames[] = {
     {"present", FactoryFolder::kPresent},
     {"read_only", FactoryFolder::kReadOnly},
     {"user_owned", FactoryFolder::kUserOwned},
-    {"linked", FactoryFolder::kLinked}};
+    {"linked", FactoryFolder::kLinked},
+    {"linked_root", FactoryFolder::kLinkedRoot},
+    {"users_can_write", FactoryFolder::kUsersCanWrite}};
 inline constexpr Spelling<bool> kPackageScriptsNames[] = {{"present", true}, {"absent", false}};
 inline constexpr Spelling<PackageArchitecture> kPackageArchitectureNames[] = {
     {"x86", PackageArchitecture::kX86}, {"x64", PackageArchitecture::kX64}};

@@ -265,20 +265,35 @@ class Capturer {
 
   machine::FactoryFolder FactoryFolder() {
     platform::FileSystem& files = system_.files();
-    if (!files.PathFileExists(machine::kFactoryFolder)) return machine::FactoryFolder::kAbsent;
-    if (auto logs = files.HoldFolder(machine::kLogFolder);
-        logs && platform::IsLink(machine::kLogFolder, logs->Facts())) {
-      return machine::FactoryFolder::kLinked;
+    // Each level opened through the one above, its own link not followed, as the commit does.
+    const auto root = files.HoldRoot(u"C:");
+    const auto factory = root ? root->HoldFolder(u"System.sav", false) : nullptr;
+    if (!factory) {
+      if (!files.PathFileExists(machine::kFactoryFolder)) return machine::FactoryFolder::kAbsent;
+      notes_.push_back(
+          "factory_folder: C:\\System.sav cannot be opened (someone has it open to change it): "
+          "written as \"present\"");
+      return machine::FactoryFolder::kPresent;
     }
-    if (auto root = files.HoldFolder(machine::kFactoryFolder);
-        root && root->Facts().owner == platform::Owner::kOther) {
+    if (platform::IsLink(machine::kFactoryFolder, factory->Facts())) {
+      return machine::FactoryFolder::kLinkedRoot;
+    }
+    if (factory->Facts().owner == platform::Owner::kOther) {
       return machine::FactoryFolder::kUserOwned;
     }
-    if (!files.PathFileExists(machine::kLogFolder)) {
+    const auto logs = factory->HoldFolder(u"LOGS", false);
+    const auto osit = logs ? logs->HoldFolder(u"OSIT", false) : nullptr;
+    if (osit && platform::IsLink(machine::kLogFolder, osit->Facts())) {
+      return machine::FactoryFolder::kLinked;
+    }
+    if (!osit) {
       notes_.push_back(
           "factory_folder: C:\\System.sav has no LOGS\\OSIT: written as \"present\" (the commit "
           "makes the log folder); whether the folder refuses new entries (\"read_only\") is known "
           "only when the commit writes");
+    } else if (factory->Facts().othersMayChange || logs->Facts().othersMayChange ||
+               osit->Facts().othersMayChange) {
+      return machine::FactoryFolder::kUsersCanWrite;
     }
     return machine::FactoryFolder::kPresent;
   }

@@ -24,6 +24,8 @@ std::string CallName(Call call) {
       return "CreateFileW (folder)";
     case Call::kFileOpen:
       return "file open";
+    case Call::kFileWrite:
+      return "WriteFile";
     case Call::kProcessCreate:
       return "CreateProcessW";
     case Call::kProcessWait:

@@ -20,6 +20,7 @@ enum class Call {
   kGetVersion,
   kCreateDirectory,
   kFileOpen,
+  kFileWrite,
   kHoldFolder,
   kProcessCreate,
   kProcessWait,

@@ -10,35 +10,35 @@ namespace {
 
 class AppendFileImpl : public platform::AppendFile {
  public:
-  AppendFileImpl(std::shared_ptr<std::vector<std::uint8_t>> bytes, platform::FileFacts facts)
-      : bytes_(std::move(bytes)), sizeAtOpen_(bytes_->size()), facts_(std::move(facts)) {}
+  AppendFileImpl(Faults& faults, std::shared_ptr<std::vector<std::uint8_t>> bytes,
+                 std::shared_ptr<int> handles, platform::FileFacts facts)
+      : faults_(faults),
+        bytes_(std::move(bytes)),
+        handles_(std::move(handles)),
+        sizeAtOpen_(bytes_->size()),
+        facts_(std::move(facts)) {
+    ++*handles_;
+  }
+  ~AppendFileImpl() override { --*handles_; }
   std::uint64_t SizeAtOpen() const override { return sizeAtOpen_; }
   bool Append(const std::uint8_t* data, std::size_t size) override {
-    bytes_->insert(bytes_->end(), data, data + size);
+    if (faults_.ShouldFail(Call::kFileWrite)) return false;
+    Write(data, size);
     return true;
+  }
+  void Write(const std::uint8_t* data, std::size_t size) {
+    bytes_->insert(bytes_->end(), data, data + size);
   }
   const platform::FileFacts& Facts() const override { return facts_; }
   // The simulated processes take the file itself.
   std::uintptr_t NativeHandle() const override { return 0; }
 
  private:
+  Faults& faults_;
   // Shared with the file's names: like a handle, it keeps the file even when a name goes.
   std::shared_ptr<std::vector<std::uint8_t>> bytes_;
+  std::shared_ptr<int> handles_;
   std::uint64_t sizeAtOpen_;
-  platform::FileFacts facts_;
-};
-
-class HeldFolderImpl : public platform::HeldFolder {
- public:
-  HeldFolderImpl(std::shared_ptr<std::size_t> count, platform::FileFacts facts)
-      : count_(std::move(count)), facts_(std::move(facts)) {
-    ++*count_;
-  }
-  ~HeldFolderImpl() override { --*count_; }
-  const platform::FileFacts& Facts() const override { return facts_; }
-
- private:
-  std::shared_ptr<std::size_t> count_;
   platform::FileFacts facts_;
 };
 
@@ -65,8 +65,74 @@ constexpr int kMaxLinkHops = 31;
 
 }  // namespace
 
+// A folder the library holds: its path cannot change while it is held, so the path stands for
+// the handle.
+class FileSystem::HeldFolderImpl : public platform::HeldFolder {
+ public:
+  HeldFolderImpl(FileSystem& files, WString path, std::shared_ptr<int> handles,
+                 platform::FileFacts facts)
+      : files_(files),
+        path_(std::move(path)),
+        count_(files.heldFolders_),
+        handles_(std::move(handles)),
+        facts_(std::move(facts)) {
+    ++*count_;
+    ++*handles_;
+  }
+  ~HeldFolderImpl() override {
+    --*count_;
+    --*handles_;
+  }
+  const platform::FileFacts& Facts() const override { return facts_; }
+  std::unique_ptr<platform::HeldFolder> HoldFolder(WStringView name, bool create) override {
+    return files_.HoldIn(path_, name, create);
+  }
+  std::unique_ptr<platform::AppendFile> OpenForAppend(WStringView name) override {
+    return files_.OpenIn(path_, name);
+  }
+
+ private:
+  FileSystem& files_;
+  WString path_;
+  std::shared_ptr<std::size_t> count_;
+  std::shared_ptr<int> handles_;
+  platform::FileFacts facts_;
+};
+
 FileSystem::FileSystem(Faults& faults) : faults_(faults) {
-  AddFolder(u"C:");
+  // Every signed-in user may make folders at the root of C:.
+  AddFolder(u"C:", platform::Owner::kAdministrators, true);
+}
+
+bool FileSystem::CountCall(sim::Call call) {
+  ++calls_;
+  for (auto pending = pendingActions_.begin(); pending != pendingActions_.end();) {
+    if (pending->atCall == calls_) {
+      auto action = std::move(pending->action);
+      pending = pendingActions_.erase(pending);
+      action(*this);
+    } else {
+      ++pending;
+    }
+  }
+  return faults_.ShouldFail(call);
+}
+
+void FileSystem::AfterOpen() {
+  ++opens_;
+  for (auto pending = pendingLinks_.begin(); pending != pendingLinks_.end();) {
+    if (pending->atOpen == opens_) {
+      AddLink(pending->path, pending->target);
+      pending = pendingLinks_.erase(pending);
+    } else {
+      ++pending;
+    }
+  }
+}
+
+FileSystem::Node* FileSystem::At(const WString& normalized) {
+  auto it = nodes_.find(WStringView(normalized));
+  return it == nodes_.end() ? nullptr : &it->second;
 }
 
 WString FileSystem::Normalize(WStringView path) {
@@ -137,6 +203,7 @@ platform::FileFacts FileSystem::FactsOf(const WString& normalized, const Node& n
   facts.reparsePoint = node.linkTarget.has_value();
   facts.owner = node.owner;
   facts.finalPath = normalized;
+  facts.othersMayChange = node.folder && node.othersMayChange;
   facts.linkCount = 0;
   for (const auto& [key, other] : nodes_) {
     if (other.bytes == node.bytes) ++facts.linkCount;
@@ -145,6 +212,7 @@ platform::FileFacts FileSystem::FactsOf(const WString& normalized, const Node& n
 }
 
 bool FileSystem::PathFileExists(WStringView path) {
+  ++calls_;
   if (path.empty()) return false;
   return Find(path) != nullptr;
 }
@@ -162,7 +230,7 @@ bool FileSystem::CanCreateIn(WStringView path) const {
 }
 
 bool FileSystem::CreateDirectory(WStringView path) {
-  if (faults_.ShouldFail(Call::kCreateDirectory)) return false;
+  if (CountCall(Call::kCreateDirectory)) return false;
   if (path.empty() || PathIsRelative(Normalize(path))) return false;
   const WString resolved = Resolve(path, false);
   if (resolved.empty() || nodes_.count(WStringView(resolved)) != 0) return false;
@@ -172,53 +240,77 @@ bool FileSystem::CreateDirectory(WStringView path) {
   return true;
 }
 
-std::unique_ptr<platform::HeldFolder> FileSystem::HoldFolder(WStringView path) {
-  if (faults_.ShouldFail(Call::kHoldFolder)) return nullptr;
-  const WString resolved = Resolve(path, false);
-  auto it = nodes_.find(WStringView(resolved));
-  if (resolved.empty() || it == nodes_.end()) return nullptr;
-  const Node& node = it->second;
-  if (!node.folder && !node.linkTarget) return nullptr;
-  return std::make_unique<HeldFolderImpl>(heldFolders_, FactsOf(resolved, node));
+std::unique_ptr<platform::HeldFolder> FileSystem::HoldRoot(WStringView drive) {
+  if (CountCall(Call::kHoldFolder)) return nullptr;
+  const WString root = Normalize(drive);
+  if (root.size() != 2 || root[1] != u':') return nullptr;
+  return Hold(root);
 }
 
-std::unique_ptr<platform::AppendFile> FileSystem::OpenForAppend(WStringView path) {
-  if (faults_.ShouldFail(Call::kFileOpen)) return nullptr;
-  ++opens_;
+std::unique_ptr<platform::HeldFolder> FileSystem::Hold(const WString& normalized) {
+  Node* node = At(normalized);
+  if (node == nullptr || (!node->folder && !node->linkTarget)) return nullptr;
+  // It shares reading only: nobody may have it open to change it.
+  if (node->userChangeHandles > 0) return nullptr;
+  return std::make_unique<HeldFolderImpl>(*this, normalized, node->libraryHandles,
+                                          FactsOf(normalized, *node));
+}
+
+std::unique_ptr<platform::HeldFolder> FileSystem::HoldIn(const WString& parent, WStringView name,
+                                                         bool create) {
+  if (CountCall(Call::kHoldFolder)) return nullptr;
+  const Node* folder = At(parent);
+  // A folder made a junction while held has nothing in it to open, and takes nothing new.
+  if (folder == nullptr || folder->linkTarget || name.empty() ||
+      name.find_first_of(u"\\/") != WStringView::npos) {
+    return nullptr;
+  }
+  const WString path = parent + u"\\" + WString(name);
+  if (At(path) == nullptr) {
+    // The one call both makes and opens; its making may fail as CreateDirectoryW's does.
+    if (!create || folder->readOnly || faults_.ShouldFail(Call::kCreateDirectory)) return nullptr;
+    // The library's folders: made by the installer's account, under its protected access list.
+    AddFolder(path, platform::Owner::kSystem);
+  }
+  return Hold(path);
+}
+
+std::unique_ptr<platform::AppendFile> FileSystem::OpenIn(const WString& parent, WStringView name) {
+  if (CountCall(Call::kFileOpen)) return nullptr;
   std::unique_ptr<platform::AppendFile> file;
-  const WString resolved = Resolve(path, false);
-  if (!resolved.empty() && !PathIsRelative(resolved)) {
-    auto it = nodes_.find(WStringView(resolved));
-    if (it == nodes_.end() && CanCreateIn(resolved)) {
-      AddFile(resolved);
-      it = nodes_.find(WStringView(resolved));
+  const Node* folder = At(parent);
+  if (folder != nullptr && !folder->linkTarget && !name.empty() &&
+      name.find_first_of(u"\\/") == WStringView::npos) {
+    const WString path = parent + u"\\" + WString(name);
+    Node* node = At(path);
+    if (node == nullptr && !folder->readOnly) {
+      AddFile(path, {}, platform::Owner::kSystem);
+      node = At(path);
     }
-    if (it != nodes_.end() && !it->second.folder && !it->second.readOnly) {
-      file = std::make_unique<AppendFileImpl>(it->second.bytes, FactsOf(resolved, it->second));
-    }
-  }
-  for (auto pending = pendingLinks_.begin(); pending != pendingLinks_.end();) {
-    if (pending->atOpen == opens_) {
-      AddLink(pending->path, pending->target);
-      pending = pendingLinks_.erase(pending);
-    } else {
-      ++pending;
+    // Opened sharing nothing: anyone who has it open already keeps it from us.
+    if (node != nullptr && !node->folder && !node->readOnly && node->userChangeHandles == 0 &&
+        *node->libraryHandles == 0) {
+      file = std::make_unique<AppendFileImpl>(faults_, node->bytes, node->libraryHandles,
+                                              FactsOf(node->path, *node));
     }
   }
+  AfterOpen();
   return file;
 }
 
-void FileSystem::AddFolder(WStringView path, platform::Owner owner) {
+void FileSystem::AddFolder(WStringView path, platform::Owner owner, bool othersMayChange) {
   WString normalized = Normalize(path);
   if (normalized.empty()) return;
   Node& node = Put(normalized);
   node.folder = true;
   node.owner = owner;
+  node.othersMayChange = othersMayChange;
 }
 
-void FileSystem::AddFile(WStringView path, std::vector<std::uint8_t> bytes) {
+void FileSystem::AddFile(WStringView path, std::vector<std::uint8_t> bytes, platform::Owner owner) {
   Node& node = Put(Normalize(path));
   node.folder = false;
+  node.owner = owner;
   node.linkTarget.reset();
   node.bytes = std::make_shared<std::vector<std::uint8_t>>(std::move(bytes));
 }
@@ -262,6 +354,10 @@ void FileSystem::LinkAfterOpens(std::uint64_t n, WStringView path, WStringView t
   pendingLinks_.push_back(PendingLink{opens_ + n, WString(path), WString(target)});
 }
 
+void FileSystem::BeforeCall(std::uint64_t n, std::function<void(FileSystem&)> action) {
+  pendingActions_.push_back(PendingAction{calls_ + n, std::move(action)});
+}
+
 bool FileSystem::IsFolder(WStringView path) const {
   const Node* node = Find(path);
   return node != nullptr && node->folder;
@@ -287,9 +383,14 @@ bool FileSystem::AppendFromOutside(WStringView path, const std::vector<std::uint
     AddFile(resolved);
     it = nodes_.find(WStringView(resolved));
   }
-  if (it->second.folder || it->second.readOnly) return false;
+  // The library opens its files sharing nothing.
+  if (it->second.folder || it->second.readOnly || *it->second.libraryHandles > 0) return false;
   it->second.bytes->insert(it->second.bytes->end(), bytes.begin(), bytes.end());
   return true;
+}
+
+void FileSystem::WriteThrough(platform::AppendFile& file, const std::vector<std::uint8_t>& bytes) {
+  static_cast<AppendFileImpl&>(file).Write(bytes.data(), bytes.size());
 }
 
 std::vector<WString> FileSystem::Below(WStringView path) const {

@@ -173,11 +173,9 @@ void Machine::Apply(const MachineProfile& profile) {
   for (const auto& step : machine::FactoryFolderSteps(profile.factoryFolder)) {
     switch (step.kind) {
       case machine::FolderStep::Kind::kFolder:
-        if (step.userOwned) {
-          files_.AddFolder(step.path, platform::Owner::kOther);
-        } else {
-          files_.AddFolder(step.path);
-        }
+        files_.AddFolder(
+            step.path, step.userOwned ? platform::Owner::kOther : platform::Owner::kAdministrators,
+            step.userOwned || step.othersMayChange);
         break;
       case machine::FolderStep::Kind::kReadOnlyFolder:
         files_.AddFolder(step.path);

@@ -69,7 +69,7 @@ void Processes::RunScript(ProgramRun& run, platform::AppendFile* output) {
   if (redirect != WString::npos) {
     (void)files_.AppendFromOutside(run.redirectedTo, bytes);
   } else if (output != nullptr) {
-    (void)output->Append(bytes.data(), bytes.size());
+    FileSystem::WriteThrough(*output, bytes);
   }
 }
 

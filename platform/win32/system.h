@@ -23,8 +23,7 @@ class FileSystem : public platform::FileSystem {
   bool PathFileExists(WStringView path) override;
   bool PathIsRelative(WStringView path) override;
   bool CreateDirectory(WStringView path) override;
-  std::unique_ptr<platform::HeldFolder> HoldFolder(WStringView path) override;
-  std::unique_ptr<platform::AppendFile> OpenForAppend(WStringView path) override;
+  std::unique_ptr<platform::HeldFolder> HoldRoot(WStringView drive) override;
 };
 
 class Processes : public platform::Processes {

@@ -15,6 +15,7 @@
 #include "cli/run/plan.h"
 #include "cli/run/plan_format.h"
 #include "cli/run/simulated_run.h"
+#include "machine/layout.h"
 #include "module/loaded_module.h"
 #include "platform/sim/machine.h"
 #include "tests/generated_fleet.h"
@@ -257,6 +258,25 @@ INSTANTIATE_TEST_SUITE_P(
             "/package_scripts",
             "absent",
             {}},
+        FactCase{"factory_folder_a_users_junction",
+                 [](sim::Machine& m) {
+                   m.files().Remove(machine::kFactoryFolder);
+                   m.files().AddFolder(machine::kUsersFolder, platform::Owner::kOther, true);
+                   m.files().AddLink(machine::kFactoryFolder, machine::kUsersFolder);
+                 },
+                 "/factory_folder",
+                 "linked_root",
+                 {}},
+        FactCase{"factory_folder_users_can_write",
+                 [](sim::Machine& m) {
+                   for (const char16_t* folder :
+                        {machine::kFactoryFolder, machine::kLogsFolder, machine::kLogFolder}) {
+                     m.files().AddFolder(folder, platform::Owner::kAdministrators, true);
+                   }
+                 },
+                 "/factory_folder",
+                 "users_can_write",
+                 {}},
         FactCase{"log_folder_missing",
                  [](sim::Machine& m) { m.files().Remove(u"C:\\System.sav\\LOGS\\OSIT"); },
                  "/factory_folder",

@@ -65,8 +65,11 @@ std::optional<RegistryRead> RegistryReadOf(const Outcome& clean, std::uint64_t k
 struct LogEdit {
   std::vector<std::string> removed;
   std::vector<std::string> inserted;
+  // A line the failure may also add further down, once (empty: none).
+  std::string alsoLater = "";
 };
 
+constexpr char kScriptOutput[] = R"(Script output (not written|goes to .*): .* cannot be opened)";
 constexpr char kLaunchError[] = "ERROR: Unable to launch last command";
 constexpr char kTimeout[] = "ERROR: Command timed out";
 // The uninstall's answer to a scheme that outlived its deletion: a plain name, and the default
@@ -89,8 +92,12 @@ std::vector<LogEdit> EditsOf(sim::Call kind) {
     case Call::kFileOpen:    // the factory log, or one of its folders, cannot be opened: the
     case Call::kHoldFolder:  // action logs to the install folder, first saying why; for a
                              // script's output file: it goes beside the log, or nowhere
-      return {{{}, {R"(Log folder C:\\System\.sav\\.* not used: .* cannot be opened)"}},
-              {{}, {R"(Script output (not written|goes to .*): .* cannot be opened)"}}};
+      // Where the factory folder could not be made, the script's output cannot go there either.
+      // A level that could not be made leaves the log in the one above, with the same lines.
+      return {
+          same,
+          {{}, {R"(Log folder C:\\System\.sav\\.* not used: .* cannot be opened)"}, kScriptOutput},
+          {{}, {kScriptOutput}}};
     case Call::kProcessCreate:
       // A script logs that it could not start; powercfg's command line is logged before.
       return {same, {{}, {kLaunchError}}, {{}, {kRename, kReplaceDefaults}}};
@@ -134,7 +141,14 @@ std::string DiffText(const std::vector<std::string>& clean,
 }
 
 bool Applies(const LogEdit& edit, const std::vector<std::string>& clean,
-             const std::vector<std::string>& faulty) {
+             const std::vector<std::string>& faultyLog) {
+  std::vector<std::string> faulty = faultyLog;
+  if (!edit.alsoLater.empty() && faulty.size() > 1) {
+    const auto later = std::find_if(faulty.begin() + 1, faulty.end(), [&](const std::string& line) {
+      return std::regex_match(line, std::regex(edit.alsoLater));
+    });
+    if (later != faulty.end()) faulty.erase(later);
+  }
   std::size_t i = 0;
   while (i < clean.size() && i < faulty.size() && clean[i] == faulty[i]) ++i;
   auto matchAll = [i](const std::vector<std::string>& lines,

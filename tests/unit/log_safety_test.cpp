@@ -8,6 +8,7 @@
 #include <functional>
 #include <sstream>
 
+#include "machine/layout.h"
 #include "module/loaded_module.h"
 #include "test_machine.h"
 
@@ -79,6 +80,26 @@ TEST(LogSafetyTest, NothingAStandardUserPlantsSteersTheLog) {
        u"C:\\Windows\\System32\\Presetra.log",
        "Script output goes to C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra_BIOS.log: "
        "c:\\system.sav\\logs\\osit is a link"},
+      // A junction in place of the factory folder itself: nothing is made through it.
+      {"the factory folder a user's junction", "linked_root", nullptr,
+       "Log folder C:\\System.sav\\LOGS\\OSIT\\ not used: C:\\System.sav is a link",
+       machine::kUsersFolder,
+       "Script output goes to C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra_BIOS.log: "
+       "c:\\system.sav is a link"},
+      // The usual factory folder: writable by every user, and still the log's.
+      {"folders every user may change", "users_can_write", nullptr, "", kOtherFile},
+      {"an owner that cannot be read", "present",
+       [&](sim::Machine& m) { m.files().AddFolder(u"C:\\System.sav", platform::Owner::kUnknown); },
+       "Log folder C:\\System.sav\\LOGS\\OSIT\\ not used: C:\\System.sav has an owner that "
+       "cannot be read",
+       kOtherFile,
+       "Script output goes to C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra_BIOS.log: "
+       "c:\\system.sav has an owner that cannot be read"},
+      {"a log planted by a user", "users_can_write",
+       [&](sim::Machine& m) { ASSERT_TRUE(m.files().UserMakeFile(kOsitLog)); },
+       "Log folder C:\\System.sav\\LOGS\\OSIT\\ not used: "
+       "C:\\System.sav\\LOGS\\OSIT\\Presetra.log belongs to another user",
+       kOtherFile},
       {"the profile's junction", "linked", nullptr,
        "Log folder C:\\System.sav\\LOGS\\OSIT\\ not used: C:\\System.sav\\LOGS\\OSIT is a link",
        u"C:\\Users\\Public\\Linked",
@@ -121,7 +142,7 @@ TEST(LogSafetyTest, NothingAStandardUserPlantsSteersTheLog) {
     }
     // The log is opened once for the action (and once more in the install folder when the
     // factory log itself is refused); the script's output file once, or twice when it moves.
-    const bool logFileRefused = c.refusal.find("Presetra.log is") != std::string::npos;
+    const bool logFileRefused = c.refusal.find("Presetra.log ") != std::string::npos;
     EXPECT_EQ(run.opens, logFileRefused ? 3u : 2u);
     const auto& scriptRun =
         *std::find_if(machine.processes().Runs().begin(), machine.processes().Runs().end(),
@@ -139,15 +160,87 @@ TEST(LogSafetyTest, NothingAStandardUserPlantsSteersTheLog) {
   }
 }
 
+// What a standard user does to the factory folder, tried before every file-system call of the
+// commit in turn: each is what Windows lets them do at that moment, or nothing.
+TEST(LogSafetyTest, NoMomentOfTheCommitLetsAUserSteerWhatSystemMakes) {
+  const WString sav = machine::kFactoryFolder;
+  const WString logs = machine::kLogsFolder;
+  const WString osit = machine::kLogFolder;
+  const WString linked = machine::kUsersFolder;
+  struct Attack {
+    const char* name;
+    std::function<void(sim::FileSystem&)> act;
+  } attacks[] = {
+      {"the factory folder made a junction",
+       [&](sim::FileSystem& f) { (void)f.UserMakeJunction(sav, linked); }},
+      {"LOGS renamed away, a junction in its place",
+       [&](sim::FileSystem& f) { (void)(f.UserRemove(logs) && f.UserMakeJunction(logs, linked)); }},
+      {"OSIT made a junction", [&](sim::FileSystem& f) { (void)f.UserMakeJunction(osit, linked); }},
+      {"OSIT renamed away, a junction in its place",
+       [&](sim::FileSystem& f) { (void)(f.UserRemove(osit) && f.UserMakeJunction(osit, linked)); }},
+      {"OSIT held open to be changed", [&](sim::FileSystem& f) { (void)f.UserOpenToChange(osit); }},
+      {"the log a hard link to another file",
+       [&](sim::FileSystem& f) { (void)f.UserHardLink(kOsitLog, kOtherFile); }},
+      {"the script's output a hard link to another file",
+       [&](sim::FileSystem& f) {
+         (void)f.UserHardLink(osit + u"\\Presetra_BIOS.log", kOtherFile);
+       }},
+  };
+  // The lines of the action, wherever the log went, without the lines that say where it went.
+  auto actionLines = [](const CommitRun& run) {
+    std::vector<std::string> lines;
+    for (const auto& line : LogTexts(*run.machine, run.logPath)) {
+      if (line.rfind("Log folder ", 0) != 0 && line.rfind("Script output ", 0) != 0) {
+        lines.push_back(line);
+      }
+    }
+    return lines;
+  };
+  for (const std::string factoryFolder : {"absent", "present", "users_can_write"}) {
+    const auto plantTarget = [&](sim::Machine& m) {
+      m.files().AddFolder(linked, platform::Owner::kOther, true);
+    };
+    const CommitRun clean = Commit(factoryFolder, plantTarget);
+    const std::vector<std::string> cleanLines = actionLines(clean);
+    ASSERT_EQ(clean.logPath, kOsitLog) << factoryFolder;
+    const std::uint64_t calls = clean.machine->files().CallCount();
+    // Runs where the user's move was let through and the log went elsewhere: the moves are
+    // real ones, not refused by the simulation alone.
+    std::size_t moved = 0;
+    for (const auto& attack : attacks) {
+      for (std::uint64_t n = 1; n <= calls + 1; ++n) {
+        SCOPED_TRACE(factoryFolder + ", " + attack.name + " before file-system call " +
+                     std::to_string(n));
+        const CommitRun run = Commit(factoryFolder, [&](sim::Machine& m) {
+          plantTarget(m);
+          m.files().BeforeCall(n, attack.act);
+        });
+        sim::Machine& machine = *run.machine;
+        EXPECT_EQ(machine.files().Below(linked), std::vector<WString>{linked}) << machine.Dump();
+        EXPECT_EQ(machine.files().ReadFile(kOtherFile), kOtherBytes);
+        ASSERT_FALSE(run.logPath.empty());
+        EXPECT_EQ(actionLines(run), cleanLines) << Utf16ToUtf8(run.logPath);
+        EXPECT_EQ(machine.files().HeldFolderCount(), 0u);
+        moved += run.logPath != kOsitLog ? 1 : 0;
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+    // Where an administrator made the folders, a standard user can change nothing in them.
+    EXPECT_EQ(moved > 0, factoryFolder != "present") << factoryFolder;
+  }
+}
+
 // Folders the action makes are its own: nobody else owns them, so nobody else can have put a
 // link in them.
 TEST(LogSafetyTest, FoldersItMakesAreOwnedByTheSystem) {
   const CommitRun run = Commit("absent", nullptr);
-  for (const char16_t* folder :
-       {u"C:\\System.sav", u"C:\\System.sav\\LOGS", u"C:\\System.sav\\LOGS\\OSIT"}) {
-    auto held = run.machine->files().HoldFolder(folder);
+  std::unique_ptr<platform::HeldFolder> held = run.machine->files().HoldRoot(u"C:");
+  for (const char16_t* folder : {u"System.sav", u"LOGS", u"OSIT"}) {
+    held = held->HoldFolder(folder, false);
     ASSERT_NE(held, nullptr) << Utf16ToUtf8(folder);
     EXPECT_EQ(held->Facts().owner, platform::Owner::kSystem) << Utf16ToUtf8(folder);
+    // Made with the protected access list: nobody else may change what is in it.
+    EXPECT_FALSE(held->Facts().othersMayChange) << Utf16ToUtf8(folder);
   }
 }
 

@@ -67,6 +67,64 @@ TEST(LogTest, WritesNothingWithoutAPathOrAFileItCanOpen) {
   EXPECT_FALSE(machine->files().ReadFile(kOsitLog).has_value()) << machine->Dump();
 }
 
+// A write that fails cannot be a reader's lock (the log is open to the action alone): the rest
+// of the log goes to the install folder, which says why first. Where the log is there already,
+// the line is lost and the next one tries again, the byte order mark still owed to the file.
+TEST(LogTest, AFailedWriteMovesTheLogOrKeepsTheMarkOwed) {
+  const WString installLog = u"C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra.log";
+  struct Case {
+    const char* name;
+    std::string profile;
+    bool failCreation;
+    std::vector<std::string> factoryLines;
+    std::vector<std::string> installLines;
+  } cases[] = {
+      {"in the factory folder",
+       R"("factory_folder": "present")",
+       false,
+       {},
+       {"Log folder C:\\System.sav\\LOGS\\OSIT\\ not used: writing to "
+        "C:\\System.sav\\LOGS\\OSIT\\Presetra.log failed",
+        "two", "three"}},
+      {"in the install folder", "", true, {}, {"three"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto machine = MachineFrom(c.profile);
+    if (c.failCreation) machine->faults().FailEvery(sim::Call::kCreateDirectory);
+    CAdvInstaller installer(*machine);
+    SetContextNames(installer);
+    installer.SelectLogPath();
+    // The first write to the new file fails.
+    machine->faults().FailNthCall(1);
+    installer.Log(u"two");
+    installer.Log(u"three");
+    EXPECT_EQ(installer.Context().logPath, installLog);
+    EXPECT_EQ(LogTexts(*machine, kOsitLog), c.factoryLines);
+    EXPECT_EQ(LogTexts(*machine, installLog), c.installLines);
+    const auto bytes = machine->files().ReadFile(installLog).value_or(std::vector<std::uint8_t>{});
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+  }
+}
+
+// Where the factory folder is refused and there is no install folder, nothing is logged: a
+// bare file name would land in whatever folder is current.
+TEST(SelectLogPathTest, NoInstallFolderAndTheFactoryFolderRefusedLogsNothing) {
+  auto machine = MachineFrom(R"("factory_folder": "user_owned")");
+  machine->shell().programFilesFolder.clear();
+  CAdvInstaller installer(*machine);
+  SetContextNames(installer);
+  ASSERT_TRUE(installer.Context().installDir.empty());
+  installer.SelectLogPath();
+  installer.Log(u"L");
+  EXPECT_EQ(installer.Context().logPath, u"");
+  for (const WString& path : machine->files().Below(u"C:")) {
+    EXPECT_FALSE(EndsWithIgnoringCase(path, u"Presetra.log")) << Utf16ToUtf8(path);
+  }
+}
+
 TEST(SelectLogPathTest, TakesTheFirstFolderThatWorks) {
   const WString installDirLog = u"C:\\Program Files (x86)\\Vorlan\\Presetra\\Presetra.log";
   struct Case {
