@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the package (Presetra.msi for x86, Presetra-x64.msi for x64) from the WiX source with
 # wixl, mends what wixl drops, and checks the result: both custom actions with their types and
-# sequences, the DLL's component permanent (and 64-bit in the x64 package).
+# sequences (a repair re-runs the commit only for a real administrator), the DLL's component
+# permanent (and 64-bit in the x64 package).
 #   build-msi.sh x86|x64 VERSION Presetra.dll "package dir" OUT.msi
 set -euo pipefail
 arch="$1"
@@ -37,8 +38,11 @@ expected=$'vorqMSICommit\t3585\tPresetraActions\tvorqMSICommit\t\nvorqMSIUninsta
 [[ "$actions" == "$expected" ]] || fail "CustomAction table is not as built: $actions"
 
 sequence=$(msiinfo export "$out" InstallExecuteSequence | tr -d '\r' | grep '^vorq' | sort)
-expected=$'vorqMSICommit\tNOT REMOVE\t6590\nvorqMSIUninstall\tREMOVE="ALL"\t1520'
+expected=$'vorqMSICommit\tNOT REMOVE AND (NOT Installed OR AdminUser)\t6590\nvorqMSIUninstall\tREMOVE="ALL"\t1520'
 [[ "$sequence" == "$expected" ]] || fail "InstallExecuteSequence is not as built: $sequence"
+# A repair re-runs the commit for an administrator alone: AdminUser must mean one.
+detection=$(msiinfo export "$out" Property | tr -d '\r' | awk -F'\t' '$1 == "MSIUSEREALADMINDETECTION" {print $2}')
+[[ "$detection" == "1" ]] || fail "MSIUSEREALADMINDETECTION is '$detection', not 1"
 
 component=$(msiinfo export "$out" Component | tr -d '\r' | awk -F'\t' '$1 == "PresetraDll" {print $4}')
 [[ "$component" == "$component_attributes" ]] ||

@@ -183,7 +183,8 @@ verify_as_simulated() {  # PREFIX MACHINE OUT STATE WHEN
 }
 
 # After the install: verify finds nothing; then one recipe value changed with powercfg and one
-# written value deleted with reg, which it must report and nothing else; then both put back.
+# written value deleted with reg, which it must report and nothing else; then an administrator's
+# repair, after which verify finds nothing again.
 verify_installed() {  # PREFIX MACHINE OUT
   local prefix="$1" machine="$2" out="$3" started verify_ms
   "$native/presetra" commit --machine "$machine" --state >"$out.state" 2>/dev/null
@@ -199,17 +200,38 @@ verify_installed() {  # PREFIX MACHINE OUT
   local powercfg="C:\\windows\\$system_dir\\powercfg.exe"
   winecmd "$prefix" "$powercfg" "-set${mode}valueindex" "$scheme" "$subgroup" "$setting" \
     "$new_index" >/dev/null 2>>"$out.wine.err" &&
-    winecmd "$prefix" reg export "$value_key" 'C:\presetra\restore.reg' /y /reg:64 >/dev/null 2>>"$out.wine.err" &&
     winecmd "$prefix" reg delete "$value_key" /v "$value_name" /f /reg:64 >/dev/null 2>>"$out.wine.err" ||
     { complain "$arch $name: the drift could not be made with powercfg and reg"; return 1; }
   verify_as_simulated "$prefix" "$machine" "$out.drift" "$out.drifted-state" \
     "after powercfg -set${mode}valueindex and reg delete $value_name" || return 1
   [[ $(grep -c ': the recipe wants ' "$out.drift.txt") == 2 ]] ||
     { complain "$arch $name: verify did not report exactly the two drifts"; return 1; }
-  winecmd "$prefix" "$powercfg" "-set${mode}valueindex" "$scheme" "$subgroup" "$setting" \
-    "$old_index" >/dev/null 2>>"$out.wine.err" &&
-    winecmd "$prefix" reg import 'C:\presetra\restore.reg' /reg:64 >/dev/null 2>>"$out.wine.err" ||
-    { complain "$arch $name: the drift could not be undone"; return 1; }
+  # An administrator's repair runs the commit again (Wine's user is one): the recipe is back.
+  # "msiexec /fa" is REINSTALL=ALL with REINSTALLMODE=a (Microsoft's REINSTALL and REINSTALLMODE
+  # properties); Wine's msiexec implements /f for neither a product code ("Product code treatment
+  # not implemented yet") nor, here, a package (1605), so the properties are given to /i.
+  # The repair's lines in the log are a second commit's, the first one's over again; they are
+  # compared so and then cut off, for the log to compare with the simulated install and removal.
+  local log_bytes status="$prefix/drive_c/presetra/status.txt"
+  log_bytes=$(stat -c %s "$log")
+  [[ ! -f "$status" ]] || cp "$status" "$out.status-before-repair"
+  WINEDEBUG=err+msi winecmd "$prefix" msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=a /qn \
+    >/dev/null 2>"$out.repair.err" ||
+    { complain "$arch $name: the repair failed"; tail -n 5 "$out.repair.err" | detail; return 1; }
+  verify_as_simulated "$prefix" "$machine" "$out.repaired" "$out.state" "after the repair" ||
+    return 1
+  ! grep -q ': the recipe wants ' "$out.repaired.txt" ||
+    { complain "$arch $name: verify found differences after the repair"; return 1; }
+  head -c "$log_bytes" "$log" >"$out.first.log"
+  tail -c "+$((log_bytes + 1))" "$log" >"$out.repair.log"
+  if ! diff <(log_texts "$out.first.log") <(log_texts "$out.repair.log") >"$out.repair.diff"; then
+    complain "$arch $name: the repair did not log the first commit over again"
+    detail <"$out.repair.diff"
+    return 1
+  fi
+  truncate -s "$log_bytes" "$log"
+  # The dialog may still be there to show the repair's status texts: they are the first ones over.
+  [[ ! -f "$out.status-before-repair" ]] || cp "$out.status-before-repair" "$status"
   timings+=" verify ${verify_ms} ms;"
 }
 
@@ -315,7 +337,7 @@ print(ms(lines[-1]) - ms(lines[0]), sum("powercfg.exe " in l for l in lines))')
   # error lines tell.
   local crashed
   crashed=$(grep -h -E "failed to load dll|GetProcAddress|page fault" "$out.install.err" \
-    "$out.remove.err" || true)
+    "$out.remove.err" "$out.repair.err" 2>/dev/null || true)
   if [[ -n "$crashed" ]]; then
     complain "$arch $name: the custom action did not run as built"
     detail <<<"$crashed"
