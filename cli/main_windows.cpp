@@ -9,6 +9,10 @@
 #include "platform/win32/system.h"
 
 int wmain(int argc, wchar_t** argv) {
+  // Run elevated from a Downloads folder or a stick, the tool must load nothing planted beside
+  // it: every DLL loaded from here on comes from the system folder. (Its load-time imports are
+  // Windows' KnownDLLs alone, which the loader takes from there anyway.)
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The tool prints UTF-8, as on Linux; a console shows it as such.
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::string> arguments;

@@ -49,7 +49,7 @@ target_compile_definitions(presetra_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND
 include(cmake/tool.cmake)
 add_executable(presetra cli/main_windows.cpp)
 target_link_libraries(presetra PRIVATE presetra_cli presetra_win32
-  ole32 oleaut32 wbemuuid uuid shlwapi shell32 powrprof setupapi advapi32 user32)
+  ole32 oleaut32 wbemuuid uuid shlwapi shell32 setupapi advapi32 user32)
 target_link_options(presetra PRIVATE -static -static-libgcc -static-libstdc++ -municode -s)
 
 enable_language(RC)
@@ -59,7 +59,7 @@ add_library(Presetra SHARED module/dll_main.cpp ${PRESETRA_DEF}
   ${CMAKE_CURRENT_BINARY_DIR}/string_table.rc)
 set_target_properties(Presetra PROPERTIES PREFIX "" OUTPUT_NAME "Presetra")
 target_link_libraries(Presetra PRIVATE presetra_module presetra_win32
-  ole32 oleaut32 wbemuuid uuid shlwapi shell32 powrprof setupapi advapi32 user32)
+  ole32 oleaut32 wbemuuid uuid shlwapi shell32 setupapi advapi32 user32)
 # Only Windows' own DLLs may be imported: the C++ runtime goes into the module.
 target_link_options(Presetra PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_options(Presetra PRIVATE -s)

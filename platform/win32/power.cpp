@@ -5,8 +5,10 @@ namespace presetra::win32 {
 
 namespace {
 
-// Power functions that older Windows and Wine lack are found at run time, so the module loads
-// everywhere; a missing function behaves as a failed call.
+// Power functions are found at run time: those that older Windows and Wine lack, so the module
+// loads everywhere (a missing function behaves as a failed call), and every other one too, so
+// that powrprof, which is not one of Windows' KnownDLLs, is never a load-time import that the
+// loader would look for in the program's own folder first.
 template <typename Function>
 Function PowrprofFunction(const char* name) {
   HMODULE powrprof = GetModuleHandleW(L"powrprof.dll");
@@ -20,6 +22,7 @@ Function PowrprofFunction(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(powrprof, name)));
 }
 
+using GetPwrCapabilitiesFn = BOOLEAN(WINAPI*)(SYSTEM_POWER_CAPABILITIES*);
 using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
 using PowerReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
 using PowerEnumerateFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, POWER_DATA_ACCESSOR, ULONG,
@@ -54,7 +57,8 @@ GUID ToGuid(const platform::Guid& guid) {
 bool Power::GetPwrCapabilities(bool* aoac) {
   SYSTEM_POWER_CAPABILITIES capabilities;
   ZeroMemory(&capabilities, sizeof(capabilities));
-  if (!::GetPwrCapabilities(&capabilities)) return false;
+  const auto getPwrCapabilities = PowrprofFunction<GetPwrCapabilitiesFn>("GetPwrCapabilities");
+  if (getPwrCapabilities == nullptr || !getPwrCapabilities(&capabilities)) return false;
   // The SDK's AoAc member; MinGW's header names that byte spare2[2].
   *aoac = capabilities.spare2[2] != 0;
   return true;
