@@ -80,6 +80,7 @@ add_library(presetra_cli_run STATIC
   cli/run/arguments.cpp
   cli/run/decisions.cpp
   cli/run/end_state.cpp
+  cli/run/file_output.cpp
   cli/run/file_text.cpp
   cli/run/image_source.cpp
   cli/run/plan.cpp

@@ -1,10 +1,10 @@
 #include "cli/live/capture.h"
 
 #include <algorithm>
-#include <fstream>
 #include <ostream>
 
 #include "cli/live/registry_capture.h"
+#include "cli/run/file_output.h"
 #include "cli/run/image_source.h"
 #include "cli/run/plan.h"
 #include "cli/run/profile_source.h"
@@ -373,10 +373,9 @@ int RunCapture(const Arguments& arguments, std::ostream& out, std::ostream& err,
     out << capture.profileText;
     return 0;
   }
-  std::ofstream file(outFile, std::ios::binary);
-  file << capture.profileText;
-  if (!file) {
-    err << "presetra capture: " << outFile << ": cannot be written\n";
+  if (const std::string problem = WriteFileAtomically(outFile, capture.profileText);
+      !problem.empty()) {
+    err << "presetra capture: " << outFile << ": cannot be written: " << problem << "\n";
     return 2;
   }
   return 0;

@@ -1,10 +1,10 @@
 #include "cli/profiles/machine_writer.h"
 
 #include <cctype>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/run/file_output.h"
 #include "cli/run/plan.h"
 #include "machine/profile_writer.h"
 
@@ -156,10 +156,8 @@ int RunMachineWriter(const Arguments& arguments, std::ostream& out, std::ostream
     out << text;
     return 0;
   }
-  std::ofstream file(outFile, std::ios::binary);
-  file << text;
-  if (!file) {
-    err << "presetra: " << outFile << ": cannot be written\n";
+  if (const std::string problem = WriteFileAtomically(outFile, text); !problem.empty()) {
+    err << "presetra: " << outFile << ": cannot be written: " << problem << "\n";
     return 2;
   }
   return 0;

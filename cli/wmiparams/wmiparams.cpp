@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/run/file_output.h"
 #include "cli/run/file_text.h"
 #include "machine/json_problem.h"
 #include "platform/bytes_text.h"
@@ -339,11 +339,9 @@ int RunWmiParams(const Arguments& arguments, std::ostream& out, std::ostream& er
     err << "presetra: " << positional[1] << ": " << archive.ErrorMessage() << "\n";
     return 2;
   }
-  std::ofstream file(positional[2], std::ios::binary);
-  file.write(reinterpret_cast<const char*>(archive.Bytes().data()),
-             static_cast<std::streamsize>(archive.Bytes().size()));
-  if (!file) {
-    err << "presetra: " << positional[2] << ": cannot be written\n";
+  const std::string bytes(archive.Bytes().begin(), archive.Bytes().end());
+  if (const std::string problem = WriteFileAtomically(positional[2], bytes); !problem.empty()) {
+    err << "presetra: " << positional[2] << ": cannot be written: " << problem << "\n";
     return 2;
   }
   return 0;

@@ -1,6 +1,7 @@
 // The presetra tool's contract: what it prints, and how it refuses a bad profile.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -157,6 +158,46 @@ TEST(CliTest, RefusesUnknownArguments) {
 
 namespace presetra::cli {
 namespace {
+
+// An --out name that is a link (someone planted it, or it is a stale one) is replaced by the
+// output, never followed: the file it pointed at keeps its bytes. A folder that is not there is
+// refused with the system's reason, and nothing is left beside the name.
+TEST(CliTest, OutReplacesALinkAtItsNameAndNeverWritesThroughIt) {
+  const std::string params = WriteTemp("params.json", R"({"values": [], "integer": 1})");
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;  // the output path follows
+  } cases[] = {
+      {"machine",
+       {"machine", "--from-oem-strings", R"(["FBYTE#3Xaw.QR;"])", "--board", "8A1F", "--build",
+        "19045", "--out"}},
+      {"capture", {"capture", "--out"}},
+      {"wmiparams encode", {"wmiparams", "encode", params}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string row = std::to_string(&c - &cases[0]);
+    const std::string victim = WriteTemp("victim" + row + ".txt", "keep me");
+    const std::string out = testing::UniqueTempPath("out" + row);
+    std::filesystem::create_symlink(victim, out);
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back(out);
+    const Result written = RunTool(arguments);
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(testing::ReadText(victim), "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(out));
+    EXPECT_FALSE(testing::ReadText(out).empty());
+
+    const std::string folder = testing::UniqueTempPath("no-such-folder" + row);
+    arguments.back() = folder + "/out";
+    const Result refused = RunTool(arguments);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find(folder + "/out: cannot be written: No such file or directory"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(folder));
+  }
+}
 
 TEST(WmiParamsToolTest, EncodeThenDecodeIsTheIdentity) {
   const std::string json = R"({
